@@ -1,0 +1,1 @@
+// The window classes arrive here.

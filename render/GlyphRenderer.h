@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "canvas/InkBox.h"
+
+namespace lettrino {
+
+class Canvas;
+class FontSystem;
+
+// The marker that a font-list entry is an installed face rather than a file: the renderers'
+// folder argument is this alone for installed faces, a folder followed by "/" for files.
+inline const QString kInstalledMarker = QStringLiteral("\\");
+
+// What rendering one font produced, for the window to show.
+struct RenderOutcome {
+    bool fontDisplayed = false;   // a glyph was drawn; glyphBox holds its black box
+    InkBox glyphBox;              // only meaningful when fontDisplayed
+    QString filename;             // FontFilenameText
+    QString faceName;             // FontFontnameText
+    QString topText = QStringLiteral("0 pixels");
+    QString leftText = QStringLiteral("0 pixels");
+    QString sizeText = QStringLiteral("0 x 0 pixels");
+    bool registrationFailed = false;  // the font file could not be registered
+    bool drewCross = false;           // the no-glyph cross was drawn (normal renderer only)
+    double trialPoints = 0;           // S1: the trial size as the font reports it
+    double finalPoints = 0;           // S2, 0 when no glyph
+};
+
+// The character code the renderers draw for a CharText: the Windows-1252 code of its
+// first character, -1 for an empty text or a character outside that code page.
+int charCodeOf(const QString& charText);
+
+// S2 = (S1 x H) / B, S1 x H in fixed point with four decimals, the result held to four decimals.
+double finalSize(double trialPoints, int inkHeight, int blackBoxHeight);
+
+// Draws one font's character into the glyph canvas, sized to the reference ink height and
+// centred on (100, 100), with its red box outline.
+class GlyphRenderer {
+public:
+    GlyphRenderer(FontSystem& fonts, Canvas& glyphCanvas) : fonts_(fonts), canvas_(glyphCanvas) {}
+
+    // Called by displayFont right after the file name is known (the window repaints its label
+    // there), and when a font file cannot be registered (the window shows its message there,
+    // before anything is drawn).
+    struct Hooks {
+        std::function<void(const QString& filename)> filenameShown;
+        std::function<void(const QString& path)> cantOpen;
+    };
+
+    // The normal renderer: registers a font file for the call, clears the canvas, and
+    // draws the glyph and its box, or a black cross when there is no glyph (also when the
+    // file cannot be registered, or the character or the reference ink is missing).
+    RenderOutcome displayFont(const QString& filenametodisp, const QString& filepath,
+                              const QString& charText, const InkBox& reference, const Hooks& hooks = {});
+
+    // The search run's renderer: the same glyph, box and labels; the face of a font file is
+    // the name at initialFontCount; no cross, and the canvas is left as it was, when there
+    // is no glyph.
+    RenderOutcome displayFontFast(const QString& filenametodisp, const QString& filepath,
+                                  const QString& charText, const InkBox& reference, int initialFontCount);
+
+private:
+    // Sizes, draws and outlines the glyph once the face is known and the canvas prepared.
+    // clearBeforeDraw: clear after choosing the final size (the fast renderer's order).
+    bool drawGlyph(const QString& face, double trialPoints, int code, int inkHeight,
+                   bool clearBeforeDraw, RenderOutcome& out);
+
+    FontSystem& fonts_;
+    Canvas& canvas_;
+};
+
+}  // namespace lettrino
