@@ -1,0 +1,5 @@
+#include "app/ResultsList.h"
+
+namespace lettrino {
+ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {}
+}  // namespace lettrino
