@@ -1,0 +1,55 @@
+#include "cli/FontSource.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+
+#include "fonts/FontList.h"
+#include "render/FontSystem.h"
+#include "render/GlyphRenderer.h"
+
+namespace lettrino::cli {
+
+FileJobs fileJobs(const QStringList& folders) {
+    FileJobs out;
+    QSet<QString> seen;
+    for (const QString& folder : folders) {
+        const QFileInfo info(folder);
+        if (!info.exists()) {
+            out.error = QStringLiteral("no such folder: %1").arg(folder);
+            out.jobs.clear();
+            return out;
+        }
+        if (!info.isDir()) {
+            out.error = QStringLiteral("not a folder: %1").arg(folder);
+            out.jobs.clear();
+            return out;
+        }
+        const QString root = QDir::cleanPath(info.absoluteFilePath());
+        for (const QString& found : fontFilesUnder(root)) {
+            const QFileInfo file(found);
+            const QString path = QDir::cleanPath(file.absoluteFilePath());
+            if (seen.contains(path)) continue;
+            seen.insert(path);
+            FontList list;
+            list.installed = false;
+            list.folder = folderTag(file.absolutePath());
+            out.jobs.push_back({file.fileName(), list.prefix(), path});
+        }
+    }
+    std::sort(out.jobs.begin(), out.jobs.end(),
+              [](const FontJob& a, const FontJob& b) { return a.file < b.file; });
+    return out;
+}
+
+std::vector<FontJob> installedJobs(const FontSystem& fonts) {
+    std::vector<FontJob> jobs;
+    jobs.reserve(fonts.installedFaces().size());
+    for (const FaceEntry& face : fonts.installedFaces())
+        jobs.push_back({face.name, kInstalledMarker, face.file});
+    return jobs;
+}
+
+}  // namespace lettrino::cli

@@ -1,0 +1,39 @@
+#include "cli/ReferenceBitmap.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+
+namespace lettrino::cli {
+
+ReferenceBitmap loadReferenceBitmap(const QString& path) {
+    ReferenceBitmap ref;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        ref.error = QStringLiteral("no such file");
+        return ref;
+    }
+    if (info.isDir()) {
+        ref.error = QStringLiteral("is a folder");
+        return ref;
+    }
+    if (!info.isReadable()) {
+        ref.error = QStringLiteral("permission denied");
+        return ref;
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        const QString why = reader.errorString();
+        ref.error = why.isEmpty() ? QStringLiteral("not an image") : why.toLower();
+        return ref;
+    }
+    ref.canvas.setPicture(image);
+    ref.box = scanInkBox(ref.canvas);
+    if (ref.box.bottom < ref.box.top || ref.box.right < ref.box.left)
+        ref.error = QStringLiteral("no ink: every pixel is white");
+    return ref;
+}
+
+}  // namespace lettrino::cli

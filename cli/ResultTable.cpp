@@ -1,0 +1,165 @@
+#include "cli/ResultTable.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+#include "match/NumberFormat.h"
+
+namespace lettrino::cli {
+
+namespace {
+
+// A little below the percentage asked for, so that a match shown as 80.00 passes --min 80
+// even when m x 100 lands a rounding step under it.
+constexpr double kMinSlack = 1e-9;
+
+QString plainFixed(double v, int decimals) {
+    if (!std::isfinite(v)) return QStringLiteral("-");
+    return QLocale::c().toString(v, 'f', decimals);
+}
+
+QString localFixed(double v, int decimals) {
+    if (!std::isfinite(v)) return QStringLiteral("-");
+    return numfmt::fixed(v, decimals);
+}
+
+QString jsonNumber(double v, int decimals) {
+    return std::isfinite(v) ? QLocale::c().toString(v, 'f', decimals) : QStringLiteral("null");
+}
+
+QString jsonString(const QString& s) {
+    QString out;
+    out.reserve(s.size() + 2);
+    out += QLatin1Char('"');
+    for (const QChar c : s) {
+        switch (c.unicode()) {
+            case '"':
+                out += QLatin1String("\\\"");
+                break;
+            case '\\':
+                out += QLatin1String("\\\\");
+                break;
+            case '\n':
+                out += QLatin1String("\\n");
+                break;
+            case '\r':
+                out += QLatin1String("\\r");
+                break;
+            case '\t':
+                out += QLatin1String("\\t");
+                break;
+            default:
+                if (c.unicode() < 0x20)
+                    out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
+                else
+                    out += c;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+// A tsv field may hold no tab or line break of its own.
+QString tsvField(QString s) {
+    for (QChar& c : s)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) c = QLatin1Char(' ');
+    return s;
+}
+
+const QStringList& header() {
+    static const QStringList h{QStringLiteral("rank"), QStringLiteral("match"),  QStringLiteral("face"),
+                               QStringLiteral("file"), QStringLiteral("xratio"), QStringLiteral("yratio")};
+    return h;
+}
+
+QString tsv(const std::vector<ResultRow>& rows) {
+    QString out = header().join(QLatin1Char('\t')) + QLatin1Char('\n');
+    for (const ResultRow& r : rows) {
+        out += QString::number(r.rank) + QLatin1Char('\t') + plainFixed(r.m * 100, 2) + QLatin1Char('\t') +
+               tsvField(r.face) + QLatin1Char('\t') + tsvField(r.file) + QLatin1Char('\t') +
+               plainFixed(r.xRatio, 3) + QLatin1Char('\t') + plainFixed(r.yRatio, 3) + QLatin1Char('\n');
+    }
+    return out;
+}
+
+QString json(const std::vector<ResultRow>& rows) {
+    if (rows.empty()) return QStringLiteral("[]\n");
+    QString out = QStringLiteral("[\n");
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ResultRow& r = rows[i];
+        out += QStringLiteral(
+                   "  {\"rank\": %1, \"match\": %2, \"face\": %3, \"file\": %4, \"xratio\": %5, "
+                   "\"yratio\": %6}")
+                   .arg(r.rank)
+                   .arg(jsonNumber(r.m * 100, 2), jsonString(r.face), jsonString(r.file),
+                        jsonNumber(r.xRatio, 3), jsonNumber(r.yRatio, 3));
+        out += i + 1 < rows.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
+    }
+    out += QStringLiteral("]\n");
+    return out;
+}
+
+QString table(const std::vector<ResultRow>& rows) {
+    std::vector<QStringList> cells;
+    cells.reserve(rows.size() + 1);
+    cells.push_back(header());
+    for (const ResultRow& r : rows)
+        cells.push_back({QString::number(r.rank), localFixed(r.m * 100, 2), tsvField(r.face),
+                         tsvField(r.file), localFixed(r.xRatio, 3), localFixed(r.yRatio, 3)});
+    const int columns = int(header().size());
+    std::vector<int> width(size_t(columns), 0);
+    for (const QStringList& line : cells)
+        for (int c = 0; c < columns; ++c)
+            width[size_t(c)] = std::max(width[size_t(c)], int(line.at(c).size()));
+    // rank and the numbers line up on the right, the names on the left; the last column
+    // carries no padding.
+    const bool rightAligned[] = {true, true, false, false, true, true};
+    QString out;
+    for (const QStringList& line : cells) {
+        QString text;
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0) text += QStringLiteral("  ");
+            const int w = width[size_t(c)];
+            text += rightAligned[c] ? line.at(c).rightJustified(w) : line.at(c).leftJustified(w);
+        }
+        while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+        out += text + QLatin1Char('\n');
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, double minPercent, int top) {
+    std::vector<ResultRow> rows;
+    for (const FontResult& r : results) {
+        if (!r.matched) continue;
+        if (r.score.m * 100 < minPercent - kMinSlack) continue;
+        rows.push_back({0, r.score.m, r.face, r.file, r.score.xRatio, r.score.yRatio});
+    }
+    std::sort(rows.begin(), rows.end(), [](const ResultRow& a, const ResultRow& b) {
+        if (a.m != b.m) return a.m > b.m;
+        if (a.file != b.file) return a.file < b.file;
+        return a.face < b.face;
+    });
+    if (top > 0 && rows.size() > size_t(top)) rows.resize(size_t(top));
+    for (size_t i = 0; i < rows.size(); ++i) rows[i].rank = int(i) + 1;
+    return rows;
+}
+
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Tsv:
+            return tsv(rows);
+        case OutputFormat::Json:
+            return json(rows);
+        case OutputFormat::Table:
+            break;
+    }
+    return table(rows);
+}
+
+}  // namespace lettrino::cli
