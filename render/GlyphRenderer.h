@@ -34,6 +34,10 @@ struct RenderOutcome {
 // first character, -1 for an empty text or a character outside that code page.
 int charCodeOf(const QString& charText);
 
+// Where a black box of bx x by pixels lands when centred on (100, 100), halves truncated:
+// width 40 gives columns 80-119, width 41 columns 80-120.
+InkBox centredBlackBox(int bx, int by);
+
 // S2 = (S1 x H) / B, S1 x H in fixed point with four decimals, the result held to four decimals.
 double finalSize(double trialPoints, int inkHeight, int blackBoxHeight);
 

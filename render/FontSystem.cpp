@@ -1,0 +1,478 @@
+#include "render/FontSystem.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_IDS_H
+
+#include "canvas/Canvas.h"
+
+namespace lettrino {
+
+namespace {
+
+// fontconfig's own caches are shared by the whole process; every call into it goes through here.
+std::mutex& fontconfigMutex() {
+    static std::mutex m;
+    return m;
+}
+
+constexpr std::size_t kCachedFaces = 24;
+constexpr int kMaxFacesPerFile = 64;
+
+// Windows-1252 at 0x80-0x9F; 0 where the code page has no character.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+enum class CharMap { Unicode, Symbol, Other, None };
+
+QString fcString(FcPattern* p, const char* object, int n = 0) {
+    FcChar8* s = nullptr;
+    if (FcPatternGetString(p, object, n, &s) != FcResultMatch || !s) return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(s));
+}
+
+// The English value of a string property that fontconfig keeps per language (family, style,
+// full name), else its first value.
+QString fcEnglish(FcPattern* p, const char* object, const char* langObject) {
+    for (int n = 0;; ++n) {
+        const QString value = fcString(p, object, n);
+        if (value.isEmpty()) break;
+        if (fcString(p, langObject, n).startsWith(QLatin1String("en"))) return value;
+    }
+    return fcString(p, object, 0);
+}
+
+bool isPlainStyle(const QString& style) {
+    return style.isEmpty() || style.compare(QLatin1String("Regular"), Qt::CaseInsensitive) == 0 ||
+           style.compare(QLatin1String("Normal"), Qt::CaseInsensitive) == 0 ||
+           style.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0 ||
+           style.compare(QLatin1String("Roman"), Qt::CaseInsensitive) == 0;
+}
+
+QString decodeSfntName(const FT_SfntName& name) {
+    if (name.platform_id == TT_PLATFORM_MICROSOFT || name.platform_id == TT_PLATFORM_APPLE_UNICODE) {
+        QString s;
+        s.reserve(int(name.string_len / 2));
+        for (FT_UInt i = 0; i + 1 < name.string_len; i += 2)
+            s.append(QChar(char16_t(name.string[i] << 8 | name.string[i + 1])));
+        return s;
+    }
+    return QString::fromLatin1(reinterpret_cast<const char*>(name.string), int(name.string_len));
+}
+
+// The full name a face file gives itself (name table entry 4, English preferred), else its
+// family and style.
+QString fullNameOf(FT_Face face) {
+    QString best;
+    int bestRank = 100;
+    const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
+    for (FT_UInt i = 0; i < count; ++i) {
+        FT_SfntName name;
+        if (FT_Get_Sfnt_Name(face, i, &name) != 0 || name.name_id != TT_NAME_ID_FULL_NAME) continue;
+        int rank = 50;
+        if (name.platform_id == TT_PLATFORM_MICROSOFT)
+            rank = name.language_id == 0x409 ? 0 : (name.language_id & 0x3FF) == 0x09 ? 1 : 4;
+        else if (name.platform_id == TT_PLATFORM_MACINTOSH)
+            rank = name.language_id == 0 ? 2 : 5;
+        else if (name.platform_id == TT_PLATFORM_APPLE_UNICODE)
+            rank = 3;
+        if (rank >= bestRank) continue;
+        const QString decoded = decodeSfntName(name).trimmed();
+        if (decoded.isEmpty()) continue;
+        best = decoded;
+        bestRank = rank;
+    }
+    if (!best.isEmpty()) return best;
+    QString family = face->family_name ? QString::fromLatin1(face->family_name) : QString();
+    const QString style = face->style_name ? QString::fromLatin1(face->style_name) : QString();
+    if (!isPlainStyle(style)) family += (family.isEmpty() ? QString() : QStringLiteral(" ")) + style;
+    return family;
+}
+
+}  // namespace
+
+struct FontSystem::Face {
+    FT_Face ft = nullptr;
+    QString key;
+    std::uint64_t generation = 0;
+    CharMap charmap = CharMap::None;
+    FT_F26Dot6 ppem26 = -1;  // the size last requested on the face
+};
+
+struct FontSystem::RenderedGlyph {
+    int slot = -1;
+    std::uint64_t generation = 0;
+    FT_F26Dot6 ppem26 = 0;
+    int code = -1;
+    GlyphMetrics metrics;
+    std::vector<std::uint8_t> coverage;  // trimmed to the black box, blackBoxX per row
+};
+
+namespace {
+std::uint64_t nextGeneration() {
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
+QString faceKey(const QString& file, int index) { return file + QLatin1Char('#') + QString::number(index); }
+}  // namespace
+
+FontSystem::FontSystem() : lastGlyph_(std::make_unique<RenderedGlyph>()) {
+    FT_Library lib = nullptr;
+    if (FT_Init_FreeType(&lib) == 0) library_ = lib;
+    loadInstalled();
+}
+
+FontSystem::~FontSystem() {
+    for (auto& face : faces_)
+        if (face && face->ft) FT_Done_Face(face->ft);
+    if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
+}
+
+void FontSystem::loadInstalled() {
+    std::vector<FaceEntry> all;
+    {
+        std::lock_guard<std::mutex> lock(fontconfigMutex());
+        if (!FcInit()) return;
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+        FcObjectSet* objects = FcObjectSetBuild(FC_FULLNAME, FC_FULLNAMELANG, FC_FAMILY, FC_FAMILYLANG, FC_STYLE,
+                                                FC_STYLELANG, FC_FILE, FC_INDEX, FC_VARIABLE, nullptr);
+        FcFontSet* set = FcFontList(nullptr, pattern, objects);
+        if (set) {
+            for (int i = 0; i < set->nfont; ++i) {
+                FcPattern* p = set->fonts[i];
+                FcBool variable = FcFalse;
+                // A variable font is listed once as a whole and once per named instance: keep the instances.
+                if (FcPatternGetBool(p, FC_VARIABLE, 0, &variable) == FcResultMatch && variable) continue;
+                FaceEntry e;
+                e.file = fcString(p, FC_FILE);
+                FcPatternGetInteger(p, FC_INDEX, 0, &e.index);
+                e.name = fcEnglish(p, FC_FULLNAME, FC_FULLNAMELANG);
+                if (e.name.isEmpty()) {
+                    e.name = fcEnglish(p, FC_FAMILY, FC_FAMILYLANG);
+                    const QString style = fcEnglish(p, FC_STYLE, FC_STYLELANG);
+                    if (!isPlainStyle(style)) e.name += QLatin1Char(' ') + style;
+                }
+                if (!e.name.isEmpty() && !e.file.isEmpty()) all.push_back(std::move(e));
+            }
+            FcFontSetDestroy(set);
+        }
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+    }
+    std::sort(all.begin(), all.end(), [](const FaceEntry& a, const FaceEntry& b) {
+        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+        if (c != 0) return c < 0;
+        if (a.name != b.name) return a.name < b.name;
+        if (a.file != b.file) return a.file < b.file;
+        return a.index < b.index;
+    });
+    installed_.clear();
+    installedByName_.clear();
+    for (FaceEntry& e : all) {
+        const QString folded = e.name.toCaseFolded();
+        if (installedByName_.contains(folded)) continue;
+        installedByName_.insert(folded, int(installed_.size()));
+        installed_.push_back(std::move(e));
+    }
+}
+
+int FontSystem::faceCount() const { return int(installed_.size() + registered_.size()); }
+
+QString FontSystem::faceName(int index) const {
+    if (index < 0) return {};
+    const std::size_t i = std::size_t(index);
+    if (i < installed_.size()) return installed_[i].name;
+    if (i - installed_.size() < registered_.size()) return registered_[i - installed_.size()].entry.name;
+    return {};
+}
+
+FontSystem::Face* FontSystem::face(int slot) {
+    return slot >= 0 && std::size_t(slot) < faces_.size() ? faces_[std::size_t(slot)].get() : nullptr;
+}
+
+int FontSystem::slotFor(const QString& file, int index) {
+    if (!library_ || file.isEmpty()) return -1;
+    const QString key = faceKey(file, index);
+    const auto found = slotByKey_.constFind(key);
+    if (found != slotByKey_.constEnd()) {
+        const int slot = found.value();
+        lru_.remove(slot);
+        lru_.push_front(slot);
+        return slot;
+    }
+    FT_Face ft = nullptr;
+    if (FT_New_Face(static_cast<FT_Library>(library_), QFile::encodeName(file).constData(), index, &ft) != 0)
+        return -1;
+    if (ft->num_glyphs <= 0 || !(FT_IS_SCALABLE(ft) || ft->num_fixed_sizes > 0)) {
+        FT_Done_Face(ft);
+        return -1;
+    }
+    int slot;
+    if (faces_.size() < kCachedFaces) {
+        slot = int(faces_.size());
+        faces_.push_back(std::make_unique<Face>());
+    } else {
+        slot = lru_.back();
+        lru_.pop_back();
+        Face* old = faces_[std::size_t(slot)].get();
+        slotByKey_.remove(old->key);
+        FT_Done_Face(old->ft);
+        *old = Face();
+        if (lastGlyph_->slot == slot) lastGlyph_->slot = -1;
+    }
+    Face* f = faces_[std::size_t(slot)].get();
+    f->ft = ft;
+    f->key = key;
+    f->generation = nextGeneration();
+    if (ft->charmap && ft->charmap->encoding == FT_ENCODING_UNICODE) {
+        f->charmap = CharMap::Unicode;
+    } else if (FT_Select_Charmap(ft, FT_ENCODING_MS_SYMBOL) == 0) {
+        f->charmap = CharMap::Symbol;
+    } else if (ft->num_charmaps > 0 && FT_Set_Charmap(ft, ft->charmaps[0]) == 0) {
+        f->charmap = CharMap::Other;
+    }
+    slotByKey_.insert(key, slot);
+    lru_.push_front(slot);
+    return slot;
+}
+
+int FontSystem::resolve(const QString& name) {
+    for (auto it = registered_.rbegin(); it != registered_.rend(); ++it)
+        if (it->entry.name.compare(name, Qt::CaseInsensitive) == 0) return slotFor(it->entry.file, it->entry.index);
+    const auto installed = installedByName_.constFind(name.toCaseFolded());
+    if (installed != installedByName_.constEnd()) {
+        const FaceEntry& e = installed_[std::size_t(installed.value())];
+        return slotFor(e.file, e.index);
+    }
+    auto sub = substitutes_.constFind(name);
+    if (sub == substitutes_.constEnd()) {
+        FaceEntry e;
+        std::lock_guard<std::mutex> lock(fontconfigMutex());
+        FcPattern* pattern = FcPatternCreate();
+        const QByteArray utf8 = name.toUtf8();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
+        FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+            e.file = fcString(match, FC_FILE);
+            FcPatternGetInteger(match, FC_INDEX, 0, &e.index);
+            e.name = fcEnglish(match, FC_FULLNAME, FC_FULLNAMELANG);
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
+        sub = substitutes_.insert(name, e);
+    }
+    return slotFor(sub->file, sub->index);
+}
+
+QString FontSystem::faceFile(const QString& name) {
+    for (auto it = registered_.rbegin(); it != registered_.rend(); ++it)
+        if (it->entry.name.compare(name, Qt::CaseInsensitive) == 0) return it->entry.file;
+    const auto installed = installedByName_.constFind(name.toCaseFolded());
+    if (installed != installedByName_.constEnd()) return installed_[std::size_t(installed.value())].file;
+    const int slot = resolve(name);
+    return slot >= 0 ? faces_[std::size_t(slot)]->key.section(QLatin1Char('#'), 0, -2) : QString();
+}
+
+int FontSystem::addFontResource(const QString& path) {
+    const int first = slotFor(path, 0);
+    if (first < 0) return 0;
+    const int faces = int(std::min<FT_Long>(faces_[std::size_t(first)]->ft->num_faces, kMaxFacesPerFile));
+    int added = 0;
+    for (int i = 0; i < faces; ++i) {
+        const int slot = i == 0 ? first : slotFor(path, i);
+        if (slot < 0) continue;
+        FaceEntry e;
+        e.file = path;
+        e.index = i;
+        e.name = fullNameOf(faces_[std::size_t(slot)]->ft);
+        if (e.name.isEmpty()) e.name = path.section(QLatin1Char('/'), -1);
+        registered_.push_back({path, std::move(e)});
+        ++added;
+    }
+    return added;
+}
+
+bool FontSystem::removeFontResource(const QString& path) {
+    const auto before = registered_.size();
+    registered_.erase(std::remove_if(registered_.begin(), registered_.end(),
+                                     [&](const Registration& r) { return r.path == path; }),
+                      registered_.end());
+    return registered_.size() != before;
+}
+
+Font FontSystem::createFont(const QString& faceName, double points) {
+    Font font;
+    font.face = faceName;
+    font.points = std::isfinite(points) ? std::nearbyint(points * 10000.0) / 10000.0 : 0.0;
+    font.slot = resolve(faceName);
+    if (Face* f = face(font.slot)) font.generation = f->generation;
+    return font;
+}
+
+char32_t FontSystem::unicodeOf(int code) {
+    if (code < 0x20 || code > 0xFF || code == 0x7F) return 0;
+    if (code >= 0x80 && code < 0xA0) return kCp1252High[code - 0x80];
+    return char32_t(code);
+}
+
+int FontSystem::codeOf(char32_t ch) {
+    if (ch < 0x80) return unicodeOf(int(ch)) ? int(ch) : -1;
+    if (ch >= 0xA0 && ch <= 0xFF) return int(ch);
+    for (int i = 0; i < 32; ++i)
+        if (kCp1252High[i] != 0 && kCp1252High[i] == ch) return 0x80 + i;
+    return -1;
+}
+
+const FontSystem::RenderedGlyph* FontSystem::render(const Font& font, int code) {
+    int slot = font.slot;
+    Face* f = face(slot);
+    if (!f || f->generation != font.generation) {
+        // The face was dropped from the cache since the description was made: open it again.
+        slot = resolve(font.face);
+        f = face(slot);
+    }
+    RenderedGlyph& g = *lastGlyph_;
+    const double ppem = font.points * 96.0 / 72.0;
+    const FT_F26Dot6 ppem26 = std::isfinite(ppem) ? FT_F26Dot6(std::llround(std::min(ppem, 60000.0) * 64.0)) : 0;
+    if (f && g.slot == slot && g.generation == f->generation && g.ppem26 == ppem26 && g.code == code) return &g;
+
+    g.slot = -1;
+    g.metrics = GlyphMetrics();
+    g.coverage.clear();
+    if (!f || ppem26 <= 0) return &g;
+
+    FT_UInt index = 0;
+    if (f->charmap == CharMap::Symbol) {
+        if (code >= 0x20 && code <= 0xFF) {
+            index = FT_Get_Char_Index(f->ft, FT_ULong(0xF000 + code));
+            if (index == 0) index = FT_Get_Char_Index(f->ft, FT_ULong(code));
+        }
+    } else if (const char32_t ch = unicodeOf(code)) {
+        index = FT_Get_Char_Index(f->ft, f->charmap == CharMap::Unicode ? FT_ULong(ch) : FT_ULong(code));
+    }
+    g.slot = slot;
+    g.generation = f->generation;
+    g.ppem26 = ppem26;
+    g.code = code;
+    if (index == 0) return &g;
+
+    if (f->ppem26 != ppem26) {
+        FT_Size_RequestRec request{FT_SIZE_REQUEST_TYPE_NOMINAL, ppem26, ppem26, 0, 0};
+        if (FT_IS_SCALABLE(f->ft)) {
+            if (FT_Request_Size(f->ft, &request) != 0) {
+                f->ppem26 = -1;
+                return &g;
+            }
+        } else if (FT_Select_Size(f->ft, 0) != 0) {
+            f->ppem26 = -1;
+            return &g;
+        }
+        f->ppem26 = ppem26;
+    }
+    if (FT_Load_Glyph(f->ft, index, FT_LOAD_DEFAULT) != 0) return &g;
+    FT_GlyphSlot glyph = f->ft->glyph;
+    if (glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+        // Refuse glyphs whose bitmap would be absurdly large (a broken font, a huge size).
+        FT_BBox box;
+        FT_Outline_Get_CBox(&glyph->outline, &box);
+        const std::int64_t w = (std::int64_t(box.xMax) - box.xMin) / 64 + 2;
+        const std::int64_t h = (std::int64_t(box.yMax) - box.yMin) / 64 + 2;
+        if (w <= 0 || h <= 0 || w * h > kMaxGlyphPixels) return &g;
+    }
+    if (glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(glyph, FT_RENDER_MODE_NORMAL) != 0) return &g;
+
+    const FT_Bitmap& bm = glyph->bitmap;
+    const int width = int(bm.width), height = int(bm.rows);
+    if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxGlyphPixels) return &g;
+    // Coverage of one bitmap pixel, whatever the bitmap's pixel mode.
+    auto coverageAt = [&bm](int x, int y) -> std::uint8_t {
+        const unsigned char* row = bm.buffer + std::ptrdiff_t(y) * bm.pitch;
+        switch (bm.pixel_mode) {
+            case FT_PIXEL_MODE_GRAY:
+                return bm.num_grays == 256 ? row[x] : std::uint8_t(row[x] * 255 / std::max(1, bm.num_grays - 1));
+            case FT_PIXEL_MODE_MONO: return (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+            case FT_PIXEL_MODE_GRAY2: return std::uint8_t((row[x >> 2] >> (6 - 2 * (x & 3)) & 3) * 85);
+            case FT_PIXEL_MODE_GRAY4: return std::uint8_t((row[x >> 1] >> (4 - 4 * (x & 1)) & 15) * 17);
+            case FT_PIXEL_MODE_BGRA: return row[x * 4 + 3];
+            default: return 0;
+        }
+    };
+    const bool plainGray = bm.pixel_mode == FT_PIXEL_MODE_GRAY && bm.num_grays == 256 && bm.pitch > 0;
+
+    // The black box: the rows and columns that hold any coverage.
+    int top = height, bottom = -1, left = width, right = -1;
+    for (int y = 0; y < height; ++y) {
+        int first = -1, last = -1;
+        if (plainGray) {
+            const unsigned char* row = bm.buffer + std::ptrdiff_t(y) * bm.pitch;
+            for (int x = 0; x < width; ++x)
+                if (row[x]) {
+                    first = x;
+                    break;
+                }
+            if (first >= 0)
+                for (int x = width - 1; x >= first; --x)
+                    if (row[x]) {
+                        last = x;
+                        break;
+                    }
+        } else {
+            for (int x = 0; x < width; ++x)
+                if (coverageAt(x, y)) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        }
+        if (first < 0) continue;
+        top = std::min(top, y);
+        bottom = y;
+        left = std::min(left, first);
+        right = std::max(right, last);
+    }
+    if (bottom < 0) return &g;
+
+    const int bw = right - left + 1, bh = bottom - top + 1;
+    g.coverage.resize(std::size_t(bw) * std::size_t(bh));
+    for (int y = 0; y < bh; ++y) {
+        std::uint8_t* out = g.coverage.data() + std::size_t(y) * std::size_t(bw);
+        if (plainGray) {
+            std::copy_n(bm.buffer + std::ptrdiff_t(top + y) * bm.pitch + left, bw, out);
+        } else {
+            for (int x = 0; x < bw; ++x) out[x] = coverageAt(left + x, top + y);
+        }
+    }
+    g.metrics.blackBoxX = std::uint32_t(bw);
+    g.metrics.blackBoxY = std::uint32_t(bh);
+    g.metrics.originX = glyph->bitmap_left + left;
+    g.metrics.originY = glyph->bitmap_top - top;
+    g.metrics.cellIncX = std::int16_t(std::clamp<FT_Pos>((glyph->advance.x + 32) >> 6, -32768, 32767));
+    g.metrics.cellIncY = std::int16_t(std::clamp<FT_Pos>((glyph->advance.y + 32) >> 6, -32768, 32767));
+    return &g;
+}
+
+GlyphMetrics FontSystem::glyphMetrics(const Font& font, int code) { return render(font, code)->metrics; }
+
+void FontSystem::textOut(Canvas& canvas, const Font& font, int x, int y, int code) {
+    const RenderedGlyph* g = render(font, code);
+    if (g->coverage.empty()) return;
+    const int w = int(g->metrics.blackBoxX), h = int(g->metrics.blackBoxY);
+    canvas.blendBlack(x + g->metrics.originX, y - g->metrics.originY, g->coverage.data(), w, h, w);
+}
+
+}  // namespace lettrino

@@ -1,0 +1,124 @@
+#include "render/GlyphRenderer.h"
+
+#include <cmath>
+
+#include "canvas/Canvas.h"
+#include "render/FontSystem.h"
+
+namespace lettrino {
+
+namespace {
+constexpr int kCentre = 100;
+constexpr int kCrossInset = 5;
+}  // namespace
+
+int charCodeOf(const QString& charText) {
+    if (charText.isEmpty() || charText.at(0).isSurrogate()) return -1;
+    return FontSystem::codeOf(char32_t(charText.at(0).unicode()));
+}
+
+InkBox centredBlackBox(int bx, int by) {
+    InkBox box;
+    box.left = kCentre - bx / 2;
+    box.right = box.left + bx - 1;
+    box.top = kCentre - by / 2;
+    box.bottom = box.top + by - 1;
+    return box;
+}
+
+double finalSize(double trialPoints, int inkHeight, int blackBoxHeight) {
+    if (blackBoxHeight <= 0) return 0;
+    // S1 x H is exact in ten-thousandths of a point; the quotient is held to four decimals.
+    const long long product = std::llround(trialPoints * 10000.0) * inkHeight;
+    return std::nearbyint(double(product) / blackBoxHeight) / 10000.0;
+}
+
+bool GlyphRenderer::drawGlyph(const QString& face, double trialPoints, int code, int inkHeight,
+                              bool clearBeforeDraw, RenderOutcome& out) {
+    const Font trial = fonts_.createFont(face, trialPoints);
+    out.trialPoints = trial.points;
+    const int blackBox = int(fonts_.glyphMetrics(trial, code).blackBoxY);
+    if (blackBox < 1) return false;
+
+    const Font final = fonts_.createFont(face, finalSize(trial.points, inkHeight, blackBox));
+    const GlyphMetrics m = fonts_.glyphMetrics(final, code);
+    // A glyph that vanishes at the final size has nothing to place.
+    if (m.blackBoxX < 1 || m.blackBoxY < 1) return false;
+    out.finalPoints = final.points;
+    if (clearBeforeDraw) canvas_.clear();
+
+    const int bx = int(m.blackBoxX), by = int(m.blackBoxY);
+    // With the reference point on the baseline, the black box starts at (100 - bx/2, 100 - by/2).
+    fonts_.textOut(canvas_, final, kCentre - bx / 2 - m.originX, m.originY - by / 2 + kCentre, code);
+
+    const InkBox box = out.glyphBox = centredBlackBox(bx, by);
+    canvas_.drawRect(box.left, box.top, box.right, box.bottom, kRed);
+    out.topText = box.topText();
+    out.leftText = box.leftText();
+    out.sizeText = box.sizeText();
+    out.fontDisplayed = true;
+    return true;
+}
+
+RenderOutcome GlyphRenderer::displayFont(const QString& filenametodisp, const QString& filepath,
+                                         const QString& charText, const InkBox& reference, const Hooks& hooks) {
+    RenderOutcome out;
+    out.filename = filenametodisp;
+    if (hooks.filenameShown) hooks.filenameShown(filenametodisp);
+
+    const bool installed = filepath == kInstalledMarker;
+    const QString path = filepath + filenametodisp;
+    if (installed) {
+        out.faceName = filenametodisp;
+    } else {
+        const int before = fonts_.faceCount();
+        if (fonts_.addFontResource(path) == 0) {
+            out.registrationFailed = true;
+            if (hooks.cantOpen) hooks.cantOpen(path);
+        } else {
+            out.faceName = fonts_.faceName(before);
+        }
+    }
+
+    const int inkHeight = reference.bottom - reference.top + 1;
+    canvas_.clear();
+    const int code = charCodeOf(charText);
+    const bool drawable = !out.registrationFailed && inkHeight > 0 && code >= 0;
+    if (!drawable || !drawGlyph(out.faceName, inkHeight, code, inkHeight, false, out)) {
+        // No glyph: a black cross over the cleared canvas.
+        const int far = Canvas::kOuterSize - kCrossInset;
+        canvas_.drawLine(0, 0, far, far, kBlack);
+        canvas_.drawLine(0, far, far, 0, kBlack);
+        out.drewCross = true;
+    }
+    if (!installed) fonts_.removeFontResource(path);
+    return out;
+}
+
+RenderOutcome GlyphRenderer::displayFontFast(const QString& filenametodisp, const QString& filepath,
+                                             const QString& charText, const InkBox& reference,
+                                             int initialFontCount) {
+    RenderOutcome out;
+    const bool installed = filepath == kInstalledMarker;
+    const QString path = filepath + filenametodisp;
+    bool notFound = false;
+    if (installed) {
+        out.faceName = filenametodisp;
+    } else {
+        out.registrationFailed = fonts_.addFontResource(path) == 0;
+        out.faceName = fonts_.faceName(initialFontCount);
+        if (out.faceName.isEmpty()) {
+            out.faceName = QStringLiteral("Error: Already Installed");
+            notFound = true;
+        }
+    }
+    out.filename = filenametodisp;
+
+    const int inkHeight = reference.bottom - reference.top + 1;
+    const int code = charCodeOf(charText);
+    if (!notFound && inkHeight > 0 && code >= 0) drawGlyph(out.faceName, inkHeight, code, inkHeight, true, out);
+    if (!installed) fonts_.removeFontResource(path);
+    return out;
+}
+
+}  // namespace lettrino
