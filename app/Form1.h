@@ -177,6 +177,10 @@ private:
     // Form1Fonts.cpp: the font-list-loaded state (without Slider1 and ButtonFind).
     void enableFontListControls();
 
+    // Form1.cpp private helpers
+    void fitValueLabels(QWidget* frame);
+    void charIndexChanged();  // Form1Params.cpp: CharIndex changed or lost the focus
+
     FontSystem fonts_;
     std::unique_ptr<GlyphRenderer> renderer_;  // draws into Picture2's canvas; made with the controls
     Form2* form2_ = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -30,6 +31,9 @@ public:
     QString tag() const { return tag_; }
     void setTag(const QString& tag) { tag_ = tag; }
 
+    // The cursor's screen position, in pixels, at the last press or move reported.
+    QPoint cursorScreenPos() const { return cursorScreenPos_; }
+
 Q_SIGNALS:
     void mousePressed(int button, Qt::KeyboardModifiers shift, float x, float y);
     void mouseMoved(int button, Qt::KeyboardModifiers shift, float x, float y);
@@ -46,6 +50,7 @@ private:
     };
     std::array<Panel, kPanels + 1> panels_;  // index 0 unused
     QString tag_ = QStringLiteral("-1");
+    QPoint cursorScreenPos_;
 };
 
 }  // namespace lettrino

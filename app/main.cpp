@@ -1,9 +1,12 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "app/Form1.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Lettrino v1.03"));
-    label.show();
+    QApplication::setApplicationName(QStringLiteral("Lettrino"));
+    QApplication::setApplicationVersion(QStringLiteral(LETTRINO_VERSION));
+    lettrino::Form1 window;
+    window.show();
     return app.exec();
 }

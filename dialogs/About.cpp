@@ -1,0 +1,102 @@
+#include "dialogs/About.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/Form1.h"
+#include "dialogs/Twips.h"
+
+namespace lettrino {
+
+About::About(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("About"));
+    setWindowTitle(QStringLiteral("About ") + Form1::caption());
+    setWindowModality(Qt::ApplicationModal);
+    setFixedSize(twips(4335), twips(3015));
+
+    Label1 = new QLabel(Form1::caption(), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    QFont title = Label1->font();
+    title.setPointSizeF(9.75);
+    title.setBold(true);
+    Label1->setFont(title);
+
+    Label2 = new QLabel(QStringLiteral("Written by the Lettrino project"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setAlignment(Qt::AlignCenter);
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setFocusPolicy(Qt::NoFocus);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setFrameShape(QFrame::NoFrame);
+    Text1->setPlainText(
+        QStringLiteral("This program is free. I wrote it for my own use and share it at no charge; "
+                       "use it as you like.\n"
+                       "Comments, suggestions and problem reports are welcome at:"));
+
+    Text2 = new QLineEdit(email(), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setReadOnly(true);
+    Text2->setFocusPolicy(Qt::NoFocus);
+    Text2->setFrame(false);
+    Text2->setCursor(Qt::PointingHandCursor);
+    QFont link = Text2->font();
+    link.setUnderline(true);
+    Text2->setFont(link);
+    Text2->installEventFilter(this);
+
+    // The two text fields read as text on the dialog: the menu colour behind them.
+    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2)}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, palette().color(QPalette::Window));
+        p.setColor(QPalette::Text, w == Text2 ? QColor(Qt::blue) : palette().color(QPalette::WindowText));
+        w->setPalette(p);
+    }
+
+    OKButton = new QPushButton(QStringLiteral("Aceptar"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    Command1 = new QPushButton(QStringLiteral("Home Page"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAutoDefault(false);
+
+    placeTwips(Label1, 120, 240, 4095, 255);
+    placeTwips(Label2, 120, 480, 4095, 255);
+    placeTwips(Text1, 120, 960, 4095, 1935);
+    placeTwips(Text2, 2280, 1935, 1215, 285);
+    placeTwips(OKButton, 600, 2400, 1215, 375);
+    placeTwips(Command1, 2400, 2400, 1215, 375);
+    // The e-mail field and the buttons lie over the notice.
+    Text2->raise();
+    OKButton->raise();
+    Command1->raise();
+    setTabOrder(OKButton, Command1);
+
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Command1, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(homePage()); });
+}
+
+void About::showModal() {
+    show();
+    raise();
+    activateWindow();
+    OKButton->setFocus();
+}
+
+bool About::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text2 && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email()));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace lettrino
