@@ -1,8 +1,131 @@
-// Placeholder until this part of the window lands.
+// DisplayFont, DisplayFontFAST and MatchCalc: thin routines over the engine's renderer and
+// matcher that write the main window's controls.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/CanvasWidget.h"
 #include "app/Form1.h"
+#include "app/ResultsList.h"
+#include "app/StatusBar.h"
+#include "app/UpDown.h"
+#include "match/Matcher.h"
+#include "match/NumberFormat.h"
+#include "match/Results.h"
 
 namespace lettrino {
-void Form1::DisplayFont(const QString&, const QString&) {}
-void Form1::DisplayFontFAST(const QString&, const QString&) {}
-void Form1::MatchCalc() {}
+
+namespace {
+
+// The Font Info labels and the glyph state of one rendering.
+void showOutcome(Form1& w, const RenderOutcome& out) {
+    w.FontDisplayed = out.fontDisplayed;
+    if (out.fontDisplayed) w.FontBox = out.glyphBox;
+    w.FontTopText->setText(out.topText);
+    w.FontLeftText->setText(out.leftText);
+    w.FontSizeText->setText(out.sizeText);
+}
+
+}  // namespace
+
+void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) {
+    GlyphRenderer::Hooks hooks;
+    hooks.filenameShown = [this](const QString& filename) {
+        FontFilenameText->setText(filename);
+        FontFilenameText->repaint();
+    };
+    hooks.cantOpen = [this](const QString& path) {
+        // No message box ever interrupts a search run.
+        if (FindRunning) return;
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
+                        QStringLiteral("Error: Can't open ") + path, QMessageBox::Ok, this);
+        box.exec();
+    };
+    const RenderOutcome out =
+        renderer_->displayFont(filenametodisp, filepath, CharText->text(), BitmapBox, hooks);
+    FontFontnameText->setText(out.faceName);
+    showOutcome(*this, out);
+    if (!out.fontDisplayed) {
+        Command4->setEnabled(false);
+        Check1->setEnabled(false);
+    } else if (!FindRunning) {
+        Command4->setEnabled(true);
+        Check1->setEnabled(true);
+    }
+    Picture2->update();
+}
+
+// The search run's renderer: no message, no cross, the match controls untouched. Painting is
+// left to the run, which knows how often the screen can show a new glyph.
+void Form1::DisplayFontFAST(const QString& filenametodisp, const QString& filepath) {
+    const RenderOutcome out =
+        renderer_->displayFontFast(filenametodisp, filepath, CharText->text(), BitmapBox, InitialFontCount);
+    FontFontnameText->setText(out.faceName);
+    FontFilenameText->setText(out.filename);
+    showOutcome(*this, out);
+}
+
+void Form1::MatchCalc() {
+    Canvas& reference = Picture1->canvas();
+    Canvas& glyph = Picture2->canvas();
+    const int speedup = UpDown4->value();
+
+    if (!FontDisplayed) {
+        MatchProg->setValue(MatchProg->maximum());
+        MatchText->setText(QStringLiteral("0.0%"));
+        return;
+    }
+
+    MatchScore score;
+    if (FindRunning) {
+        score = matchFast(reference, BitmapBox, glyph, FontBox, speedup);
+    } else {
+        // Scored row by row with a red scan line on both canvases and the percentage climbing.
+        // Pure red leaves every red component as it was, so neither the box outlines (taken
+        // away for the scan and put back after) nor the scan lines change the score.
+        const InkBox& rb = BitmapBox;
+        const InkBox& gb = FontBox;
+        reference.drawRect(rb.left, rb.top, rb.right, rb.bottom, kRed);
+        glyph.drawRect(gb.left, gb.top, gb.right, gb.bottom, kRed);
+        MatchScan scan(reference, rb, glyph, gb, speedup);
+        // A box one row high (or none) still shows a bar that fills.
+        const int progressMax = std::max(scan.referenceHeight(), 1);
+        MatchProg->setRange(0, progressMax);
+        MatchProg->setValue(0);
+        while (scan.hasNextRow()) {
+            const int y = scan.nextRowOffset();
+            const int gy = int(numfmt::roundHalfEven(scan.glyphRowOrdinate(y)));
+            reference.drawLine(rb.left, rb.top + y, rb.right, rb.top + y, kRed);
+            glyph.drawLine(gb.left, gy, gb.right, gy, kRed);
+            Picture1->repaintNow();
+            Picture2->repaintNow();
+            scan.scoreRow();
+            MatchProg->setValue(y);
+            MatchText->setText(numfmt::percent(scan.partial()));
+            MatchText->repaint();
+            reference.drawLine(rb.left, rb.top + y, rb.right, rb.top + y, kRed);
+            glyph.drawLine(gb.left, gy, gb.right, gy, kRed);
+        }
+        score = scan.result();
+        reference.drawRect(rb.left, rb.top, rb.right, rb.bottom, kRed);
+        glyph.drawRect(gb.left, gb.top, gb.right, gb.bottom, kRed);
+        MatchProg->setValue(progressMax);
+        Picture1->repaintNow();
+        Picture2->repaintNow();
+    }
+
+    MatchText->setText(numfmt::percent(score.m));
+    if (!results::passesAdd(score.m, UpDown2->value())) return;
+
+    const results::ResultRow row = results::makeRow(
+        score, UpDown3->value(), FontFilenameText->text(), FontFontnameText->text(), FontListIndex,
+        currentEntry(), FontList.installed ? QString() : FontList.folder, FontList.prefix());
+    if (List1->addOrUpdate(row))
+        StatusBar1->setPanelText(3, QStringLiteral("Fonts Matched: ") + QString::number(List1->rowCount()));
+}
+
 }  // namespace lettrino
