@@ -132,7 +132,9 @@ UpDown* spinner(QWidget* parent, const char* name, int minimum, int maximum, int
 Form1::Form1(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
-    QFont small = font();
+    // A small sans-serif face close to the classic dialog font's metrics.
+    QFont small(
+        QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Sans")});
     small.setPixelSize(11);
     setFont(small);
     createControls();
@@ -259,7 +261,7 @@ void Form1::createConnections() {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
-    for (QGroupBox* frame : {Frame1, Frame2}) fitValueLabels(frame);
+    for (QGroupBox* frame : {Frame1, Frame2}) fitFrameLabels(frame);
 
     connect(ButtonAbout, &QPushButton::clicked, this, [this] { aboutBox()->showModal(); });
     connect(Command1, &QPushButton::clicked, this, [this] { fontFolderDialog()->showModal(); });
@@ -309,10 +311,9 @@ int Form1::tabIndexOf(const QWidget* control) {
     return tabIndexes().value(control->objectName(), -1);
 }
 
-void Form1::fitValueLabels(QWidget* frame) {
-    // The value labels of the two info frames size themselves to their text.
+void Form1::fitFrameLabels(QWidget* frame) {
+    // The labels of the two info frames size themselves to their text.
     for (QLabel* l : frame->findChildren<QLabel*>()) {
-        if (!l->objectName().endsWith(QLatin1String("Text"))) continue;
         const int room = frame->width() - l->x() - 4;
         l->resize(std::min(room, l->sizeHint().width()), l->height());
     }
@@ -391,7 +392,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             if (paramEvent(watched, event)) return true;
             break;
         case QEvent::LayoutRequest:
-            if (watched == Frame1 || watched == Frame2) fitValueLabels(static_cast<QWidget*>(watched));
+            if (watched == Frame1 || watched == Frame2) fitFrameLabels(static_cast<QWidget*>(watched));
             break;
         default:
             break;

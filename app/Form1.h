@@ -53,8 +53,8 @@ public:
     void DisplayFont(const QString& filenametodisp, const QString& filepath);
     void DisplayFontFAST(const QString& filenametodisp, const QString& filepath);
     void MatchCalc();
-    void SetStatus(int showinfo, const QString& text, float x1 = 0, float y1 = 0, int rgb1 = 0,
-                   float x2 = 0, float y2 = 0, int rgb2 = 0);
+    void SetStatus(int showinfo, const QString& text, float x1 = 0, float y1 = 0, int rgb1 = 0, float x2 = 0,
+                   float y2 = 0, int rgb2 = 0);
 
     // ---- state shared between the parts of the window ----
     InkBox BitmapBox{0, 0, 0, 0};  // BitmapBoxTop/Left/Right/Bottom
@@ -144,13 +144,24 @@ public:
     void loadBitmap(const QString& path, const QString& fileName);  // Ok of the bitmap dialog
     void measureBitmap();                                           // Picture1's picture changed
     // Form1Fonts.cpp
-    void loadSystemFonts();                       // Command5
-    void loadFontFolder(const QString& folder);   // Ok of the font-folder dialog
+    void loadSystemFonts();                      // Command5
+    void loadFontFolder(const QString& folder);  // Ok of the font-folder dialog
     // Form1Search.cpp
     void findClicked();  // ButtonFind
     void timerTick();    // Timer1
+    // Form1Inspect.cpp: the canvases' mouse handlers (canvas 1 = Picture1, 2 = Picture2).
+    void canvasMouseMove(int canvas, int button, float x, float y);
+    void canvasMousePress(int canvas, int button, float x, float y);
+    void canvasMouseRelease(int canvas, int button, float x, float y);
+    void canvasDoubleClick();
+
+Q_SIGNALS:
+    void findRunningChanged(bool running);
 
 protected:
+    // Set when the window is being closed: a search run that is waiting for events returns at once.
+    bool closing_ = false;
+
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -178,7 +189,7 @@ private:
     void enableFontListControls();
 
     // Form1.cpp private helpers
-    void fitValueLabels(QWidget* frame);
+    void fitFrameLabels(QWidget* frame);
     void charIndexChanged();  // Form1Params.cpp: CharIndex changed or lost the focus
 
     FontSystem fonts_;
