@@ -7,6 +7,8 @@
 #include <cmath>
 #include <mutex>
 
+#include <sys/stat.h>
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -103,9 +105,30 @@ QString fullNameOf(FT_Face face) {
 
 }  // namespace
 
+namespace {
+// What tells one version of a file from another: a face opened from a file that has been
+// rewritten since must not be used again (FreeType reads the file lazily, through a mapping).
+struct FileStamp {
+    std::int64_t size = -1;
+    std::int64_t mtimeNs = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t device = 0;
+    bool operator==(const FileStamp& o) const {
+        return size == o.size && mtimeNs == o.mtimeNs && inode == o.inode && device == o.device;
+    }
+};
+FileStamp stampOf(const QByteArray& path) {
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0) return {};
+    return {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            std::uint64_t(st.st_ino), std::uint64_t(st.st_dev)};
+}
+}  // namespace
+
 struct FontSystem::Face {
     FT_Face ft = nullptr;
     QString key;
+    FileStamp stamp;
     std::uint64_t generation = 0;
     CharMap charmap = CharMap::None;
     FT_F26Dot6 ppem26 = -1;  // the size last requested on the face
@@ -206,16 +229,28 @@ FontSystem::Face* FontSystem::face(int slot) {
 int FontSystem::slotFor(const QString& file, int index) {
     if (!library_ || file.isEmpty()) return -1;
     const QString key = faceKey(file, index);
+    const QByteArray encoded = QFile::encodeName(file);
+    const FileStamp stamp = stampOf(encoded);
     const auto found = slotByKey_.constFind(key);
     if (found != slotByKey_.constEnd()) {
         const int slot = found.value();
+        Face* cached = faces_[std::size_t(slot)].get();
+        if (cached->stamp == stamp) {
+            lru_.remove(slot);
+            lru_.push_front(slot);
+            return slot;
+        }
+        // The file changed (or went) since it was opened: forget that face, open the file afresh.
+        slotByKey_.remove(key);
+        FT_Done_Face(cached->ft);
+        *cached = Face();
+        if (lastGlyph_->slot == slot) lastGlyph_->slot = -1;
         lru_.remove(slot);
-        lru_.push_front(slot);
-        return slot;
+        lru_.push_back(slot);
     }
+    if (stamp.size <= 0) return -1;
     FT_Face ft = nullptr;
-    if (FT_New_Face(static_cast<FT_Library>(library_), QFile::encodeName(file).constData(), index, &ft) != 0)
-        return -1;
+    if (FT_New_Face(static_cast<FT_Library>(library_), encoded.constData(), index, &ft) != 0) return -1;
     if (ft->num_glyphs <= 0 || !(FT_IS_SCALABLE(ft) || ft->num_fixed_sizes > 0)) {
         FT_Done_Face(ft);
         return -1;
@@ -229,13 +264,14 @@ int FontSystem::slotFor(const QString& file, int index) {
         lru_.pop_back();
         Face* old = faces_[std::size_t(slot)].get();
         slotByKey_.remove(old->key);
-        FT_Done_Face(old->ft);
+        if (old->ft) FT_Done_Face(old->ft);
         *old = Face();
         if (lastGlyph_->slot == slot) lastGlyph_->slot = -1;
     }
     Face* f = faces_[std::size_t(slot)].get();
     f->ft = ft;
     f->key = key;
+    f->stamp = stamp;
     f->generation = nextGeneration();
     if (ft->charmap && ft->charmap->encoding == FT_ENCODING_UNICODE) {
         f->charmap = CharMap::Unicode;
