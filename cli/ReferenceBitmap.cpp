@@ -22,7 +22,7 @@ ReferenceBitmap loadReferenceBitmap(const QString& path) {
         return ref;
     }
     QImageReader reader(path);
-    reader.setAutoTransform(false);
+    reader.setDecideFormatFromContent(true);  // as the window reads it: by content, not by name
     const QImage image = reader.read();
     if (image.isNull()) {
         const QString why = reader.errorString();
