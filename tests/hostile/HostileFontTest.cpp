@@ -196,6 +196,30 @@ TEST_F(FontFolder, ExtremeUnitsPerEmNeverStopTheRenderer) {
     }
 }
 
+// Found by the font fuzzer (it stalled on this input): FreeMono Bold with 16 units per em
+// draws glyphs 128 times their usual size, each up to the font system's pixel limit. Every
+// character still renders, and every outcome is whole: a glyph inside its box, or the cross.
+TEST_F(FontFolder, TinyEmFontRendersEveryCode) {
+    QByteArray font = readFile(QStringLiteral(LETTRINO_SYSTEM_FONTS "/freefont/FreeMonoBold.ttf"));
+    if (font.isEmpty()) GTEST_SKIP() << "FreeMono Bold is not installed";
+    ASSERT_TRUE(patchUnitsPerEm(font, 16));
+    const QString name = put(QStringLiteral("tiny-em.ttf"), font);
+    Canvas canvas;
+    GlyphRenderer renderer(fonts(), canvas);
+    int drawn = 0;
+    for (int code = 0x21; code <= 0xFF; ++code) {
+        const QChar ch(FontSystem::unicodeOf(code));
+        if (ch.isNull()) continue;
+        const RenderOutcome out = renderer.displayFont(name, prefix(), QString(ch), kReference);
+        EXPECT_NE(out.fontDisplayed, out.drewCross) << code;
+        if (!out.fontDisplayed) continue;
+        ++drawn;
+        EXPECT_GE(out.glyphBox.top, 0) << code;
+        EXPECT_LT(out.glyphBox.bottom, Canvas::kSize) << code;
+    }
+    EXPECT_GT(drawn, 0);
+}
+
 // A file replaced under the same name between two renderings is read afresh: the second
 // rendering shows the new content, and a file emptied meanwhile is reported, not drawn
 // from what the font system saw before.
