@@ -358,6 +358,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     // Closing ends the program at once, also in the middle of a search run: no handler of
     // any window runs after this one, and there is nothing to save.
     FindRunning = false;
+    closing_ = true;
     event->accept();
     std::_Exit(0);
 }

@@ -45,31 +45,6 @@ std::optional<int> readCode(const QString& text) {
     return v;
 }
 
-// The results list re-applies a threshold when it offers to.
-template <typename L>
-auto applyAdd(L* list, int v, int) -> decltype(list->applyAddThreshold(v), list->rowCount(), bool()) {
-    list->applyAddThreshold(v);
-    return true;
-}
-template <typename L>
-bool applyAdd(L*, int, long) {
-    return false;
-}
-template <typename L>
-auto applyBold(L* list, int v, int) -> decltype(list->applyBoldThreshold(v), void()) {
-    list->applyBoldThreshold(v);
-}
-template <typename L>
-void applyBold(L*, int, long) {}
-template <typename L>
-auto rowsOf(L* list, int) -> decltype(list->rowCount()) {
-    return list->rowCount();
-}
-template <typename L>
-int rowsOf(L*, long) {
-    return 0;
-}
-
 bool isUpDown(int key) {
     return key == Qt::Key_Up || key == Qt::Key_Down;
 }
@@ -113,9 +88,8 @@ void Form1::connectParams() {
         selectText(AddThres, 5);
         if (UpDown3->value() < v) UpDown3->setValue(v);
         UpDown3->setMinimum(v);
-        if (applyAdd(List1, v, 0))
-            StatusBar1->setPanelText(3,
-                                     QStringLiteral("Fonts Matched: ") + QString::number(rowsOf(List1, 0)));
+        List1->applyAddThreshold(v);
+        StatusBar1->setPanelText(3, QStringLiteral("Fonts Matched: ") + QString::number(List1->rowCount()));
     });
 
     // The bold threshold.
@@ -129,7 +103,7 @@ void Form1::connectParams() {
     connect(UpDown3, &UpDown::valueChanged, this, [this](int v) {
         BoldThres->setText(numfmt::threshold(v));
         selectText(BoldThres, 5);
-        applyBold(List1, v, 0);
+        List1->applyBoldThreshold(v);
     });
 
     // The speed-up factor.
@@ -150,7 +124,7 @@ void Form1::charIndexChanged() {
     }
     CharText->setText(charOf(*code));
     UpDown1->setValue(*code);
-    if (FontListIndex >= 0) DisplayFont(FontList.entries.value(FontListIndex), FontList.prefix());
+    if (FontListIndex >= 0) DisplayFont(currentEntry(), FontList.prefix());
 }
 
 bool Form1::paramEvent(QObject* watched, QEvent* event) {

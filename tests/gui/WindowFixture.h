@@ -3,10 +3,16 @@
 // Helpers the main-window tests share: a shown, active window, its controls by name, and
 // the font-list-loaded state of the parameter fields.
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>

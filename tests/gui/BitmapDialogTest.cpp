@@ -1,0 +1,354 @@
+// The bitmap dialog and what loading a bitmap does to the main window: the ink box scan,
+// its red outline, the captions, the progress bar, and the unreadable-file fault.
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "WindowFixture.h"
+#include "app/CanvasWidget.h"
+#include "dialogs/FolderBrowser.h"
+#include "dialogs/Form2.h"
+
+using namespace lettrino;
+using namespace lettrino::testing;
+
+namespace {
+
+// A white 200 x 200 grayscale-looking picture with the given pixels set.
+QImage picture(std::initializer_list<std::pair<QPoint, QRgb>> pixels) {
+    QImage image(200, 200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (const auto& [p, c] : pixels) image.setPixel(p, c);
+    return image;
+}
+
+// Closes the next message box that opens and returns its text through `text`.
+void dismissNextMessageBox(QString* text) {
+    QTimer::singleShot(0, [text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
+        }
+        if (!box) return;
+        *text = box->text();
+        box->accept();
+    });
+}
+
+}  // namespace
+
+class BitmapDialogTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init() {
+        QDir::setCurrent(dir_.path());
+        w_ = shownWindow();
+    }
+    void cleanup() {
+        w_.reset();
+        QDir::setCurrent(start_);
+    }
+
+    void firstShowingSelectsNothing();
+    void folderWithBitmapsSelectsFirst();
+    void folderWithoutBitmapsDisablesOk();
+    void okLoadsSelectedFileNotTypedName();
+    void cancelChangesNothing();
+    void reopeningKeepsFolderAndSelection();
+    void inkBox_data();
+    void inkBox();
+    void secondBitmapReplacesBox();
+    void unreadableFileKeepsPreviousBitmap_data();
+    void unreadableFileKeepsPreviousBitmap();
+    void drivesStartWithRootThenHome();
+
+private:
+    Form2* openDialog() {
+        QTest::mouseClick(w_->Command2, Qt::LeftButton);
+        auto* d = w_->findChild<Form2*>(QStringLiteral("Form2"));
+        if (d) (void)QTest::qWaitForWindowExposed(d);
+        return d;
+    }
+    QListWidget* files(Form2* d) { return child<QListWidget>(d, "File1"); }
+
+    QTemporaryDir dir_;
+    QString start_;
+    std::unique_ptr<Form1> w_;
+};
+
+void BitmapDialogTest::initTestCase() {
+    QVERIFY(dir_.isValid());
+    start_ = QDir::currentPath();
+    QDir root(dir_.path());
+    QVERIFY(root.mkpath(QStringLiteral("bitmaps/sub")));
+    QVERIFY(root.mkpath(QStringLiteral("empty")));
+    const QString b = dir_.filePath(QStringLiteral("bitmaps/"));
+    QVERIFY(picture({{QPoint(10, 20), qRgb(0, 0, 0)}}).save(b + "b-dot.bmp", "BMP"));
+    QVERIFY(picture({{QPoint(30, 40), qRgb(0, 0, 0)}, {QPoint(150, 160), qRgb(0, 0, 0)}})
+                .save(b + "A-two.BMP", "BMP"));
+    QVERIFY(picture({}).save(b + "c-white.bmp", "BMP"));
+    QVERIFY(picture({{QPoint(5, 5), qRgb(0, 0, 0)}}).save(b + "notes.png", "PNG"));  // not offered
+    // Not pictures at all, under the pattern.
+    QFile garbage(b + "d-garbage.bmp");
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    garbage.write("this is not a bitmap");
+    garbage.close();
+    QFile whole(b + "b-dot.bmp");
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    QFile truncated(b + "e-truncated.bmp");
+    QVERIFY(truncated.open(QIODevice::WriteOnly));
+    truncated.write(whole.read(40));
+    truncated.close();
+    QFile empty(b + "f-empty.bmp");
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+}
+
+void BitmapDialogTest::firstShowingSelectsNothing() {
+    QDir::setCurrent(dir_.filePath(QStringLiteral("bitmaps")));
+    Form2* d = openDialog();
+    QVERIFY(d && d->isVisible());
+    QCOMPARE(d->windowTitle(), QStringLiteral("Select Bitmap"));
+    QCOMPARE(d->isModal() || d->windowModality() != Qt::NonModal, true);
+    QCOMPARE(d->Text1->text(), QDir::cleanPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    QVERIFY(d->Text2->text().isEmpty());
+    QVERIFY(d->Command1->isEnabled());
+    // *.bmp in any case, sorted by name whatever the case.
+    QCOMPARE(d->browser()->fileNames(), (QStringList{"A-two.BMP", "b-dot.bmp", "c-white.bmp", "d-garbage.bmp",
+                                                     "e-truncated.bmp", "f-empty.bmp"}));
+    QVERIFY(d->browser()->selectedFile().isEmpty());
+    // Ok with nothing selected explains and keeps the dialog open.
+    QString message;
+    dismissNextMessageBox(&message);
+    QTest::mouseClick(d->Command1, Qt::LeftButton);
+    QVERIFY(!message.isEmpty());
+    QVERIFY(d->isVisible());
+    QVERIFY(!w_->Command5->isEnabled());
+}
+
+void BitmapDialogTest::folderWithBitmapsSelectsFirst() {
+    Form2* d = openDialog();
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    QCOMPARE(d->Text2->text(), QStringLiteral("A-two.BMP"));
+    QCOMPARE(files(d)->currentRow(), 0);
+    QVERIFY(d->Command1->isEnabled());
+    QCOMPARE(d->Text1->text(), QDir::cleanPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    // A click on another file shows its name.
+    QListWidget* list = files(d);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+    QCOMPARE(d->Text2->text(), QStringLiteral("c-white.bmp"));
+}
+
+void BitmapDialogTest::folderWithoutBitmapsDisablesOk() {
+    Form2* d = openDialog();
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("bitmaps/sub"))));
+    QVERIFY(d->Text2->text().isEmpty());
+    QVERIFY(!d->Command1->isEnabled());
+    QCOMPARE(d->browser()->fileCount(), 0);
+    // Double click on the parent's entry in the folder list opens it.
+    QListWidget* folders = child<QListWidget>(d, "Dir1");
+    QListWidgetItem* parent = nullptr;
+    for (int i = 0; i < folders->count(); ++i)
+        if (folders->item(i)->text().trimmed() == QLatin1String("bitmaps")) parent = folders->item(i);
+    QVERIFY(parent);
+    const QPoint at = folders->visualItemRect(parent).center();
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
+    QMouseEvent dclick(QEvent::MouseButtonDblClick, QPointF(at),
+                       QPointF(folders->viewport()->mapToGlobal(at)), Qt::LeftButton, Qt::LeftButton,
+                       Qt::NoModifier);
+    QApplication::sendEvent(folders->viewport(), &dclick);
+    QCOMPARE(d->browser()->path(), QDir::cleanPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    QVERIFY(d->Command1->isEnabled());
+    // An unreadable folder changes nothing.
+    QVERIFY(!d->browser()->setPath(dir_.filePath(QStringLiteral("missing"))));
+    QCOMPARE(d->browser()->path(), QDir::cleanPath(dir_.filePath(QStringLiteral("bitmaps"))));
+}
+
+void BitmapDialogTest::okLoadsSelectedFileNotTypedName() {
+    Form2* d = openDialog();
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    d->browser()->selectFile(1);  // b-dot.bmp
+    d->Text2->setText(QStringLiteral("c-white.bmp"));
+    QTest::keyClick(d, Qt::Key_Return);  // Ok is the default button
+    QVERIFY(!d->isVisible());
+    QCOMPARE(w_->BitmapFilenameText->text(), QStringLiteral("b-dot.bmp"));
+    QCOMPARE(w_->BitmapBox, (InkBox{20, 10, 10, 20}));
+    for (QWidget* c : {static_cast<QWidget*>(w_->Frame1), static_cast<QWidget*>(w_->BitmapFilename),
+                       static_cast<QWidget*>(w_->BitmapFilenameText), static_cast<QWidget*>(w_->BitmapTop),
+                       static_cast<QWidget*>(w_->BitmapLeft), static_cast<QWidget*>(w_->BitmapSize),
+                       static_cast<QWidget*>(w_->BitmapTopText), static_cast<QWidget*>(w_->BitmapLeftText),
+                       static_cast<QWidget*>(w_->BitmapSizeText), static_cast<QWidget*>(w_->Command1),
+                       static_cast<QWidget*>(w_->Command5)})
+        QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+    QVERIFY(!w_->ButtonFind->isEnabled());
+}
+
+void BitmapDialogTest::cancelChangesNothing() {
+    Form2* d = openDialog();
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    QTest::mouseClick(d->Command2, Qt::LeftButton);
+    QVERIFY(!d->isVisible());
+    QCOMPARE(w_->BitmapFilenameText->text(), QStringLiteral("none"));
+    QVERIFY(!w_->Command1->isEnabled());
+    QCOMPARE(w_->BitmapBox, (InkBox{0, 0, 0, 0}));
+    // Escape cancels too.
+    d = openDialog();
+    QTest::keyClick(d, Qt::Key_Escape);
+    QVERIFY(!d->isVisible());
+    QVERIFY(!w_->Command5->isEnabled());
+}
+
+void BitmapDialogTest::reopeningKeepsFolderAndSelection() {
+    Form2* d = openDialog();
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    d->browser()->selectFile(2);
+    d->Text2->setText(d->browser()->selectedFile());
+    QTest::mouseClick(d->Command2, Qt::LeftButton);
+    Form2* again = openDialog();
+    QCOMPARE(again, d);
+    QCOMPARE(again->browser()->path(), QDir::cleanPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    QCOMPARE(again->browser()->selectedFile(), QStringLiteral("c-white.bmp"));
+    QCOMPARE(again->Text2->text(), QStringLiteral("c-white.bmp"));
+}
+
+void BitmapDialogTest::inkBox_data() {
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<InkBox>("box");
+    QTest::addColumn<QStringList>("captions");  // top, left, size
+    QTest::newRow("single black pixel")
+        << picture({{QPoint(10, 20), qRgb(0, 0, 0)}}) << InkBox{20, 10, 10, 20}
+        << QStringList{"20 pixels", "10 pixels", "0 x 0 pixels"};
+    QTest::newRow("all white") << picture({}) << InkBox{201, 201, 0, 0}
+                               << QStringList{"201 pixels", "201 pixels", "-201 x -201 pixels"};
+    QTest::newRow("almost white counts")
+        << picture({{QPoint(3, 4), qRgb(255, 255, 254)}}) << InkBox{4, 3, 3, 4}
+        << QStringList{"4 pixels", "3 pixels", "0 x 0 pixels"};
+    QTest::newRow("beyond the drawable area is not examined")
+        << picture(
+               {{QPoint(197, 50), qRgb(0, 0, 0)}, {QPoint(50, 199), qRgb(0, 0, 0)}, {QPoint(196, 196), 0}})
+        << InkBox{196, 196, 196, 196} << QStringList{"196 pixels", "196 pixels", "0 x 0 pixels"};
+    QTest::newRow("two corners") << picture(
+                                        {{QPoint(30, 40), qRgb(0, 0, 0)}, {QPoint(150, 160), qRgb(9, 9, 9)}})
+                                 << InkBox{40, 30, 150, 160}
+                                 << QStringList{"40 pixels", "30 pixels", "120 x 120 pixels"};
+}
+
+void BitmapDialogTest::inkBox() {
+    QFETCH(QImage, image);
+    QFETCH(InkBox, box);
+    QFETCH(QStringList, captions);
+    const QString path = dir_.filePath(QStringLiteral("ink.bmp"));
+    QVERIFY(image.save(path, "BMP"));
+    w_->loadBitmap(path, QStringLiteral("ink.bmp"));
+    QCOMPARE(w_->BitmapBox, box);
+    QCOMPARE(w_->BitmapTopText->text(), captions[0]);
+    QCOMPARE(w_->BitmapLeftText->text(), captions[1]);
+    QCOMPARE(w_->BitmapSizeText->text(), captions[2]);
+    // The progress bar ends at the last row: 196 of 196.
+    QCOMPARE(w_->MainProgressBar->minimum(), 0);
+    QCOMPARE(w_->MainProgressBar->maximum(), 196 * Form1::kProgressScale);
+    QCOMPARE(w_->MainProgressBar->value(), 196 * Form1::kProgressScale);
+    // The red not-xor outline: each pixel on it has its green and blue inverted, red kept;
+    // drawing it again restores the picture exactly.
+    Canvas& canvas = w_->Picture1->canvas();
+    if (box.top <= box.bottom) {
+        for (const QPoint p : {QPoint(box.left, box.top), QPoint(box.right, box.bottom)}) {
+            const QRgb source = image.pixel(p);
+            const std::int32_t expected =
+                qRed(source) | (255 - qGreen(source)) << 8 | (255 - qBlue(source)) << 16;
+            QCOMPARE(canvas.getPixel(p.x(), p.y()), expected);
+        }
+    }
+    canvas.drawRect(box.left, box.top, box.right, box.bottom, kRed);
+    for (int y = 0; y < Canvas::kSize; ++y)
+        for (int x = 0; x < Canvas::kSize; ++x) {
+            const QRgb s = image.pixel(x, y);
+            const std::int32_t expected = qRed(s) | qGreen(s) << 8 | qBlue(s) << 16;
+            if (canvas.getPixel(x, y) != expected)
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(canvas.getPixel(x, y), 6, 16)
+                                     .arg(expected, 6, 16)));
+        }
+}
+
+void BitmapDialogTest::secondBitmapReplacesBox() {
+    const QString b = dir_.filePath(QStringLiteral("bitmaps/"));
+    w_->loadBitmap(b + "A-two.BMP", QStringLiteral("A-two.BMP"));
+    QCOMPARE(w_->BitmapBox, (InkBox{40, 30, 150, 160}));
+    w_->loadBitmap(b + "b-dot.bmp", QStringLiteral("b-dot.bmp"));
+    QCOMPARE(w_->BitmapBox, (InkBox{20, 10, 10, 20}));
+    QCOMPARE(w_->BitmapFilenameText->text(), QStringLiteral("b-dot.bmp"));
+    // The first picture's outline is gone with it.
+    QCOMPARE(w_->Picture1->canvas().getPixel(30, 40), 0xFFFFFF);
+}
+
+void BitmapDialogTest::unreadableFileKeepsPreviousBitmap_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("not a picture") << "d-garbage.bmp";
+    QTest::newRow("truncated") << "e-truncated.bmp";
+    QTest::newRow("empty file") << "f-empty.bmp";
+    QTest::newRow("vanished") << "gone.bmp";
+}
+
+void BitmapDialogTest::unreadableFileKeepsPreviousBitmap() {
+    QFETCH(QString, file);
+    const QString b = QDir::cleanPath(dir_.filePath(QStringLiteral("bitmaps")));
+    w_->loadBitmap(b + "/A-two.BMP", QStringLiteral("A-two.BMP"));
+    const std::vector<Colour> pixels(w_->Picture1->canvas().pixels(),
+                                     w_->Picture1->canvas().pixels() + Canvas::kSize * Canvas::kSize);
+    const InkBox box = w_->BitmapBox;
+    const QStringList texts{w_->BitmapFilenameText->text(), w_->BitmapTopText->text(),
+                            w_->BitmapLeftText->text(), w_->BitmapSizeText->text()};
+
+    Form2* d = openDialog();
+    QVERIFY(d->browser()->setPath(b));
+    const int row = d->browser()->fileNames().indexOf(file);
+    if (row >= 0) {
+        d->browser()->selectFile(row);
+    } else {
+        // The file went away after the list was read.
+        d->browser()->fileList()->addItem(file);
+        d->browser()->selectFile(d->browser()->fileCount() - 1);
+    }
+    QString message;
+    dismissNextMessageBox(&message);
+    QTest::mouseClick(d->Command1, Qt::LeftButton);
+    QVERIFY2(message.contains(b + "/" + file), qPrintable(message));
+    QVERIFY(!d->isVisible());
+    QCOMPARE(w_->BitmapBox, box);
+    QCOMPARE((QStringList{w_->BitmapFilenameText->text(), w_->BitmapTopText->text(),
+                          w_->BitmapLeftText->text(), w_->BitmapSizeText->text()}),
+             texts);
+    QVERIFY(std::equal(pixels.begin(), pixels.end(), w_->Picture1->canvas().pixels()));
+}
+
+void BitmapDialogTest::drivesStartWithRootThenHome() {
+    const QStringList mounts = FolderBrowser::mountPoints();
+    QVERIFY(!mounts.isEmpty());
+    QCOMPARE(mounts.first(), QStringLiteral("/"));
+    if (QDir::homePath() != QLatin1String("/")) QCOMPARE(mounts.value(1), QDir::cleanPath(QDir::homePath()));
+    QStringList unique = mounts;
+    QCOMPARE(int(unique.removeDuplicates()), 0);
+    Form2* d = openDialog();
+    auto* drives = child<QComboBox>(d, "Drive1");
+    QCOMPARE(drives->count(), mounts.size());
+    QCOMPARE(drives->itemText(0), QStringLiteral("/"));
+    // Choosing the root drive opens the folder last used there.
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("bitmaps"))));
+    QVERIFY(d->browser()->setPath(QStringLiteral("/")));
+    QVERIFY(d->browser()->setPath(dir_.filePath(QStringLiteral("empty"))));
+    QCOMPARE(FolderBrowser::join(QStringLiteral("/"), QStringLiteral("x.bmp")), QStringLiteral("/x.bmp"));
+    QCOMPARE(FolderBrowser::join(QStringLiteral("/tmp"), QStringLiteral("x.bmp")),
+             QStringLiteral("/tmp/x.bmp"));
+}
+
+QTEST_MAIN(BitmapDialogTest)
+#include "BitmapDialogTest.moc"
