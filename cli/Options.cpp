@@ -63,11 +63,14 @@ QString usageText() {
         "  --min PERCENT      print only results whose match is at least PERCENT (0)\n"
         "  --jobs N           threads to match on (the number of cores)\n"
         "  --format F         table, tsv or json (table on a terminal, tsv otherwise)\n"
+        "  --rank R           aspect: by the score, the match weighed down when the glyph's\n"
+        "                     width-to-height ratio differs from the bitmap's (default);\n"
+        "                     match: by the match alone, as the window orders them\n"
         "  --help             this text\n"
         "  --version          the version\n"
         "\n"
-        "Columns: rank, match (percent), face, file, xratio and yratio (the glyph's width and\n"
-        "height over the bitmap's). Exit status: 0 when the run completed, 2 on an error.\n");
+        "Columns: rank, score and match (percent), face, file, xratio and yratio (the glyph's\n"
+        "width and height over the bitmap's). Exit status: 0 when the run completed, 2 on an error.\n");
 }
 
 ParsedArguments parseArguments(const QStringList& args, int defaultJobs, bool stdoutIsTerminal) {
@@ -108,7 +111,7 @@ ParsedArguments parseArguments(const QStringList& args, int defaultJobs, bool st
         const bool takesValue = name == QLatin1String("--fonts") || name == QLatin1String("--char") ||
                                 name == QLatin1String("--speedup") || name == QLatin1String("--top") ||
                                 name == QLatin1String("--min") || name == QLatin1String("--jobs") ||
-                                name == QLatin1String("--format");
+                                name == QLatin1String("--format") || name == QLatin1String("--rank");
         if (!takesValue) return fail(QStringLiteral("unknown option %1").arg(name));
         QString value = flag.value;
         if (!flag.hasValue) {
@@ -148,6 +151,13 @@ ParsedArguments parseArguments(const QStringList& args, int defaultJobs, bool st
                                 .arg(kMaxJobs)
                                 .arg(value));
             o.jobs = *v;
+        } else if (name == QLatin1String("--rank")) {
+            if (value == QLatin1String("aspect"))
+                o.rank = RankBy::Aspect;
+            else if (value == QLatin1String("match"))
+                o.rank = RankBy::Match;
+            else
+                return fail(QStringLiteral("--rank needs aspect or match, not \"%1\"").arg(value));
         } else if (name == QLatin1String("--format")) {
             if (value == QLatin1String("table"))
                 o.format = OutputFormat::Table;

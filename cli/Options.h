@@ -6,6 +6,9 @@
 namespace lettrino::cli {
 
 enum class OutputFormat { Table, Tsv, Json };
+// The order of the results: by the aspect-aware score (face and proportions), or by the
+// match alone, as the window lists them.
+enum class RankBy { Aspect, Match };
 
 // What one run of lettrino-match was asked to do.
 struct MatchOptions {
@@ -18,6 +21,7 @@ struct MatchOptions {
     double minPercent = 0;  // results whose match, in percent, is at least this
     int jobs = 1;
     OutputFormat format = OutputFormat::Table;
+    RankBy rank = RankBy::Aspect;
 };
 
 // The outcome of reading the command line: options to run with, or a request for the help

@@ -70,17 +70,19 @@ QString tsvField(QString s) {
 }
 
 const QStringList& header() {
-    static const QStringList h{QStringLiteral("rank"), QStringLiteral("match"),  QStringLiteral("face"),
-                               QStringLiteral("file"), QStringLiteral("xratio"), QStringLiteral("yratio")};
+    static const QStringList h{QStringLiteral("rank"),  QStringLiteral("score"), QStringLiteral("match"),
+                               QStringLiteral("face"),  QStringLiteral("file"),  QStringLiteral("xratio"),
+                               QStringLiteral("yratio")};
     return h;
 }
 
 QString tsv(const std::vector<ResultRow>& rows) {
     QString out = header().join(QLatin1Char('\t')) + QLatin1Char('\n');
     for (const ResultRow& r : rows) {
-        out += QString::number(r.rank) + QLatin1Char('\t') + plainFixed(r.m * 100, 2) + QLatin1Char('\t') +
-               tsvField(r.face) + QLatin1Char('\t') + tsvField(r.file) + QLatin1Char('\t') +
-               plainFixed(r.xRatio, 3) + QLatin1Char('\t') + plainFixed(r.yRatio, 3) + QLatin1Char('\n');
+        out += QString::number(r.rank) + QLatin1Char('\t') + plainFixed(r.score * 100, 2) +
+               QLatin1Char('\t') + plainFixed(r.m * 100, 2) + QLatin1Char('\t') + tsvField(r.face) +
+               QLatin1Char('\t') + tsvField(r.file) + QLatin1Char('\t') + plainFixed(r.xRatio, 3) +
+               QLatin1Char('\t') + plainFixed(r.yRatio, 3) + QLatin1Char('\n');
     }
     return out;
 }
@@ -91,11 +93,11 @@ QString json(const std::vector<ResultRow>& rows) {
     for (size_t i = 0; i < rows.size(); ++i) {
         const ResultRow& r = rows[i];
         out += QStringLiteral(
-                   "  {\"rank\": %1, \"match\": %2, \"face\": %3, \"file\": %4, \"xratio\": %5, "
-                   "\"yratio\": %6}")
+                   "  {\"rank\": %1, \"score\": %2, \"match\": %3, \"face\": %4, \"file\": %5, "
+                   "\"xratio\": %6, \"yratio\": %7}")
                    .arg(r.rank)
-                   .arg(jsonNumber(r.m * 100, 2), jsonString(r.face), jsonString(r.file),
-                        jsonNumber(r.xRatio, 3), jsonNumber(r.yRatio, 3));
+                   .arg(jsonNumber(r.score * 100, 2), jsonNumber(r.m * 100, 2), jsonString(r.face),
+                        jsonString(r.file), jsonNumber(r.xRatio, 3), jsonNumber(r.yRatio, 3));
         out += i + 1 < rows.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
     }
     out += QStringLiteral("]\n");
@@ -107,8 +109,9 @@ QString table(const std::vector<ResultRow>& rows) {
     cells.reserve(rows.size() + 1);
     cells.push_back(header());
     for (const ResultRow& r : rows)
-        cells.push_back({QString::number(r.rank), localFixed(r.m * 100, 2), tsvField(r.face),
-                         tsvField(r.file), localFixed(r.xRatio, 3), localFixed(r.yRatio, 3)});
+        cells.push_back({QString::number(r.rank), localFixed(r.score * 100, 2), localFixed(r.m * 100, 2),
+                         tsvField(r.face), tsvField(r.file), localFixed(r.xRatio, 3),
+                         localFixed(r.yRatio, 3)});
     const int columns = int(header().size());
     std::vector<int> width(size_t(columns), 0);
     for (const QStringList& line : cells)
@@ -116,7 +119,7 @@ QString table(const std::vector<ResultRow>& rows) {
             width[size_t(c)] = std::max(width[size_t(c)], int(line.at(c).size()));
     // rank and the numbers line up on the right, the names on the left; the last column
     // carries no padding.
-    const bool rightAligned[] = {true, true, false, false, true, true};
+    const bool rightAligned[] = {true, true, true, false, false, true, true};
     QString out;
     for (const QStringList& line : cells) {
         QString text;
@@ -133,14 +136,17 @@ QString table(const std::vector<ResultRow>& rows) {
 
 }  // namespace
 
-std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, double minPercent, int top) {
+std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, double minPercent, int top,
+                                   RankBy rank) {
     std::vector<ResultRow> rows;
     for (const FontResult& r : results) {
         if (!r.matched) continue;
         if (r.score.m * 100 < minPercent - kMinSlack) continue;
-        rows.push_back({0, r.score.m, r.face, r.file, r.score.xRatio, r.score.yRatio});
+        rows.push_back({0, r.aspectScore, r.score.m, r.face, r.file, r.score.xRatio, r.score.yRatio});
     }
-    std::sort(rows.begin(), rows.end(), [](const ResultRow& a, const ResultRow& b) {
+    const bool byScore = rank == RankBy::Aspect;
+    std::sort(rows.begin(), rows.end(), [byScore](const ResultRow& a, const ResultRow& b) {
+        if (byScore && a.score != b.score) return a.score > b.score;
         if (a.m != b.m) return a.m > b.m;
         if (a.file != b.file) return a.file < b.file;
         return a.face < b.face;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "match/Aspect.h"
 #include "render/FontSystem.h"
 
 namespace lettrino::cli {
@@ -38,6 +39,8 @@ FontResult SweepWorker::match(const FontJob& job) {
         }
         if (!outcome.fontDisplayed) return r;
         r.score = matchFast(*reference_.canvas, reference_.box, glyph_, outcome.glyphBox, speedup_);
+        r.glyphBox = outcome.glyphBox;
+        r.aspectScore = aspectScore(r.score.m, reference_.box, outcome.glyphBox);
         r.matched = true;
     } catch (const std::exception&) {
         // A font that makes the engine give up counts as unreadable; the sweep goes on.

@@ -24,6 +24,8 @@ struct FontResult {
     bool matched = false;     // a glyph was drawn and compared: score holds the match
     bool unreadable = false;  // the font file could not be registered, or failed while drawn
     MatchScore score;
+    InkBox glyphBox;         // the drawn glyph's box, when matched
+    double aspectScore = 0;  // the match weighed by how well the proportions agree
 };
 
 // The reference a sweep compares against, shared read-only by every worker.

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     int unreadable = 0;
     for (const FontResult& r : results) unreadable += r.unreadable ? 1 : 0;
 
-    write(stdout, formatRows(rankResults(results, o.minPercent, o.top), o.format));
+    write(stdout, formatRows(rankResults(results, o.minPercent, o.top, o.rank), o.format));
     std::fflush(stdout);
     if (unreadable > 0)
         write(stderr, QStringLiteral("lettrino-match: %1 of %2 fonts could not be read and were skipped\n")

@@ -24,6 +24,7 @@ TEST(Options, DefaultsDependOnTheSurroundings) {
     EXPECT_EQ(o.minPercent, 0.0);
     EXPECT_EQ(o.jobs, 6);
     EXPECT_EQ(o.format, OutputFormat::Table);
+    EXPECT_EQ(o.rank, RankBy::Aspect);
 
     EXPECT_EQ(parseArguments({QStringLiteral("a.bmp")}, 6, false).options.format, OutputFormat::Tsv);
     EXPECT_EQ(parseArguments({QStringLiteral("a.bmp")}, 0, false).options.jobs, 1);
@@ -43,6 +44,8 @@ TEST(Options, ValuesAreRead) {
     EXPECT_DOUBLE_EQ(o.minPercent, 80.5);
     EXPECT_EQ(o.jobs, 2);
     EXPECT_EQ(o.format, OutputFormat::Json);
+    EXPECT_EQ(parseArguments(split("--rank match b.bmp"), 1, true).options.rank, RankBy::Match);
+    EXPECT_EQ(parseArguments(split("--rank=aspect b.bmp"), 1, true).options.rank, RankBy::Aspect);
 
     EXPECT_TRUE(parseArguments(split("--fonts /x --system b.bmp"), 1, true).options.system);
     // A Windows-1252 character beyond ASCII, and a bitmap named like an option after "--".
@@ -82,6 +85,7 @@ TEST(Options, BadArgumentsAreRefusedWithAReason) {
         {split("--jobs 0 a.bmp"), "--jobs"},
         {split("--jobs 100000 a.bmp"), "--jobs"},
         {split("--format xml a.bmp"), "table, tsv or json"},
+        {split("--rank size a.bmp"), "aspect or match"},
         {split("--char ab a.bmp"), "one character of Windows-1252"},
         {{QStringLiteral("--char"), QString(), QStringLiteral("a.bmp")}, "one character of Windows-1252"},
         {{QStringLiteral("--char"), QString(QChar(0x0416)), QStringLiteral("a.bmp")}, "Windows-1252"},

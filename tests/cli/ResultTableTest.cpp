@@ -10,7 +10,8 @@
 namespace lettrino::cli {
 namespace {
 
-FontResult matched(double m, const char* face, const char* file, double xr = 1.0, double yr = 1.0) {
+FontResult matched(double m, const char* face, const char* file, double xr = 1.0, double yr = 1.0,
+                   double score = -1) {
     FontResult r;
     r.face = QString::fromUtf8(face);
     r.file = QString::fromUtf8(file);
@@ -18,6 +19,7 @@ FontResult matched(double m, const char* face, const char* file, double xr = 1.0
     r.score.m = m;
     r.score.xRatio = xr;
     r.score.yRatio = yr;
+    r.aspectScore = score < 0 ? m : score;
     return r;
 }
 
@@ -63,18 +65,31 @@ TEST(RankResults, TopAndMinimumSelect) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "min " << c.min << " top " << c.top);
-        EXPECT_EQ(faces(rankResults(sampleResults(), c.min, c.top)).join(QLatin1Char(' ')),
+        EXPECT_EQ(faces(rankResults(sampleResults(), c.min, c.top, RankBy::Match)).join(QLatin1Char(' ')),
                   QString::fromUtf8(c.expected));
     }
+}
+
+TEST(RankResults, AspectOrdersByScoreMatchByMatch) {
+    const std::vector<FontResult> results{matched(0.98, "Condensed twin", "/f/c.ttf", 0.89, 1.0, 0.78),
+                                          matched(0.95, "Source", "/f/s.ttf", 1.0, 1.0, 0.95),
+                                          matched(0.90, "Other", "/f/o.ttf", 1.0, 1.0, 0.90)};
+    EXPECT_EQ(faces(rankResults(results, 0, 0)).join(QLatin1Char(' ')),
+              QStringLiteral("1:Source 2:Other 3:Condensed twin"));
+    EXPECT_EQ(faces(rankResults(results, 0, 0, RankBy::Match)).join(QLatin1Char(' ')),
+              QStringLiteral("1:Condensed twin 2:Source 3:Other"));
+    // --min is about the match, whatever the order.
+    EXPECT_EQ(faces(rankResults(results, 96, 0)).join(QLatin1Char(' ')), QStringLiteral("1:Condensed twin"));
 }
 
 TEST(FormatRows, TsvHasAHeaderAndDecimalPoints) {
     const std::vector<ResultRow> rows =
         rankResults({matched(0.876543, "Face\tWith Tab", "/f/x.ttf", 0.98765, 1.0005)}, 0, 0);
     EXPECT_EQ(formatRows(rows, OutputFormat::Tsv),
-              QStringLiteral("rank\tmatch\tface\tfile\txratio\tyratio\n"
-                             "1\t87.65\tFace With Tab\t/f/x.ttf\t0.988\t1.000\n"));
-    EXPECT_EQ(formatRows({}, OutputFormat::Tsv), QStringLiteral("rank\tmatch\tface\tfile\txratio\tyratio\n"));
+              QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio\n"
+                             "1\t87.65\t87.65\tFace With Tab\t/f/x.ttf\t0.988\t1.000\n"));
+    EXPECT_EQ(formatRows({}, OutputFormat::Tsv),
+              QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio\n"));
 }
 
 TEST(FormatRows, JsonIsValidAndKeepsTheValues) {

@@ -131,8 +131,8 @@ TEST_F(MatchRun, TheSourceFontComesFirstAndJobsDoNotChangeTheOutput) {
 
     const QStringList lines = one.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 6);  // tsv by default off a terminal: a header and five fonts
-    EXPECT_EQ(lines[0], QStringLiteral("rank\tmatch\tface\tfile\txratio\tyratio"));
-    EXPECT_EQ(lines[1], QStringLiteral("1\t100.00\tDejaVu Serif\t") + fonts +
+    EXPECT_EQ(lines[0], QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio"));
+    EXPECT_EQ(lines[1], QStringLiteral("1\t100.00\t100.00\tDejaVu Serif\t") + fonts +
                             QStringLiteral("/DejaVuSerif.ttf\t1.000\t1.000"));
     for (int i = 2; i < lines.size(); ++i)
         EXPECT_TRUE(lines[i].startsWith(QString::number(i) + QLatin1Char('\t')));
@@ -153,12 +153,35 @@ TEST_F(MatchRun, FormatsTopAndMinimum) {
     const Outcome none = runMatch(common + QStringList{QStringLiteral("--min"), QStringLiteral("100"),
                                                        QStringLiteral("--char"), QStringLiteral("x")});
     EXPECT_EQ(none.exitCode, 0);
-    EXPECT_EQ(none.out, QStringLiteral("rank\tmatch\tface\tfile\txratio\tyratio\n"));
+    EXPECT_EQ(none.out, QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio\n"));
 
     const Outcome table =
         runMatch(common + QStringList{QStringLiteral("--format=table"), QStringLiteral("--top=1")});
     EXPECT_EQ(table.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
-    EXPECT_TRUE(table.out.contains(QLatin1String("100.00  DejaVu Serif")));
+    EXPECT_TRUE(table.out.contains(QLatin1String("100.00  100.00  DejaVu Serif")));
+}
+
+// Each ranking's column falls from the first row to the last.
+TEST_F(MatchRun, RankOrdersAsDocumented) {
+    struct Case {
+        QStringList extra;
+        int column;  // score 1, match 2
+    };
+    const Case cases[] = {{{}, 1},
+                          {{QStringLiteral("--rank"), QStringLiteral("aspect")}, 1},
+                          {{QStringLiteral("--rank=match")}, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.extra.join(QLatin1Char(' ')).toStdString());
+        const Outcome r = runMatch(QStringList{bitmap, QStringLiteral("--fonts"), fonts,
+                                               QStringLiteral("--char"), QStringLiteral("e")} +
+                                   c.extra);
+        ASSERT_EQ(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
+        ASSERT_EQ(lines.size(), 5);
+        for (int i = 1; i < lines.size(); ++i)
+            EXPECT_GE(lines[i - 1].split(QLatin1Char('\t'))[c.column].toDouble(),
+                      lines[i].split(QLatin1Char('\t'))[c.column].toDouble());
+    }
 }
 
 TEST_F(MatchRun, BrokenFontFilesAreSkippedAndSummed) {

@@ -90,11 +90,11 @@ void WindowAgreementTest::findAndProgramAgree() {
 
     // The program, on two threads.
     QProcess p;
-    p.start(
-        QStringLiteral(LETTRINO_MATCH),
-        {bitmap, QStringLiteral("--fonts"), fonts, QStringLiteral("--char"), character,
-         QStringLiteral("--speedup"), QString::number(speedup), QStringLiteral("--top"), QStringLiteral("0"),
-         QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--format"), QStringLiteral("tsv")});
+    p.start(QStringLiteral(LETTRINO_MATCH),
+            {bitmap, QStringLiteral("--fonts"), fonts, QStringLiteral("--char"), character,
+             QStringLiteral("--speedup"), QString::number(speedup), QStringLiteral("--top"),
+             QStringLiteral("0"), QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--format"),
+             QStringLiteral("tsv"), QStringLiteral("--rank"), QStringLiteral("match")});
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 0);
     QMap<QString, Row> program;
@@ -102,10 +102,10 @@ void WindowAgreementTest::findAndProgramAgree() {
         QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& line : lines.mid(1)) {
         const QStringList cells = line.split(QLatin1Char('\t'));
-        QCOMPARE(cells.size(), 6);
+        QCOMPARE(cells.size(), 7);
         // The window lists what passes its add threshold, 0 %: a match above zero.
-        if (cells[1] == QLatin1String("0.00")) continue;
-        program.insert(QFileInfo(cells[3]).fileName(), {cells[1], cells[4], cells[5]});
+        if (cells[2] == QLatin1String("0.00")) continue;
+        program.insert(QFileInfo(cells[4]).fileName(), {cells[2], cells[5], cells[6]});
     }
 
     QCOMPARE(program.keys(), window.keys());
