@@ -5,6 +5,7 @@
 #include <cstring>
 
 int engineBench(int argc, char** argv);
+int identifyBench(int argc, char** argv);
 
 namespace {
 struct Command {
@@ -14,6 +15,7 @@ struct Command {
 };
 const Command kCommands[] = {
     {"engine", engineBench, "engine --fonts DIR [--char C] [--bitmap FILE]"},
+    {"identify", identifyBench, "identify --set MANIFEST [--weights W,...] [--jobs N]"},
 };
 }  // namespace
 
