@@ -4,3 +4,4 @@ lettrino_add_qtest(MainWindowTest ${CMAKE_CURRENT_SOURCE_DIR}/MainWindowTest.cpp
 lettrino_add_qtest(StatusLineTest ${CMAKE_CURRENT_SOURCE_DIR}/StatusLineTest.cpp ${CMAKE_CURRENT_SOURCE_DIR}/WindowFixture.h)
 lettrino_add_qtest(ParamFieldsTest ${CMAKE_CURRENT_SOURCE_DIR}/ParamFieldsTest.cpp ${CMAKE_CURRENT_SOURCE_DIR}/WindowFixture.h)
 lettrino_add_qtest(BitmapDialogTest ${CMAKE_CURRENT_SOURCE_DIR}/BitmapDialogTest.cpp ${CMAKE_CURRENT_SOURCE_DIR}/WindowFixture.h)
+lettrino_add_qtest(DialogsTest ${CMAKE_CURRENT_SOURCE_DIR}/DialogsTest.cpp ${CMAKE_CURRENT_SOURCE_DIR}/WindowFixture.h)
