@@ -39,7 +39,7 @@ int writeBitmaps(const QDir& out) {
             for (bool topDown : {false, true}) {
                 for (bool alpha : {false, true}) {
                     if (alpha && bpp != 32) continue;
-                    BmpSpec s;
+                    BmpPlan s;
                     s.width = size.w;
                     s.height = topDown ? -size.h : size.h;
                     s.bitsPerPixel = bpp;
@@ -58,7 +58,7 @@ int writeBitmaps(const QDir& out) {
                 }
             }
         }
-        BmpSpec rle;
+        BmpPlan rle;
         rle.width = size.w;
         rle.height = size.h;
         rle.bitsPerPixel = 8;

@@ -26,8 +26,8 @@ QImage loadLikeTheWindow(const QString& path) {
     return reader.read();
 }
 
-BmpSpec spec(int w, int h, int bpp, std::function<QRgb(int, int)> pixel) {
-    BmpSpec s;
+BmpPlan plan(int w, int h, int bpp, std::function<QRgb(int, int)> pixel) {
+    BmpPlan s;
     s.width = w;
     s.height = h;
     s.bitsPerPixel = bpp;
@@ -79,13 +79,13 @@ TEST_P(HostileBitmap, LoadsAndMeasuresExactly) {
 }
 
 const BitmapCase kCases[] = {
-    {"AllWhite", [] { return bmpBytes(spec(200, 200, 24, white())); }, true, kNoInk},
-    {"OnePixel", [] { return bmpBytes(spec(1, 1, 24, blackSquare(0, 0, 1))); }, true, {0, 0, 0, 0}, 0, 0, 0},
-    {"OneWhitePixel", [] { return bmpBytes(spec(1, 1, 24, white())); }, true, kNoInk},
+    {"AllWhite", [] { return bmpBytes(plan(200, 200, 24, white())); }, true, kNoInk},
+    {"OnePixel", [] { return bmpBytes(plan(1, 1, 24, blackSquare(0, 0, 1))); }, true, {0, 0, 0, 0}, 0, 0, 0},
+    {"OneWhitePixel", [] { return bmpBytes(plan(1, 1, 24, white())); }, true, kNoInk},
     // Ink far outside the drawable area is never seen.
     {"Huge4000",
      [] {
-         return bmpBytes(spec(4000, 4000, 8, [](int x, int y) {
+         return bmpBytes(plan(4000, 4000, 8, [](int x, int y) {
              return (x >= 30 && x < 40 && y >= 40 && y < 50) || (x >= 3000 && y >= 3000)
                         ? qRgb(0, 0, 0)
                         : qRgb(255, 255, 255);
@@ -100,9 +100,9 @@ const BitmapCase kCases[] = {
     {"ClaimsNegativeWidth", [] { return bmpClaiming(-40, 40, 256); }, false, {}},
     {"TextNamedBmp", [] { return QByteArray("This is not a picture.\n"); }, false, {}},
     {"Empty", [] { return QByteArray(); }, false, {}},
-    {"HeaderOnly", [] { return bmpBytes(spec(30, 30, 24, blackSquare(2, 2, 5))).left(14); }, false, {}},
+    {"HeaderOnly", [] { return bmpBytes(plan(30, 30, 24, blackSquare(2, 2, 5))).left(14); }, false, {}},
     {"Palette8",
-     [] { return bmpBytes(spec(50, 60, 8, blackSquare(5, 7, 20))); },
+     [] { return bmpBytes(plan(50, 60, 8, blackSquare(5, 7, 20))); },
      true,
      {7, 5, 24, 26},
      5,
@@ -110,7 +110,7 @@ const BitmapCase kCases[] = {
      0},
     {"PaletteGray8",
      [] {
-         return bmpBytes(spec(50, 60, 8, [](int x, int y) {
+         return bmpBytes(plan(50, 60, 8, [](int x, int y) {
              return x == 9 && y == 3 ? qRgb(128, 128, 128) : qRgb(255, 255, 255);
          }));
      },
@@ -120,16 +120,16 @@ const BitmapCase kCases[] = {
      3,
      128},
     {"Palette1",
-     [] { return bmpBytes(spec(33, 20, 1, blackSquare(31, 2, 2))); },
+     [] { return bmpBytes(plan(33, 20, 1, blackSquare(31, 2, 2))); },
      true,
      {2, 31, 32, 3},
      32,
      3,
      0},
-    {"Palette4", [] { return bmpBytes(spec(9, 9, 4, blackSquare(1, 1, 3))); }, true, {1, 1, 3, 3}, 1, 1, 0},
+    {"Palette4", [] { return bmpBytes(plan(9, 9, 4, blackSquare(1, 1, 3))); }, true, {1, 1, 3, 3}, 1, 1, 0},
     {"Rle8",
      [] {
-         BmpSpec s = spec(64, 64, 8, blackSquare(10, 11, 12));
+         BmpPlan s = plan(64, 64, 8, blackSquare(10, 11, 12));
          s.rle8 = true;
          return bmpBytes(s);
      },
@@ -139,7 +139,7 @@ const BitmapCase kCases[] = {
      11,
      0},
     {"Depth32",
-     [] { return bmpBytes(spec(20, 20, 32, blackSquare(4, 5, 6))); },
+     [] { return bmpBytes(plan(20, 20, 32, blackSquare(4, 5, 6))); },
      true,
      {5, 4, 9, 10},
      4,
@@ -148,7 +148,7 @@ const BitmapCase kCases[] = {
     // A transparent black square is white once composited; only the opaque one is ink.
     {"Alpha32",
      [] {
-         BmpSpec s = spec(60, 60, 32, [](int x, int y) {
+         BmpPlan s = plan(60, 60, 32, [](int x, int y) {
              if (x >= 10 && x < 20 && y >= 10 && y < 20) return qRgba(0, 0, 0, 255);
              if (x >= 30 && x < 40 && y >= 30 && y < 40) return qRgba(0, 0, 0, 0);
              return qRgba(255, 255, 255, 255);
@@ -163,14 +163,14 @@ const BitmapCase kCases[] = {
      255},
     // Rows stored top-down must not come out upside down.
     {"TopDown",
-     [] { return bmpBytes(spec(30, -30, 24, blackSquare(3, 4, 6))); },
+     [] { return bmpBytes(plan(30, -30, 24, blackSquare(3, 4, 6))); },
      true,
      {4, 3, 8, 9},
      3,
      4,
      0},
     {"TopDownPalette8",
-     [] { return bmpBytes(spec(30, -30, 8, blackSquare(20, 1, 3))); },
+     [] { return bmpBytes(plan(30, -30, 8, blackSquare(20, 1, 3))); },
      true,
      {1, 20, 22, 3},
      20,
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileBitmap, ::testing::ValuesIn(kCases),
 // A file cut short anywhere must not stop the program: it either does not load, or it loads
 // as a picture whose ink box lies inside the drawable area.
 TEST(HostileBitmapTruncated, EveryCutLoadsSafely) {
-    const QByteArray whole = bmpBytes(spec(120, 120, 24, blackSquare(50, 60, 30)));
+    const QByteArray whole = bmpBytes(plan(120, 120, 24, blackSquare(50, 60, 30)));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cut.bmp"));
     for (int length : {2, 14, 30, 54, 55, 1000, int(whole.size()) / 2, int(whole.size()) - 1}) {
@@ -206,7 +206,7 @@ TEST(HostileBitmapTruncated, EveryCutLoadsSafely) {
 TEST(HostileBitmapDepth16, LoadsWithItsInkInside) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("16.bmp"));
-    ASSERT_TRUE(writeFile(path, bmpBytes(spec(20, 20, 16, blackSquare(4, 5, 6)))));
+    ASSERT_TRUE(writeFile(path, bmpBytes(plan(20, 20, 16, blackSquare(4, 5, 6)))));
     Canvas canvas;
     canvas.setPicture(loadLikeTheWindow(path));
     EXPECT_EQ(canvas.red(4, 5), 0);

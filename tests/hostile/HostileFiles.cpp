@@ -40,7 +40,7 @@ int paletteIndex(QRgb c, int levels) {
 }
 
 // One row of pixels as stored, padded to four bytes.
-QByteArray packRow(const BmpSpec& s, int y) {
+QByteArray packRow(const BmpPlan& s, int y) {
     QByteArray row;
     const int levels = s.bitsPerPixel <= 8 ? 1 << s.bitsPerPixel : 0;
     auto at = [&](int x) { return s.pixel ? s.pixel(x, y) : qRgb(255, 255, 255); };
@@ -80,7 +80,7 @@ QByteArray packRow(const BmpSpec& s, int y) {
 }
 
 // One row as 8-bit run-length codes, ended by the end-of-line code.
-QByteArray packRle8Row(const BmpSpec& s, int y) {
+QByteArray packRle8Row(const BmpPlan& s, int y) {
     QByteArray row;
     int x = 0;
     while (x < s.width) {
@@ -100,7 +100,7 @@ QByteArray packRle8Row(const BmpSpec& s, int y) {
 
 }  // namespace
 
-QByteArray bmpBytes(const BmpSpec& s) {
+QByteArray bmpBytes(const BmpPlan& s) {
     const int rows = std::abs(s.height);
     const bool topDown = s.height < 0;
     const bool v4 = s.bitsPerPixel == 32 && s.alpha;
@@ -153,7 +153,7 @@ QByteArray bmpBytes(const BmpSpec& s) {
 }
 
 QByteArray bmpClaiming(int width, int height, int pixelBytes) {
-    BmpSpec s;
+    BmpPlan s;
     s.width = 1;
     s.height = 1;
     QByteArray b = bmpBytes(s).left(kFileHeader + kInfoHeader);

@@ -13,7 +13,7 @@
 
 namespace lettrino::hostile {
 
-struct BmpSpec {
+struct BmpPlan {
     int width = 1;
     int height = 1;  // negative: rows stored top-down
     // 1, 4 and 8 use a gray palette of 2, 16 or 256 levels (each pixel takes the nearest
@@ -27,7 +27,7 @@ struct BmpSpec {
 };
 
 // The bytes of a .bmp file.
-QByteArray bmpBytes(const BmpSpec& spec);
+QByteArray bmpBytes(const BmpPlan& plan);
 
 // A bitmap file header and info header claiming width x height at 24 bits per pixel,
 // followed by only `pixelBytes` bytes of pixels.

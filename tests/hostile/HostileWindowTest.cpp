@@ -61,8 +61,8 @@ private:
     QTimer timer_;
 };
 
-BmpSpec spec(int w, int h, int bpp, std::function<QRgb(int, int)> pixel) {
-    BmpSpec s;
+BmpPlan plan(int w, int h, int bpp, std::function<QRgb(int, int)> pixel) {
+    BmpPlan s;
     s.width = w;
     s.height = h;
     s.bitsPerPixel = bpp;
@@ -96,16 +96,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("top");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("size");
-        const QByteArray half = bmpBytes(spec(120, 120, 24, blackSquare(50, 60, 30)));
+        const QByteArray half = bmpBytes(plan(120, 120, 24, blackSquare(50, 60, 30)));
         QTest::newRow("all white") << bmpBytes(
-                                          spec(200, 200, 24, [](int, int) { return qRgb(255, 255, 255); }))
+                                          plan(200, 200, 24, [](int, int) { return qRgb(255, 255, 255); }))
                                    << true << "201 pixels"
                                    << "201 pixels"
                                    << "-201 x -201 pixels";
-        QTest::newRow("1 x 1") << bmpBytes(spec(1, 1, 24, blackSquare(0, 0, 1))) << true << "0 pixels"
+        QTest::newRow("1 x 1") << bmpBytes(plan(1, 1, 24, blackSquare(0, 0, 1))) << true << "0 pixels"
                                << "0 pixels"
                                << "0 x 0 pixels";
-        QTest::newRow("4000 x 4000") << bmpBytes(spec(4000, 4000, 8, blackSquare(30, 40, 10))) << true
+        QTest::newRow("4000 x 4000") << bmpBytes(plan(4000, 4000, 8, blackSquare(30, 40, 10))) << true
                                      << "40 pixels"
                                      << "30 pixels"
                                      << "9 x 9 pixels";
@@ -119,10 +119,10 @@ private Q_SLOTS:
                                          << ""
                                          << "";
         QTest::newRow("8-bit palette")
-            << bmpBytes(spec(50, 60, 8, blackSquare(5, 7, 20))) << true << "7 pixels"
+            << bmpBytes(plan(50, 60, 8, blackSquare(5, 7, 20))) << true << "7 pixels"
             << "5 pixels"
             << "19 x 19 pixels";
-        BmpSpec alpha = spec(60, 60, 32, [](int x, int y) {
+        BmpPlan alpha = plan(60, 60, 32, [](int x, int y) {
             if (x >= 10 && x < 20 && y >= 10 && y < 20) return qRgba(0, 0, 0, 255);
             if (x >= 30 && x < 40 && y >= 30 && y < 40) return qRgba(0, 0, 0, 0);
             return qRgba(255, 255, 255, 255);
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QTest::newRow("32-bit with alpha") << bmpBytes(alpha) << true << "10 pixels"
                                            << "10 pixels"
                                            << "9 x 9 pixels";
-        QTest::newRow("top-down") << bmpBytes(spec(30, -30, 24, blackSquare(3, 4, 6))) << true << "4 pixels"
+        QTest::newRow("top-down") << bmpBytes(plan(30, -30, 24, blackSquare(3, 4, 6))) << true << "4 pixels"
                                   << "3 pixels"
                                   << "5 x 5 pixels";
     }
@@ -142,7 +142,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, loads);
         const QString good = dir_->filePath(QStringLiteral("good.bmp"));
-        QVERIFY(writeFile(good, bmpBytes(spec(40, 40, 24, blackSquare(11, 12, 3)))));
+        QVERIFY(writeFile(good, bmpBytes(plan(40, 40, 24, blackSquare(11, 12, 3)))));
         MessageWatcher messages;
         w_->loadBitmap(good, QStringLiteral("good.bmp"));
         const InkBox goodBox = w_->BitmapBox;
@@ -191,7 +191,7 @@ private Q_SLOTS:
         QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("e-folder.ttf")));
         QVERIFY(QFile::copy(sans, dir_->filePath(QStringLiteral("f-good.ttf"))));
         const QString bitmap = dir_->filePath(QStringLiteral("g.bmp"));
-        QVERIFY(writeFile(bitmap, bmpBytes(spec(120, 120, 8, blackSquare(30, 20, 60)))));
+        QVERIFY(writeFile(bitmap, bmpBytes(plan(120, 120, 8, blackSquare(30, 20, 60)))));
 
         MessageWatcher messages;
         w_->loadBitmap(bitmap, QStringLiteral("g.bmp"));
@@ -231,7 +231,7 @@ private Q_SLOTS:
             QVERIFY(QFile::link(targets[i % targets.size()],
                                 many + QStringLiteral("/f%1.ttf").arg(i, 5, 10, QLatin1Char('0'))));
         const QString bitmap = dir_->filePath(QStringLiteral("o.bmp"));
-        QVERIFY(writeFile(bitmap, bmpBytes(spec(100, 100, 8, blackSquare(20, 20, 50)))));
+        QVERIFY(writeFile(bitmap, bmpBytes(plan(100, 100, 8, blackSquare(20, 20, 50)))));
 
         MessageWatcher messages;
         w_->loadBitmap(bitmap, QStringLiteral("o.bmp"));
