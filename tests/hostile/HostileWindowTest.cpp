@@ -34,6 +34,14 @@ T* child(const QObject* parent, const char* name) {
     return w;
 }
 
+// AddressSanitizer keeps freed memory in quarantine (256 MB by default), so resident memory
+// climbs there even when the program's own use is flat.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kHeapHoldsFreedMemory = true;
+#else
+constexpr bool kHeapHoldsFreedMemory = false;
+#endif
+
 long long residentBytes() {
     long long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -253,7 +261,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!w_->FindRunning, 20 * 60 * 1000);
         QCOMPARE(slider->value(), kEntries - 1);
         const long long grown = residentBytes() - before;
-        QVERIFY2(grown < 48LL * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 bytes").arg(grown)));
+        if (!kHeapHoldsFreedMemory)
+            QVERIFY2(grown < 48LL * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 bytes").arg(grown)));
         QVERIFY(messages.texts.isEmpty());
     }
 

@@ -26,6 +26,14 @@ namespace {
 constexpr int kEntries = 20000;
 
 // Resident memory of this process, in bytes.
+// AddressSanitizer keeps freed memory in quarantine (256 MB by default), so resident memory
+// climbs there even when the program's own use is flat.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kHeapHoldsFreedMemory = true;
+#else
+constexpr bool kHeapHoldsFreedMemory = false;
+#endif
+
 long long residentBytes() {
     long long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -108,7 +116,9 @@ TEST(HugeFontFolder, TwentyThousandLinksListBrowseAndSearchWithFlatMemory) {
     EXPECT_EQ(perfect, (kEntries + targets.size() - 1) / targets.size());
     EXPECT_EQ(fonts.faceCount(), initialFontCount);
     const long long grown = residentBytes() - warm;
-    EXPECT_LT(grown, 24LL * 1024 * 1024) << "resident memory grew by " << grown << " bytes over 18,000 fonts";
+    if (!kHeapHoldsFreedMemory)
+        EXPECT_LT(grown, 24LL * 1024 * 1024)
+            << "resident memory grew by " << grown << " bytes over 18,000 fonts";
 }
 
 }  // namespace
