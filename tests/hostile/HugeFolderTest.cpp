@@ -116,9 +116,10 @@ TEST(HugeFontFolder, TwentyThousandLinksListBrowseAndSearchWithFlatMemory) {
     EXPECT_EQ(perfect, (kEntries + targets.size() - 1) / targets.size());
     EXPECT_EQ(fonts.faceCount(), initialFontCount);
     const long long grown = residentBytes() - warm;
-    if (!kHeapHoldsFreedMemory)
+    if (!kHeapHoldsFreedMemory) {
         EXPECT_LT(grown, 24LL * 1024 * 1024)
             << "resident memory grew by " << grown << " bytes over 18,000 fonts";
+    }
 }
 
 }  // namespace
