@@ -1,6 +1,7 @@
 #include "dialogs/About.h"
 
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -10,10 +11,13 @@
 #include "app/Form1.h"
 #include "dialogs/Twips.h"
 
+#include <algorithm>
+
 namespace lettrino {
 
 About::About(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("About"));
+    if (parent) setFont(parent->font());  // the main window's small dialog font
     setWindowTitle(QStringLiteral("About ") + Form1::caption());
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(twips(4335), twips(3015));
@@ -36,16 +40,24 @@ About::About(QWidget* parent) : QDialog(parent) {
     Text1->setFocusPolicy(Qt::NoFocus);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setFrameShape(QFrame::NoFrame);
+    // One line per paragraph line, so that the last one, which names the address, lies
+    // under the e-mail field.
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setPlainText(
-        QStringLiteral("This program is free. I wrote it for my own use and share it at no charge; "
-                       "use it as you like.\n"
-                       "Comments, suggestions and problem reports are welcome at:"));
+        QStringLiteral("Lettrino is free. I wrote it for my own use\n"
+                       "and give it away at no charge: use it\n"
+                       "as you like.\n"
+                       "\n"
+                       "Comments, suggestions and problem reports\n"
+                       "are welcome. Write to me at"));
 
     Text2 = new QLineEdit(email(), this);
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setReadOnly(true);
     Text2->setFocusPolicy(Qt::NoFocus);
     Text2->setFrame(false);
+    Text2->setTextMargins(0, 0, 0, 0);
+    Text2->setCursorPosition(0);  // the address from its start
     Text2->setCursor(Qt::PointingHandCursor);
     QFont link = Text2->font();
     link.setUnderline(true);
@@ -74,6 +86,9 @@ About::About(QWidget* parent) : QDialog(parent) {
     placeTwips(OKButton, 600, 2400, 1215, 375);
     placeTwips(Command1, 2400, 2400, 1215, 375);
     // The e-mail field and the buttons lie over the notice.
+    // The address is shown whole: the field grows to its text where the font is wider.
+    Text2->resize(std::max(Text2->width(), Text2->fontMetrics().horizontalAdvance(email()) + 4),
+                  Text2->height());
     Text2->raise();
     OKButton->raise();
     Command1->raise();

@@ -21,7 +21,7 @@ public:
     void showModal();
 
     static QUrl homePage() { return QUrl(QStringLiteral("https://lettrino.example.org")); }
-    static QString email() { return QStringLiteral("lettrino@example.org"); }
+    static QString email() { return QStringLiteral("dev@example.org"); }
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

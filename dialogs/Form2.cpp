@@ -15,6 +15,7 @@ namespace lettrino {
 
 Form2::Form2(Form1* main) : QDialog(main), main_(main) {
     setObjectName(QStringLiteral("Form2"));
+    setFont(main->font());  // the main window's small dialog font
     setWindowTitle(QStringLiteral("Select Bitmap"));
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(twips(5280), twips(3480));

@@ -15,6 +15,7 @@ namespace lettrino {
 
 Form3::Form3(Form1* main) : QDialog(main), main_(main) {
     setObjectName(QStringLiteral("Form3"));
+    setFont(main->font());  // the main window's small dialog font
     setWindowTitle(QStringLiteral("Select Font Directory"));
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(twips(4905), twips(3315));
