@@ -1,11 +1,10 @@
 // lettrino-bench: timing figures for the engine and the window. Prints, never asserts.
-#include <QGuiApplication>
-
 #include <cstdio>
 #include <cstring>
 
 int engineBench(int argc, char** argv);
 int identifyBench(int argc, char** argv);
+int searchRunBench(int argc, char** argv);
 
 namespace {
 struct Command {
@@ -16,6 +15,7 @@ struct Command {
 const Command kCommands[] = {
     {"engine", engineBench, "engine --fonts DIR [--char C] [--bitmap FILE]"},
     {"identify", identifyBench, "identify --set MANIFEST [--weights W,...] [--jobs N]"},
+    {"search-run", searchRunBench, "search-run --fonts DIR [--char C] [--speedup S] [--bitmap FILE]"},
 };
 }  // namespace
 

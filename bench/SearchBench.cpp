@@ -1,0 +1,122 @@
+// `lettrino-bench search-run`: the real main window (offscreen unless a display is set) loads a
+// bitmap and a font folder, Find is pressed, and the run is timed from the click to its end.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidgetItem>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+#include "app/Form1.h"
+#include "app/ResultsList.h"
+#include "app/UpDown.h"
+#include "canvas/Canvas.h"
+#include "match/NumberFormat.h"
+#include "render/FontSystem.h"
+#include "render/GlyphRenderer.h"
+
+using namespace lettrino;
+
+namespace {
+
+// Resident memory in bytes.
+long long residentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+// The character in DejaVu Sans (or its substitute), about 150 pixels tall, as a .bmp file.
+bool writeReference(const QString& path, const QString& character) {
+    FontSystem fonts;
+    Canvas canvas;
+    GlyphRenderer renderer(fonts, canvas);
+    const RenderOutcome out =
+        renderer.displayFont(QStringLiteral("DejaVu Sans"), kInstalledMarker, character, InkBox{25, 0, 0, 174});
+    if (out.fontDisplayed)
+        canvas.drawRect(out.glyphBox.left, out.glyphBox.top, out.glyphBox.right, out.glyphBox.bottom, kRed);
+    return canvas.screenImage().save(path, "BMP");
+}
+
+}  // namespace
+
+int searchRunBench(int argc, char** argv) {
+    QString folder, bitmap, character = QStringLiteral("A");
+    int speedup = 1;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        const bool hasValue = i + 1 < argc;
+        if (a == QLatin1String("--fonts") && hasValue) folder = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--char") && hasValue) character = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--bitmap") && hasValue) bitmap = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--speedup") && hasValue) speedup = std::clamp(atoi(argv[++i]), 1, 10);
+        else {
+            std::fprintf(stderr,
+                         "usage: lettrino-bench search-run --fonts DIR [--char C] [--speedup S] [--bitmap FILE]\n");
+            return 2;
+        }
+    }
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        std::fprintf(stderr, "lettrino-bench: no font folder (--fonts DIR)\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qargc = 1;
+    QApplication app(qargc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lettrino"));
+
+    QTemporaryDir scratch;
+    if (bitmap.isEmpty()) {
+        bitmap = scratch.filePath(QStringLiteral("reference.bmp"));
+        if (!writeReference(bitmap, character)) {
+            std::fprintf(stderr, "lettrino-bench: cannot draw a reference bitmap\n");
+            return 2;
+        }
+    }
+
+    Form1 window;
+    window.show();
+    QApplication::processEvents();
+    window.CharText->setText(character.left(1));
+    window.loadBitmap(bitmap, QFileInfo(bitmap).fileName());
+    window.loadFontFolder(folder);
+    window.UpDown4->setValue(speedup);
+    const int fonts = window.FontList.count();
+    if (fonts == 0) {
+        std::fprintf(stderr, "lettrino-bench: no font files in %s\n", qPrintable(folder));
+        return 2;
+    }
+    QApplication::processEvents();
+
+    const long long rssBefore = residentBytes();
+    QElapsedTimer timer;
+    timer.start();
+    window.ButtonFind->click();  // the run goes on inside the click
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    const long long rssAfter = residentBytes();
+
+    struct Row {
+        QString file, match, font;
+        double value;
+    };
+    std::vector<Row> rows;
+    for (int i = 0; i < window.List1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = window.List1->topLevelItem(i);
+        rows.push_back({item->text(0), item->text(1), item->text(2), double(numfmt::readNumber(item->text(1)).value_or(0))});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.value > b.value; });
+    for (const Row& r : rows)
+        std::printf("%s\t%s\t%s\n", qPrintable(r.file), qPrintable(r.match), qPrintable(r.font));
+    std::printf("search run: %d fonts in %.3f s = %.0f fonts/s (rss +%.1f MB)\n", fonts, seconds,
+                seconds > 0 ? fonts / seconds : 0.0, double(rssAfter - rssBefore) / (1024.0 * 1024.0));
+    std::fflush(stdout);
+    return 0;
+}
