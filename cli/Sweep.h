@@ -9,6 +9,7 @@
 #include "canvas/InkBox.h"
 #include "cli/FontSource.h"
 #include "match/Matcher.h"
+#include "match/Shape.h"
 #include "render/GlyphRenderer.h"
 
 namespace lettrino {
@@ -25,6 +26,7 @@ struct FontResult {
     bool unreadable = false;  // the font file could not be registered, or failed while drawn
     MatchScore score;
     InkBox glyphBox;         // the drawn glyph's box, when matched
+    ShapeStats glyphShape;   // how the drawn glyph's ink spreads in its box, when matched
     double aspectScore = 0;  // the match weighed by how well the proportions agree
 };
 
@@ -49,6 +51,7 @@ public:
 private:
     FontSystem& fonts_;
     Reference reference_;
+    ShapeStats referenceShape_;
     QString charText_;
     int speedup_;
     int initialFontCount_;  // the face count before this worker registered anything

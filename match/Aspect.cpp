@@ -29,3 +29,27 @@ double aspectScore(double m, const InkBox& reference, const InkBox& glyph, doubl
 }
 
 }  // namespace lettrino
+
+namespace lettrino {
+
+double shapeDistance(const ShapeStats& reference, const ShapeStats& glyph, const ShapeWeights& weights) {
+    if (!reference.valid || !glyph.valid) return 0;
+    double d = weights.aspect * std::fabs(glyph.logAspect - reference.logAspect);
+    if (weights.coverage != 0)
+        d += weights.coverage * std::fabs(std::log(glyph.coverage / reference.coverage));
+    if (weights.centre != 0)
+        d += weights.centre *
+             (std::fabs(glyph.centreX - reference.centreX) + std::fabs(glyph.centreY - reference.centreY));
+    if (weights.spread != 0)
+        d += weights.spread *
+             (std::fabs(glyph.spreadX - reference.spreadX) + std::fabs(glyph.spreadY - reference.spreadY));
+    return d;
+}
+
+double aspectScore(double m, const ShapeStats& reference, const ShapeStats& glyph,
+                   const ShapeWeights& weights) {
+    const double d = shapeDistance(reference, glyph, weights);
+    return d == 0 ? m : m * std::exp(-d);
+}
+
+}  // namespace lettrino

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/InkBox.h"
+#include "match/Shape.h"
 
 namespace lettrino {
 
@@ -15,9 +16,7 @@ namespace lettrino {
 //
 // The score equals m when the proportions agree exactly and falls off smoothly with the
 // relative difference of the ratios (d = 0.1 is a glyph about 10 % wider or narrower).
-// A box without ink (inverted) leaves m as it is. The weight comes from the identification
-// set (tools/make-identify-set, lettrino-bench identify): top-1 is flat from 0.4 to 1.0 and
-// falls off on both sides (0.2 and 2 lose 1 to 3 points, 8 loses 15).
+// A box without ink (inverted) leaves m as it is.
 constexpr double kAspectWeight = 0.7;
 
 double aspectScore(double m, const InkBox& reference, const InkBox& glyph, double weight = kAspectWeight);
@@ -25,5 +24,21 @@ double aspectScore(double m, const InkBox& reference, const InkBox& glyph, doubl
 // d above: how far the glyph's width-to-height ratio strays from the reference's, 0 for
 // equal proportions or for a box without ink.
 double aspectDistance(const InkBox& reference, const InkBox& glyph);
+
+// The weights of the differences in ShapeStats that the full score adds up.
+struct ShapeWeights {
+    double aspect = kAspectWeight;  // | ln a(glyph) - ln a(reference) |
+    double coverage = 0;            // | ln coverage(glyph) - ln coverage(reference) |
+    double centre = 0;              // | centreX difference | + | centreY difference |
+    double spread = 0;              // | spreadX difference | + | spreadY difference |
+};
+
+// The weighted sum of the differences between the two shapes; 0 when either has no ink.
+double shapeDistance(const ShapeStats& reference, const ShapeStats& glyph, const ShapeWeights& weights = {});
+
+// The score the ranking uses: m * exp(-shapeDistance). Equals m when the shapes agree
+// exactly, or when either has no ink.
+double aspectScore(double m, const ShapeStats& reference, const ShapeStats& glyph,
+                   const ShapeWeights& weights = {});
 
 }  // namespace lettrino
