@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <cmath>
 
 #include "CliFixtures.h"
+#include "canvas/Canvas.h"
 #include "cli/FontSource.h"
 #include "cli/ReferenceBitmap.h"
 #include "cli/ResultTable.h"
 #include "cli/Sweep.h"
 #include "match/Aspect.h"
+#include "match/Shape.h"
 #include "render/FontSystem.h"
 
 namespace lettrino {
@@ -42,6 +46,85 @@ TEST(AspectScore, FallsWithTheRatioOfRatiosAlike) {
     EXPECT_LT(aspectScore(0.9, reference, box(60, 100)), 0.9);
     EXPECT_GT(aspectScore(0.9, reference, box(60, 100)), aspectScore(0.9, reference, box(70, 100)));
     EXPECT_EQ(aspectScore(0.0, reference, box(70, 100)), 0.0);
+}
+
+// A white picture with rectangles of the given grey; measured inside its ink box.
+struct Rect {
+    int x, y, w, h;
+};
+ShapeStats measure(std::initializer_list<Rect> rects, int grey, InkBox* boxOut = nullptr) {
+    QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    for (const Rect& r : rects) p.fillRect(r.x, r.y, r.w, r.h, QColor(grey, grey, grey));
+    p.end();
+    Canvas canvas;
+    canvas.setPicture(image);
+    const InkBox box = scanInkBox(canvas);
+    if (boxOut) *boxOut = box;
+    return shapeStats(canvas, box);
+}
+
+TEST(ShapeStats, MeasuresTheInkInItsBox) {
+    // A solid block: all ink, centred, spread of a uniform run over [0, 1].
+    InkBox box;
+    const ShapeStats block = measure({{50, 40, 41, 81}}, 0, &box);
+    ASSERT_TRUE(block.valid);
+    EXPECT_EQ(box.width(), 40);
+    EXPECT_DOUBLE_EQ(block.logAspect, std::log(41.0 / 81.0));
+    EXPECT_DOUBLE_EQ(block.coverage, 1.0);
+    EXPECT_NEAR(block.centreX, 0.5, 1e-12);
+    EXPECT_NEAR(block.centreY, 0.5, 1e-12);
+    EXPECT_NEAR(block.spreadX, std::sqrt(42.0 / (12 * 40)), 1e-12);  // (n+1) / (12 (n-1)), n = 41
+
+    // An L: a bar down the left and a foot along the bottom pull the centroid left and down.
+    const ShapeStats ell = measure({{20, 20, 11, 101}, {20, 110, 61, 11}}, 0);
+    ASSERT_TRUE(ell.valid);
+    EXPECT_NEAR(ell.coverage, (11.0 * 101 + 50.0 * 11) / (61.0 * 101), 1e-12);
+    EXPECT_LT(ell.centreX, 0.4);
+    EXPECT_GT(ell.centreY, 0.6);
+    EXPECT_GT(ell.spreadY, 0.0);
+}
+
+TEST(ShapeStats, GreyInkMeasuresLikeBlack) {
+    const struct {
+        int grey;
+        bool valid;
+    } cases[] = {{0, true}, {90, true}, {200, true}, {254, true}, {255, false}};
+    const ShapeStats black = measure({{30, 30, 21, 61}, {30, 100, 81, 21}}, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.grey);
+        const ShapeStats s = measure({{30, 30, 21, 61}, {30, 100, 81, 21}}, c.grey);
+        ASSERT_EQ(s.valid, c.valid);
+        if (!c.valid) continue;
+        EXPECT_EQ(s.coverage, black.coverage);
+        EXPECT_EQ(s.centreX, black.centreX);
+        EXPECT_EQ(s.spreadY, black.spreadY);
+    }
+    // A box outside the canvas or inverted has nothing to measure.
+    Canvas canvas;
+    EXPECT_FALSE(shapeStats(canvas, InkBox{201, 201, 0, 0}).valid);
+    EXPECT_FALSE(shapeStats(canvas, InkBox{-50, -50, -10, -10}).valid);
+}
+
+TEST(ShapeDistance, WeighsEachDifference) {
+    const ShapeStats a = measure({{50, 40, 41, 81}}, 0);
+    const ShapeStats wide = measure({{50, 40, 61, 81}}, 0);
+    const ShapeStats ell = measure({{50, 40, 11, 81}, {50, 110, 41, 11}}, 0);
+    // Equal shapes keep the match whatever the weights; so does a shape without ink.
+    const ShapeWeights all{1, 1, 1, 1};
+    EXPECT_EQ(aspectScore(0.75, a, a, all), 0.75);
+    EXPECT_EQ(aspectScore(0.75, a, ShapeStats{}, all), 0.75);
+    // With the default weights only the proportions count, as the box score does.
+    EXPECT_DOUBLE_EQ(shapeDistance(a, wide), kAspectWeight * std::log(61.0 / 41.0));
+    EXPECT_EQ(shapeDistance(a, ell), 0.0);
+    // Each other weight adds its own difference.
+    const double coverage = std::fabs(std::log(ell.coverage / a.coverage));
+    EXPECT_DOUBLE_EQ(shapeDistance(a, ell, {0, 2, 0, 0}), 2 * coverage);
+    EXPECT_DOUBLE_EQ(shapeDistance(a, ell, {0, 0, 1, 0}),
+                     std::fabs(ell.centreX - a.centreX) + std::fabs(ell.centreY - a.centreY));
+    EXPECT_GT(shapeDistance(a, ell, {0, 0, 0, 1}), 0.0);
+    EXPECT_DOUBLE_EQ(aspectScore(0.75, a, ell, {0, 2, 0, 0}), 0.75 * std::exp(-2 * coverage));
 }
 
 // A bitmap drawn from one of two twins that differ in width: the aspect ranking names it,
