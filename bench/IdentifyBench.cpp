@@ -169,9 +169,16 @@ int identifyBench(int argc, char** argv) {
                 t.top3 += places[k] >= 1 && places[k] <= 3;
             }
         }
-        if (places[0] != 1 || places[2] != 1)
-            std::printf("  %-48s match #%d, box #%d, aspect #%d\n",
-                        qPrintable(QFileInfo(c.bitmap).fileName()), places[0], places[1], places[2]);
+        if (places[0] != 1 || places[2] != 1) {
+            // Name the face the aspect ranking put first, to see which twins are confused.
+            const FontResult* best = nullptr;
+            double bestScore = -1;
+            for (const FontResult& r : results)
+                if (r.matched && r.aspectScore > bestScore) bestScore = r.aspectScore, best = &r;
+            std::printf("  %-48s match #%d, box #%d, aspect #%d (first: %s)\n",
+                        qPrintable(QFileInfo(c.bitmap).fileName()), places[0], places[1], places[2],
+                        best ? qPrintable(QFileInfo(best->file).fileName()) : "-");
+        }
     }
 
     for (size_t k = 0; k < rankings; ++k) {

@@ -25,7 +25,10 @@ double aspectScore(double m, const InkBox& reference, const InkBox& glyph, doubl
 // equal proportions or for a box without ink.
 double aspectDistance(const InkBox& reference, const InkBox& glyph);
 
-// The weights of the differences in ShapeStats that the full score adds up.
+// The weights of the differences in ShapeStats that the full score adds up. Only the
+// proportions weigh by default: on the identification set (tools/make-identify-set,
+// lettrino-bench identify --shape), weights for coverage, centroid and spread that gained a
+// few bitmaps on half of the characters lost as many or more on the other half.
 struct ShapeWeights {
     double aspect = kAspectWeight;  // | ln a(glyph) - ln a(reference) |
     double coverage = 0;            // | ln coverage(glyph) - ln coverage(reference) |
