@@ -5,6 +5,7 @@
 int engineBench(int argc, char** argv);
 int identifyBench(int argc, char** argv);
 int searchRunBench(int argc, char** argv);
+int rawBench(int argc, char** argv);
 
 namespace {
 struct Command {
@@ -14,7 +15,8 @@ struct Command {
 };
 const Command kCommands[] = {
     {"engine", engineBench, "engine --fonts DIR [--char C] [--bitmap FILE]"},
-    {"identify", identifyBench, "identify --set MANIFEST [--weights W,...] [--jobs N]"},
+    {"identify", identifyBench, "identify --set MANIFEST [--shape A,C,CE,S] [--jobs N]"},
+    {"raw", rawBench, "raw --fonts DIR [--passes N]"},
     {"search-run", searchRunBench, "search-run --fonts DIR [--char C] [--speedup S] [--bitmap FILE]"},
 };
 }  // namespace

@@ -1,0 +1,101 @@
+// `lettrino-bench raw`: the same work as `engine` written as a bare FreeType loop (open, trial size,
+// rescale, render, compare), as a yardstick for what the engine's layers cost.
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include "fonts/FontList.h"
+
+namespace {
+
+constexpr int kSize = 197;
+
+// Renders a character at a pixel size; returns the bitmap's ink rows, or false.
+bool renderAt(FT_Face face, FT_UInt glyph, double pixels, int& inkTop, int& inkBottom) {
+    FT_Size_RequestRec req{FT_SIZE_REQUEST_TYPE_NOMINAL, FT_Long(std::lround(pixels * 64)),
+                           FT_Long(std::lround(pixels * 64)), 0, 0};
+    if (FT_Request_Size(face, &req) || FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) ||
+        FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
+        return false;
+    const FT_Bitmap& bm = face->glyph->bitmap;
+    inkTop = -1;
+    inkBottom = -1;
+    for (unsigned y = 0; y < bm.rows; ++y) {
+        const unsigned char* row = bm.buffer + std::ptrdiff_t(y) * bm.pitch;
+        if (std::any_of(row, row + bm.width, [](unsigned char c) { return c != 0; })) {
+            if (inkTop < 0) inkTop = int(y);
+            inkBottom = int(y);
+        }
+    }
+    return inkTop >= 0;
+}
+
+}  // namespace
+
+int rawBench(int argc, char** argv) {
+    QString folder;
+    int passes = 2;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--fonts") && i + 1 < argc) folder = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--passes") && i + 1 < argc) passes = std::max(1, atoi(argv[++i]));
+        else {
+            std::fprintf(stderr, "usage: lettrino-bench raw --fonts DIR [--passes N]\n");
+            return 2;
+        }
+    }
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        std::fprintf(stderr, "lettrino-bench: no font folder (--fonts DIR)\n");
+        return 2;
+    }
+    const QStringList files = lettrino::fontFilesUnder(folder);
+    FT_Library lib;
+    if (FT_Init_FreeType(&lib)) return 1;
+    std::vector<unsigned char> reference(kSize * kSize, 255), glyphCanvas(kSize * kSize);
+    for (int y = 40; y < 160; ++y)
+        for (int x = 60; x < 140; ++x) reference[std::size_t(y * kSize + x)] = (x / 10 + y / 10) % 2 ? 0 : 255;
+    const int inkHeight = 150;
+
+    double seconds = 0;
+    long long checksum = 0;
+    for (int pass = 0; pass < passes; ++pass) {
+        QElapsedTimer timer;
+        timer.start();
+        for (const QString& path : files) {
+            FT_Face face;
+            if (FT_New_Face(lib, QFile::encodeName(path).constData(), 0, &face)) continue;
+            const FT_UInt glyph = FT_Get_Char_Index(face, 'A');
+            int top, bottom;
+            if (glyph && renderAt(face, glyph, inkHeight * 96.0 / 72.0, top, bottom)) {
+                const double finalPoints = double(inkHeight) * inkHeight / (bottom - top + 1);
+                if (renderAt(face, glyph, finalPoints * 96.0 / 72.0, top, bottom)) {
+                    std::fill(glyphCanvas.begin(), glyphCanvas.end(), 255);
+                    const FT_Bitmap& bm = face->glyph->bitmap;
+                    for (unsigned y = 0; y < bm.rows && y < unsigned(kSize); ++y)
+                        for (unsigned x = 0; x < bm.width && x < unsigned(kSize); ++x)
+                            glyphCanvas[y * kSize + x] = 255 - bm.buffer[std::ptrdiff_t(y) * bm.pitch + x];
+                    long long score = 0;
+                    for (int i = 0; i < kSize * kSize; ++i) score += 255 - std::abs(reference[std::size_t(i)] - glyphCanvas[std::size_t(i)]);
+                    checksum += score;
+                }
+            }
+            FT_Done_Face(face);
+        }
+        seconds = double(timer.nsecsElapsed()) / 1e9;
+    }
+    FT_Done_FreeType(lib);
+    const int n = int(files.size());
+    std::printf("raw: %d fonts in %.3f s = %.0f fonts/s (checksum %lld)\n", n, seconds, seconds > 0 ? n / seconds : 0.0,
+                checksum);
+    return 0;
+}
