@@ -197,6 +197,12 @@ private:
     Form2* form2_ = nullptr;
     Form3* form3_ = nullptr;
     About* about_ = nullptr;
+
+    // Form1Fonts/Render private helpers
+    // The font last drawn (entry text and the renderers' folder argument): a results row
+    // written for it points at its file, also when it was drawn from a row of an earlier list.
+    QString displayedEntry_;
+    QString displayedPrefix_ = kInstalledMarker;
 };
 
 }  // namespace lettrino

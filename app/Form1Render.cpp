@@ -45,6 +45,8 @@ void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) 
                         QStringLiteral("Error: Can't open ") + path, QMessageBox::Ok, this);
         box.exec();
     };
+    displayedEntry_ = filenametodisp;
+    displayedPrefix_ = filepath;
     const RenderOutcome out =
         renderer_->displayFont(filenametodisp, filepath, CharText->text(), BitmapBox, hooks);
     FontFontnameText->setText(out.faceName);
@@ -62,6 +64,8 @@ void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) 
 // The search run's renderer: no message, no cross, the match controls untouched. Painting is
 // left to the run, which knows how often the screen can show a new glyph.
 void Form1::DisplayFontFAST(const QString& filenametodisp, const QString& filepath) {
+    displayedEntry_ = filenametodisp;
+    displayedPrefix_ = filepath;
     const RenderOutcome out =
         renderer_->displayFontFast(filenametodisp, filepath, CharText->text(), BitmapBox, InitialFontCount);
     FontFontnameText->setText(out.faceName);
@@ -121,9 +125,14 @@ void Form1::MatchCalc() {
     MatchText->setText(numfmt::percent(score.m));
     if (!results::passesAdd(score.m, UpDown2->value())) return;
 
-    const results::ResultRow row = results::makeRow(
-        score, UpDown3->value(), FontFilenameText->text(), FontFontnameText->text(), FontListIndex,
-        currentEntry(), FontList.installed ? QString() : FontList.folder, FontList.prefix());
+    // The tags locate the font that was drawn: normally the list's selected entry, but a row
+    // click can have drawn a font of an earlier list.
+    QString folder;
+    if (displayedPrefix_ != kInstalledMarker)
+        folder = displayedPrefix_.endsWith(QLatin1Char('/')) ? displayedPrefix_.chopped(1) : displayedPrefix_;
+    const results::ResultRow row =
+        results::makeRow(score, UpDown3->value(), FontFilenameText->text(), FontFontnameText->text(),
+                         FontListIndex, displayedEntry_, folder, displayedPrefix_);
     if (List1->addOrUpdate(row))
         StatusBar1->setPanelText(3, QStringLiteral("Fonts Matched: ") + QString::number(List1->rowCount()));
 }

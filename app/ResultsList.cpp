@@ -70,6 +70,16 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::CopyAction);
 
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex& parent, int first, int last) {
+                if (parent.isValid()) return;
+                for (int i = first; i <= last; ++i) {
+                    QTreeWidgetItem* row = topLevelItem(i);
+                    if (row && byName_.value(row->text(kFilename)) == row)
+                        byName_.remove(row->text(kFilename));
+                }
+            });
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { byName_.clear(); });
     connect(header(), &QHeaderView::sectionClicked, this, &ResultsList::headerClicked);
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
         if (!item) return;
@@ -78,13 +88,15 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     });
 }
 
+// The model outlives this part of the object (it is a child, deleted by ~QWidget): it must
+// not reach the lookup table once that is gone.
+ResultsList::~ResultsList() {
+    disconnect(model(), nullptr, this, nullptr);
+}
+
 QTreeWidgetItem* ResultsList::rowFor(const QString& filename) const {
-    const int n = topLevelItemCount();
-    for (int i = 0; i < n; ++i) {
-        QTreeWidgetItem* row = topLevelItem(i);
-        if (row->text(kFilename) == filename) return row;
-    }
-    return nullptr;
+    QTreeWidgetItem* row = byName_.value(filename);
+    return row && row->text(kFilename) == filename ? row : nullptr;
 }
 
 void ResultsList::setRowBold(QTreeWidgetItem* row, bool bold) {
@@ -120,6 +132,7 @@ bool ResultsList::addOrUpdate(const results::ResultRow& r) {
     f.setBold(r.bold);
     for (int i = 0; i < kColumnCount; ++i) row->setFont(i, f);
     placeSorted(row);
+    byName_.insert(r.filename, row);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QTreeWidget>
 
 #include <functional>
@@ -25,6 +26,7 @@ public:
     static constexpr int kPrefixRole = Qt::UserRole + 1;
 
     explicit ResultsList(QWidget* parent = nullptr);
+    ~ResultsList() override;
 
     int rowCount() const { return topLevelItemCount(); }
     // The row whose item text is filename, nullptr when none.
@@ -75,6 +77,9 @@ private:
     int sortColumn_ = kFilename;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     std::function<QString(const QString&)> faceFile_;
+    // The rows by item text, so that a search run's lookups stay cheap however long the list.
+    // Kept in step with every removal through the model's signals.
+    QHash<QString, QTreeWidgetItem*> byName_;
 };
 
 }  // namespace lettrino

@@ -97,6 +97,13 @@ void ResultsListTest::addThenUpdate() {
     QCOMPARE(row->text(2), QStringLiteral("Alpha"));
     QCOMPARE(row->text(3), QStringLiteral("1.000"));
     for (int c = 0; c < 5; ++c) QVERIFY(!row->font(c).bold());
+
+    // Rows removed by any means are gone for the lookup too.
+    list.clear();
+    QVERIFY(list.addOrUpdate(first));
+    delete list.topLevelItem(0);
+    QVERIFY(list.addOrUpdate(first));
+    QCOMPARE(list.rowCount(), 1);
 }
 
 void ResultsListTest::addThresholdRemovesAdjacentRows_data() {

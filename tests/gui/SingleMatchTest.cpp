@@ -276,6 +276,12 @@ void SingleMatchTest::clearAndRowClick() {
     QCOMPARE(w_->StatusBar1->panelText(3), QStringLiteral("Fonts Matched: 0 "));
     w_->MatchCalc();
     QCOMPARE(w_->StatusBar1->panelText(3), QStringLiteral("Fonts Matched: 1"));
+    // The new row points at the font that was drawn, not at the installed list's selection.
+    QTreeWidgetItem* row = w_->List1->topLevelItem(0);
+    QCOMPARE(row->text(0), QStringLiteral("DejaVuSans.ttf"));
+    QCOMPARE(row->data(1, Qt::UserRole).toString(), QStringLiteral("DejaVuSans.ttf"));
+    QCOMPARE(row->data(2, Qt::UserRole).toString(), dir_->path());
+    QCOMPARE(w_->List1->fileOf(row), dir_->path() + QStringLiteral("/DejaVuSans.ttf"));
 }
 
 QTEST_MAIN(SingleMatchTest)
