@@ -1,36 +1,15 @@
 // The browsing slider: user moves told from the program's, the drag tip, releases.
 #include <QLabel>
 #include <QSignalSpy>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 
+#include "FontsFixtures.h"
 #include "app/FontSlider.h"
 
 using lettrino::FontSlider;
 
-namespace {
-
-QPoint thumbCentre(FontSlider& s) {
-    QStyleOptionSlider opt;
-    opt.initFrom(&s);
-    opt.orientation = s.orientation();
-    opt.minimum = s.minimum();
-    opt.maximum = s.maximum();
-    opt.sliderPosition = s.sliderPosition();
-    opt.sliderValue = s.value();
-    opt.upsideDown = s.invertedAppearance() ? false : true;  // vertical sliders run bottom-up unless inverted
-    opt.singleStep = s.singleStep();
-    opt.pageStep = s.pageStep();
-    return s.style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, &s).center();
-}
-
-void sendMouse(QWidget* w, QEvent::Type type, const QPoint& at, Qt::MouseButtons buttons) {
-    QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
-}  // namespace
+using fixtures::sendMouse;
+using fixtures::thumbCentre;
 
 class FontSliderTest : public QObject {
     Q_OBJECT
@@ -101,7 +80,7 @@ void FontSliderTest::dragReportsEveryPositionAndOneRelease() {
     QSignalSpy released(slider_, &FontSlider::mouseReleased);
     slider_->setDragTip(QStringLiteral("first.ttf"));
     const QPoint start = thumbCentre(*slider_);
-    sendMouse(slider_, QEvent::MouseButtonPress, start, Qt::LeftButton);
+    sendMouse(slider_, QEvent::MouseButtonPress, start, true);
     QVERIFY(slider_->isSliderDown());
     QVERIFY(slider_->dragTipLabel());
     QCOMPARE(slider_->dragTipLabel()->text(), QStringLiteral("first.ttf"));
@@ -109,7 +88,7 @@ void FontSliderTest::dragReportsEveryPositionAndOneRelease() {
     QPoint at = start;
     for (int i = 0; i < 40 && slider_->value() < 3; ++i) {
         at += QPoint(0, 2);
-        sendMouse(slider_, QEvent::MouseMove, at, Qt::LeftButton);
+        sendMouse(slider_, QEvent::MouseMove, at, true);
     }
     QVERIFY(slider_->value() >= 1);
     QVERIFY(!moved.isEmpty());
@@ -118,7 +97,7 @@ void FontSliderTest::dragReportsEveryPositionAndOneRelease() {
     QCOMPARE(slider_->dragTipLabel()->text(), QStringLiteral("third.ttf"));
     QCOMPARE(released.size(), 0);
 
-    sendMouse(slider_, QEvent::MouseButtonRelease, at, Qt::NoButton);
+    sendMouse(slider_, QEvent::MouseButtonRelease, at, false);
     QCOMPARE(released.size(), 1);
     QVERIFY(!slider_->dragTipLabel());
 }

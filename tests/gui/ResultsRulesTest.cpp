@@ -8,38 +8,6 @@
 namespace lettrino {
 namespace {
 
-struct ThresholdCase {
-    const char* name;
-    double m;
-    int tenths;
-    bool expected;
-};
-
-class AddRule : public ::testing::TestWithParam<ThresholdCase> {};
-TEST_P(AddRule, StrictlyAboveTheThreshold) {
-    EXPECT_EQ(results::passesAdd(GetParam().m, GetParam().tenths), GetParam().expected);
-}
-INSTANTIATE_TEST_SUITE_P(Cases, AddRule,
-                         ::testing::Values(ThresholdCase{"equal", 0.8, 800, false},
-                                           ThresholdCase{"fourFifths", 4.0 / 5.0, 800, false},
-                                           ThresholdCase{"justAbove", 0.8000001, 800, true},
-                                           ThresholdCase{"below", 0.79, 800, false},
-                                           ThresholdCase{"perfectAtTop", 1.0, 1000, false},
-                                           ThresholdCase{"perfect", 1.0, 999, true},
-                                           ThresholdCase{"zeroAtZero", 0.0, 0, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-class BoldRule : public ::testing::TestWithParam<ThresholdCase> {};
-TEST_P(BoldRule, ReachesTheThreshold) {
-    EXPECT_EQ(results::boldFor(GetParam().m, GetParam().tenths), GetParam().expected);
-}
-INSTANTIATE_TEST_SUITE_P(Cases, BoldRule,
-                         ::testing::Values(ThresholdCase{"equal", 0.9, 900, true},
-                                           ThresholdCase{"nineTenths", 9.0 / 10.0, 900, true},
-                                           ThresholdCase{"below", 0.8999999, 900, false},
-                                           ThresholdCase{"perfectAtTop", 1.0, 1000, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 struct ShownCase {
     const char* name;
     const char* text;
