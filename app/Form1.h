@@ -159,7 +159,7 @@ Q_SIGNALS:
     void findRunningChanged(bool running);
 
 protected:
-    // Set when the window is being closed: a search run that is waiting for events returns at once.
+    // Set when the window is being closed.
     bool closing_ = false;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
