@@ -78,7 +78,9 @@ TEST(FontSystem, Windows1252Mapping) {
     EXPECT_EQ(FontSystem::codeOf(U'A'), 0x41);
     EXPECT_EQ(FontSystem::codeOf(U'\u0101'), -1);
     for (int code = 0; code < 256; ++code)
-        if (char32_t u = FontSystem::unicodeOf(code)) EXPECT_EQ(FontSystem::codeOf(u), code);
+        if (char32_t u = FontSystem::unicodeOf(code)) {
+            EXPECT_EQ(FontSystem::codeOf(u), code);
+        }
 }
 
 TEST(FontSystem, UnknownNamesAreSubstituted) {
