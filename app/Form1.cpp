@@ -312,10 +312,12 @@ int Form1::tabIndexOf(const QWidget* control) {
 }
 
 void Form1::fitFrameLabels(QWidget* frame) {
-    // The labels of the two info frames size themselves to their text.
+    // The labels of the two info frames size themselves to their text. A search run changes
+    // them for every font, far more often than anyone can read them: during a run they take
+    // all the room they have instead, which costs no text measuring.
     for (QLabel* l : frame->findChildren<QLabel*>()) {
         const int room = frame->width() - l->x() - 4;
-        l->resize(std::min(room, l->sizeHint().width()), l->height());
+        l->resize(FindRunning ? room : std::min(room, l->sizeHint().width()), l->height());
     }
 }
 

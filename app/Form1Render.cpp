@@ -74,6 +74,11 @@ void Form1::DisplayFontFAST(const QString& filenametodisp, const QString& filepa
 }
 
 void Form1::MatchCalc() {
+    // The result label starts at its design width, which the widest result ("100.00%") does
+    // not fit in: it grows once, to the right, before it shows a result.
+    static const int resultWidth = MatchText->fontMetrics().horizontalAdvance(numfmt::percent(1)) + 2;
+    if (MatchText->width() < resultWidth) MatchText->resize(resultWidth, MatchText->height());
+
     Canvas& reference = Picture1->canvas();
     Canvas& glyph = Picture2->canvas();
     const int speedup = UpDown4->value();
