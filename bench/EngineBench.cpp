@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "canvas/Canvas.h"
+#include "cli/SampleGlyph.h"
 #include "canvas/InkBox.h"
 #include "fonts/FontList.h"
 #include "match/Matcher.h"
@@ -21,15 +22,10 @@ using namespace lettrino;
 namespace {
 
 // A reference drawn by the engine itself: the character in DejaVu Sans (or fontconfig's
-// substitute), about 150 pixels tall.
+// substitute), 150 pixels tall.
 QImage drawnReference(FontSystem& fonts, const QString& character) {
-    Canvas canvas;
-    GlyphRenderer renderer(fonts, canvas);
-    const InkBox height{25, 0, 0, 174};
-    const RenderOutcome out = renderer.displayFont(QStringLiteral("DejaVu Sans"), kInstalledMarker, character, height);
-    if (out.fontDisplayed)  // take the red outline off again
-        canvas.drawRect(out.glyphBox.left, out.glyphBox.top, out.glyphBox.right, out.glyphBox.bottom, kRed);
-    return canvas.screenImage();
+    const cli::FontJob dejaVu{QStringLiteral("DejaVu Sans"), kInstalledMarker, QString()};
+    return cli::drawSampleGlyph(fonts, dejaVu, character, 150, Canvas::kSize, nullptr);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "app/ResultsList.h"
 #include "app/UpDown.h"
 #include "canvas/Canvas.h"
+#include "cli/SampleGlyph.h"
 #include "match/NumberFormat.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
@@ -33,16 +34,12 @@ long long residentBytes() {
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
 }
 
-// The character in DejaVu Sans (or its substitute), about 150 pixels tall, as a .bmp file.
+// The character in DejaVu Sans (or its substitute), 150 pixels tall, as a .bmp file.
 bool writeReference(const QString& path, const QString& character) {
     FontSystem fonts;
-    Canvas canvas;
-    GlyphRenderer renderer(fonts, canvas);
-    const RenderOutcome out =
-        renderer.displayFont(QStringLiteral("DejaVu Sans"), kInstalledMarker, character, InkBox{25, 0, 0, 174});
-    if (out.fontDisplayed)
-        canvas.drawRect(out.glyphBox.left, out.glyphBox.top, out.glyphBox.right, out.glyphBox.bottom, kRed);
-    return canvas.screenImage().save(path, "BMP");
+    const cli::FontJob dejaVu{QStringLiteral("DejaVu Sans"), kInstalledMarker, QString()};
+    const QImage image = cli::drawSampleGlyph(fonts, dejaVu, character, 150, Canvas::kSize, nullptr);
+    return !image.isNull() && image.save(path, "BMP");
 }
 
 }  // namespace
