@@ -1,7 +1,6 @@
 // The reference bitmap: the bitmap dialog's button, loading the chosen file into Picture1,
 // and measuring its ink box.
 #include <QGroupBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -11,6 +10,7 @@
 
 #include "app/CanvasWidget.h"
 #include "app/Form1.h"
+#include "canvas/BitmapFile.h"
 #include "dialogs/Form2.h"
 
 namespace lettrino {
@@ -23,9 +23,7 @@ void Form1::connectBitmap() {
 void Form1::loadBitmap(const QString& path, const QString& fileName) {
     // Read the file first: a file that is not a picture leaves the previous bitmap, its
     // box, outline and texts exactly as they were.
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
+    const QImage image = readBitmapFile(path);
     if (image.isNull()) {
         QMessageBox::warning(this, caption(), QStringLiteral("Error: Can't read a picture from ") + path);
         return;

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
+#include "canvas/BitmapFile.h"
 
 namespace lettrino::cli {
 
@@ -21,12 +21,10 @@ ReferenceBitmap loadReferenceBitmap(const QString& path) {
         ref.error = QStringLiteral("permission denied");
         return ref;
     }
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);  // as the window reads it: by content, not by name
-    const QImage image = reader.read();
+    QString why;
+    const QImage image = readBitmapFile(path, &why);  // as the window reads it
     if (image.isNull()) {
-        const QString why = reader.errorString();
-        ref.error = why.isEmpty() ? QStringLiteral("not an image") : why.toLower();
+        ref.error = why.toLower();
         return ref;
     }
     ref.canvas.setPicture(image);
