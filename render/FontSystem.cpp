@@ -7,7 +7,9 @@
 #include <cmath>
 #include <mutex>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -127,6 +129,9 @@ FileStamp stampOf(const QByteArray& path) {
 
 struct FontSystem::Face {
     FT_Face ft = nullptr;
+    // The file the face reads from, through pread: no mapping to set up and tear down per font,
+    // which threads matching side by side would queue on.
+    std::unique_ptr<FT_StreamRec> stream;
     QString key;
     FileStamp stamp;
     std::uint64_t generation = 0;
@@ -149,6 +154,45 @@ std::uint64_t nextGeneration() {
     return ++counter;
 }
 QString faceKey(const QString& file, int index) { return file + QLatin1Char('#') + QString::number(index); }
+}  // namespace
+
+namespace {
+
+unsigned long streamRead(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
+    const int fd = int(stream->descriptor.value);
+    if (count == 0) return offset <= stream->size ? 0 : 1;  // a seek: non-zero fails it
+    unsigned long got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd, buffer + got, count - got, off_t(offset + got));
+        if (n <= 0) break;
+        got += (unsigned long)n;
+    }
+    return got;
+}
+
+void streamClose(FT_Stream stream) {
+    if (stream->descriptor.value >= 0) ::close(int(stream->descriptor.value));
+    stream->descriptor.value = -1;
+}
+
+// Opens a face from a file read through a stream of our own; the stream must outlive the face.
+FT_Error openStreamFace(FT_Library lib, const QByteArray& path, std::int64_t size, FT_Long index,
+                        FT_StreamRec& stream, FT_Face* face) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FT_Err_Cannot_Open_Resource;
+    stream = FT_StreamRec();
+    stream.size = (unsigned long)size;
+    stream.descriptor.value = fd;
+    stream.read = streamRead;
+    stream.close = streamClose;
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = &stream;
+    const FT_Error error = FT_Open_Face(lib, &args, index, face);
+    // On failure FreeType has already closed the stream.
+    return error;
+}
+
 }  // namespace
 
 FontSystem::FontSystem() : lastGlyph_(std::make_unique<RenderedGlyph>()) {
@@ -250,7 +294,8 @@ int FontSystem::slotFor(const QString& file, int index) {
     }
     if (stamp.size <= 0) return -1;
     FT_Face ft = nullptr;
-    if (FT_New_Face(static_cast<FT_Library>(library_), encoded.constData(), index, &ft) != 0) return -1;
+    auto stream = std::make_unique<FT_StreamRec>();
+    if (openStreamFace(static_cast<FT_Library>(library_), encoded, stamp.size, index, *stream, &ft) != 0) return -1;
     if (ft->num_glyphs <= 0 || !(FT_IS_SCALABLE(ft) || ft->num_fixed_sizes > 0)) {
         FT_Done_Face(ft);
         return -1;
@@ -270,6 +315,7 @@ int FontSystem::slotFor(const QString& file, int index) {
     }
     Face* f = faces_[std::size_t(slot)].get();
     f->ft = ft;
+    f->stream = std::move(stream);
     f->key = key;
     f->stamp = stamp;
     f->generation = nextGeneration();
