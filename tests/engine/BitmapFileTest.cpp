@@ -69,3 +69,50 @@ TEST(BitmapFile, TopDownAndPaletteBitmapsAreWhole) {
     topDown.replace(22, 4, QByteArray(reinterpret_cast<const char*>(&h), 4));
     EXPECT_FALSE(readBitmapFile(writeFile(dir, "topdown.bmp", topDown)).isNull());
 }
+
+namespace {
+// A 16-bit BMP written byte by byte: 2 x 1 pixels, white and mid-grey, 5-5-5 or 5-6-5.
+QByteArray sixteenBitBmp(bool bitfields) {
+    QByteArray b;
+    auto u16 = [&b](int v) { b.append(char(v & 0xFF)).append(char(v >> 8 & 0xFF)); };
+    auto u32 = [&](int v) { u16(v & 0xFFFF); u16(v >> 16 & 0xFFFF); };
+    const int offset = bitfields ? 66 : 54;
+    b.append("BM");
+    u32(offset + 4);
+    u32(0);
+    u32(offset);
+    u32(40);
+    u32(2);
+    u32(1);
+    u16(1);
+    u16(16);
+    u32(bitfields ? 3 : 0);
+    u32(4);
+    u32(2835);
+    u32(2835);
+    u32(0);
+    u32(0);
+    if (bitfields) {
+        u32(0xF800);
+        u32(0x07E0);
+        u32(0x001F);
+        u16(0xFFFF);
+        u16(16 << 11 | 32 << 5 | 16);
+    } else {
+        u16(0x7FFF);
+        u16(16 << 10 | 16 << 5 | 16);
+    }
+    return b;
+}
+}  // namespace
+
+TEST(BitmapFile, SixteenBitWhiteIsWhite) {
+    QTemporaryDir dir;
+    for (bool bitfields : {false, true}) {
+        const QImage image = readBitmapFile(writeFile(dir, "16.bmp", sixteenBitBmp(bitfields)));
+        ASSERT_FALSE(image.isNull()) << bitfields;
+        EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255)) << bitfields;
+        EXPECT_NEAR(qRed(image.pixel(1, 0)), 132, 1) << bitfields;
+        EXPECT_NEAR(qGreen(image.pixel(1, 0)), bitfields ? 130 : 132, 1) << bitfields;
+    }
+}
