@@ -1,5 +1,6 @@
-// The bitmap dialog and what loading a bitmap does to the main window: the ink box scan,
-// its red outline, the captions, the progress bar, and the unreadable-file fault.
+// The bitmap dialog: its lists, Ok and Cancel, reopening, the drives, and the unreadable-file
+// fault through Ok. What loading does to the window (ink box, outline, captions, progress bar)
+// is checked over every kind of bitmap in the hostile-input tests.
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
@@ -60,9 +61,6 @@ private Q_SLOTS:
     void okLoadsSelectedFileNotTypedName();
     void cancelChangesNothing();
     void reopeningKeepsFolderAndSelection();
-    void inkBox_data();
-    void inkBox();
-    void secondBitmapReplacesBox();
     void unreadableFileKeepsPreviousBitmap_data();
     void unreadableFileKeepsPreviousBitmap();
     void drivesStartWithRootThenHome();
@@ -215,79 +213,6 @@ void BitmapDialogTest::reopeningKeepsFolderAndSelection() {
     QCOMPARE(again->browser()->path(), QDir::cleanPath(dir_.filePath(QStringLiteral("bitmaps"))));
     QCOMPARE(again->browser()->selectedFile(), QStringLiteral("c-white.bmp"));
     QCOMPARE(again->Text2->text(), QStringLiteral("c-white.bmp"));
-}
-
-void BitmapDialogTest::inkBox_data() {
-    QTest::addColumn<QImage>("image");
-    QTest::addColumn<InkBox>("box");
-    QTest::addColumn<QStringList>("captions");  // top, left, size
-    QTest::newRow("single black pixel")
-        << picture({{QPoint(10, 20), qRgb(0, 0, 0)}}) << InkBox{20, 10, 10, 20}
-        << QStringList{"20 pixels", "10 pixels", "0 x 0 pixels"};
-    QTest::newRow("all white") << picture({}) << InkBox{201, 201, 0, 0}
-                               << QStringList{"201 pixels", "201 pixels", "-201 x -201 pixels"};
-    QTest::newRow("almost white counts")
-        << picture({{QPoint(3, 4), qRgb(255, 255, 254)}}) << InkBox{4, 3, 3, 4}
-        << QStringList{"4 pixels", "3 pixels", "0 x 0 pixels"};
-    QTest::newRow("beyond the drawable area is not examined")
-        << picture(
-               {{QPoint(197, 50), qRgb(0, 0, 0)}, {QPoint(50, 199), qRgb(0, 0, 0)}, {QPoint(196, 196), 0}})
-        << InkBox{196, 196, 196, 196} << QStringList{"196 pixels", "196 pixels", "0 x 0 pixels"};
-    QTest::newRow("two corners") << picture(
-                                        {{QPoint(30, 40), qRgb(0, 0, 0)}, {QPoint(150, 160), qRgb(9, 9, 9)}})
-                                 << InkBox{40, 30, 150, 160}
-                                 << QStringList{"40 pixels", "30 pixels", "120 x 120 pixels"};
-}
-
-void BitmapDialogTest::inkBox() {
-    QFETCH(QImage, image);
-    QFETCH(InkBox, box);
-    QFETCH(QStringList, captions);
-    const QString path = dir_.filePath(QStringLiteral("ink.bmp"));
-    QVERIFY(image.save(path, "BMP"));
-    w_->loadBitmap(path, QStringLiteral("ink.bmp"));
-    QCOMPARE(w_->BitmapBox, box);
-    QCOMPARE(w_->BitmapTopText->text(), captions[0]);
-    QCOMPARE(w_->BitmapLeftText->text(), captions[1]);
-    QCOMPARE(w_->BitmapSizeText->text(), captions[2]);
-    // The progress bar ends at the last row: 196 of 196.
-    QCOMPARE(w_->MainProgressBar->minimum(), 0);
-    QCOMPARE(w_->MainProgressBar->maximum(), 196 * Form1::kProgressScale);
-    QCOMPARE(w_->MainProgressBar->value(), 196 * Form1::kProgressScale);
-    // The red not-xor outline: each pixel on it has its green and blue inverted, red kept;
-    // drawing it again restores the picture exactly.
-    Canvas& canvas = w_->Picture1->canvas();
-    if (box.top <= box.bottom) {
-        for (const QPoint p : {QPoint(box.left, box.top), QPoint(box.right, box.bottom)}) {
-            const QRgb source = image.pixel(p);
-            const std::int32_t expected =
-                qRed(source) | (255 - qGreen(source)) << 8 | (255 - qBlue(source)) << 16;
-            QCOMPARE(canvas.getPixel(p.x(), p.y()), expected);
-        }
-    }
-    canvas.drawRect(box.left, box.top, box.right, box.bottom, kRed);
-    for (int y = 0; y < Canvas::kSize; ++y)
-        for (int x = 0; x < Canvas::kSize; ++x) {
-            const QRgb s = image.pixel(x, y);
-            const std::int32_t expected = qRed(s) | qGreen(s) << 8 | qBlue(s) << 16;
-            if (canvas.getPixel(x, y) != expected)
-                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
-                                     .arg(x)
-                                     .arg(y)
-                                     .arg(canvas.getPixel(x, y), 6, 16)
-                                     .arg(expected, 6, 16)));
-        }
-}
-
-void BitmapDialogTest::secondBitmapReplacesBox() {
-    const QString b = dir_.filePath(QStringLiteral("bitmaps/"));
-    w_->loadBitmap(b + "A-two.BMP", QStringLiteral("A-two.BMP"));
-    QCOMPARE(w_->BitmapBox, (InkBox{40, 30, 150, 160}));
-    w_->loadBitmap(b + "b-dot.bmp", QStringLiteral("b-dot.bmp"));
-    QCOMPARE(w_->BitmapBox, (InkBox{20, 10, 10, 20}));
-    QCOMPARE(w_->BitmapFilenameText->text(), QStringLiteral("b-dot.bmp"));
-    // The first picture's outline is gone with it.
-    QCOMPARE(w_->Picture1->canvas().getPixel(30, 40), 0xFFFFFF);
 }
 
 void BitmapDialogTest::unreadableFileKeepsPreviousBitmap_data() {

@@ -152,6 +152,15 @@ QByteArray bmpBytes(const BmpPlan& s) {
     return b + pixels;
 }
 
+QByteArray bmpBytes(int width, int height, int bitsPerPixel, std::function<QRgb(int, int)> pixel) {
+    BmpPlan s;
+    s.width = width;
+    s.height = height;
+    s.bitsPerPixel = bitsPerPixel;
+    s.pixel = std::move(pixel);
+    return bmpBytes(s);
+}
+
 QByteArray bmpClaiming(int width, int height, int pixelBytes) {
     BmpPlan s;
     s.width = 1;

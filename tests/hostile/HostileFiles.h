@@ -28,6 +28,8 @@ struct BmpPlan {
 
 // The bytes of a .bmp file.
 QByteArray bmpBytes(const BmpPlan& plan);
+// The bytes of a width x height .bmp file of the given depth and pixels (white when not given).
+QByteArray bmpBytes(int width, int height, int bitsPerPixel, std::function<QRgb(int x, int y)> pixel = {});
 
 // A bitmap file header and info header claiming width x height at 24 bits per pixel,
 // followed by only `pixelBytes` bytes of pixels.
