@@ -26,20 +26,6 @@ QImage picture(std::initializer_list<std::pair<QPoint, QRgb>> pixels) {
     return image;
 }
 
-// Closes the next message box that opens and returns its text through `text`.
-void dismissNextMessageBox(QString* text) {
-    QTimer::singleShot(0, [text] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
-        }
-        if (!box) return;
-        *text = box->text();
-        box->accept();
-    });
-}
-
 }  // namespace
 
 class BitmapDialogTest : public QObject {
@@ -121,10 +107,9 @@ void BitmapDialogTest::firstShowingSelectsNothing() {
                                                      "e-truncated.bmp", "f-empty.bmp"}));
     QVERIFY(d->browser()->selectedFile().isEmpty());
     // Ok with nothing selected explains and keeps the dialog open.
-    QString message;
-    dismissNextMessageBox(&message);
+    MessageCatcher messages;
     QTest::mouseClick(d->Command1, Qt::LeftButton);
-    QVERIFY(!message.isEmpty());
+    QCOMPARE(messages.shown.size(), 1);
     QVERIFY(d->isVisible());
     QVERIFY(!w_->Command5->isEnabled());
 }
@@ -243,10 +228,10 @@ void BitmapDialogTest::unreadableFileKeepsPreviousBitmap() {
         d->browser()->fileList()->addItem(file);
         d->browser()->selectFile(d->browser()->fileCount() - 1);
     }
-    QString message;
-    dismissNextMessageBox(&message);
+    MessageCatcher messages;
     QTest::mouseClick(d->Command1, Qt::LeftButton);
-    QVERIFY2(message.contains(b + "/" + file), qPrintable(message));
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY2(messages.shown[0].contains(b + "/" + file), qPrintable(messages.shown[0]));
     QVERIFY(!d->isVisible());
     QCOMPARE(w_->BitmapBox, box);
     QCOMPARE((QStringList{w_->BitmapFilenameText->text(), w_->BitmapTopText->text(),

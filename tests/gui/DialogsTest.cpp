@@ -133,14 +133,8 @@ void DialogsTest::fontFolderOkHandsFolderToWindow() {
     QVERIFY(d->browser()->setPath(path("fonts/sub")));
     QVERIFY(d->browser()->setPath(path("fonts")));
     // The files are empty, so showing the first one reports it: close that message.
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, [] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) box->accept();
-    });
-    closer.start(20);
+    MessageCatcher messages;
     QTest::mouseClick(d->Command1, Qt::LeftButton);
-    closer.stop();
     QVERIFY(!d->isVisible());
     QCOMPARE(w_->FontList.entries, (QStringList{"A.TTF", "b.ttf", "c.otf"}));
     QCOMPARE(w_->FontList.folder, path("fonts"));

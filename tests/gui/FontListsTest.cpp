@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "FontsFixtures.h"
+#include "WindowFixture.h"
 #include "app/FontSlider.h"
 #include "app/Form1.h"
 #include "app/ResultsList.h"
@@ -175,16 +176,8 @@ void FontListsTest::cantOpenIsReportedOutsideARunOnly() {
     broken.write("not a font at all");
     broken.close();
 
-    QStringList shown;
-    auto closeBoxes = [&shown] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown << box->windowTitle() + QLatin1Char('|') + box->text();
-            box->accept();
-        }
-    };
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, this, closeBoxes);
-    closer.start(20);
+    lettrino::testing::MessageCatcher messages;
+    const QStringList& shown = messages.shown;
 
     w_->loadFontFolder(folder_);  // "broken.ttf" sorts first and is drawn at once
     QCOMPARE(shown.size(), 1);

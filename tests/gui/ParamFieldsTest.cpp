@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <array>
+
 #include "WindowFixture.h"
 #include "app/ResultsList.h"
 #include "app/StatusBar.h"
@@ -210,12 +212,8 @@ void ParamFieldsTest::refusedCode_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("character");  // what CharText keeps
     QTest::newRow("300 keeps code 30's character") << "300" << QString(QChar(30));
-    QTest::newRow("empty keeps A") << ""
-                                   << "A";
-    QTest::newRow("not a number keeps A") << "x"
-                                          << "A";
-    QTest::newRow("negative never reads as a code") << "-1"
-                                                    << "A";
+    for (const char* typed : {"", "x", "-1"})  // empty, not a number, negative: never a code
+        QTest::newRow(typed) << typed << "A";
 }
 
 void ParamFieldsTest::refusedCode() {
@@ -316,21 +314,12 @@ void ParamFieldsTest::selectionOnFocus_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("selected");
-    QTest::newRow("CharText") << "CharText"
-                              << "A"
-                              << "A";
-    QTest::newRow("CharIndex") << "CharIndex"
-                               << "65"
-                               << "65";
-    QTest::newRow("AddThres long text") << "AddThres"
-                                        << "80,00001"
-                                        << "80,00";
-    QTest::newRow("BoldThres") << "BoldThres"
-                               << "90,0"
-                               << "90,0";
-    QTest::newRow("SpeedUp") << "SpeedUp"
-                             << "1"
-                             << "1";
+    for (const auto& [field, text, selected] : {std::array<const char*, 3>{"CharText", "A", "A"},
+                                                {"CharIndex", "65", "65"},
+                                                {"AddThres", "80,00001", "80,00"},  // a long text
+                                                {"BoldThres", "90,0", "90,0"},
+                                                {"SpeedUp", "1", "1"}})
+        QTest::newRow(field) << field << text << selected;
 }
 
 void ParamFieldsTest::selectionOnFocus() {

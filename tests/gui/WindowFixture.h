@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -65,5 +66,25 @@ inline void typeInto(QLineEdit* field, const QString& text) {
     else
         QTest::keyClicks(field, text);
 }
+
+// Answers every message box that opens while it lives, as a user would, keeping
+// "title|text" of each.
+class MessageCatcher {
+public:
+    MessageCatcher() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
+                    shown << box->windowTitle() + QLatin1Char('|') + box->text();
+                    box->accept();
+                }
+        });
+        timer_.start(20);
+    }
+    QStringList shown;
+
+private:
+    QTimer timer_;
+};
 
 }  // namespace lettrino::testing
