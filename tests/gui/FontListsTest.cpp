@@ -27,8 +27,16 @@ using lettrino::Form1;
 class FontListsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        folder_ = dir_->path();
+        w_ = lettrino::testing::shownWindow();
+    }
+    void cleanup() {
+        w_.reset();
+        dir_.reset();
+    }
     void systemFontsTwiceGiveTheSameList();
     void folderLoads_data();
     void folderLoads();
@@ -39,24 +47,10 @@ private Q_SLOTS:
     void listsBeyondSixteenBits();
 
 private:
-    Form1* w_ = nullptr;
-    QTemporaryDir* dir_ = nullptr;
+    std::unique_ptr<Form1> w_;
+    std::unique_ptr<QTemporaryDir> dir_;
     QString folder_;
 };
-
-void FontListsTest::init() {
-    dir_ = new QTemporaryDir;
-    QVERIFY(dir_->isValid());
-    folder_ = dir_->path();
-    w_ = new Form1;
-    w_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w_));
-}
-
-void FontListsTest::cleanup() {
-    delete w_;
-    delete dir_;
-}
 
 void FontListsTest::systemFontsTwiceGiveTheSameList() {
     const QStringList installed = lettrino::installedFaceNames(w_->fonts());

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "FontsFixtures.h"
+#include "WindowFixture.h"
 #include "app/CanvasWidget.h"
 #include "app/Form1.h"
 #include "app/StatusBar.h"
@@ -54,9 +55,7 @@ class InspectTest : public QObject {
 private Q_SLOTS:
     void init() {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        w_ = std::make_unique<Form1>();
-        w_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        w_ = testing::shownWindow();
         // White canvases, the reference box's corner at (50, 40) and the glyph box's at (80, 70).
         w_->BitmapBox = InkBox{40, 50, 120, 150};
         w_->FontBox = InkBox{70, 80, 150, 180};

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "FontsFixtures.h"
+#include "WindowFixture.h"
 #include "app/CanvasWidget.h"
 #include "app/FontSlider.h"
 #include "app/Form1.h"
@@ -69,10 +70,7 @@ class SearchRunTest : public QObject {
 
     // A window with a reference "A" drawn from DejaVu Sans and a folder of real fonts loaded.
     bool setUpWindow(const QStringList& fonts) {
-        w_ = std::make_unique<Form1>();
-        w_->show();
-        w_->activateWindow();
-        if (!QTest::qWaitForWindowActive(w_.get())) qWarning("the window did not become active");
+        w_ = testing::shownWindow();
         folder_ = dir_.path() + "/fonts" + QString::number(qrand_++);
         if (!QDir().mkpath(folder_) || !fixtures::copyFonts(folder_, fonts)) return false;
         const QImage reference = fixtures::referenceGlyph(fixtures::systemFont("dejavu/DejaVuSans.ttf"), "A");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FontsFixtures.h"
+#include "WindowFixture.h"
 #include "app/CanvasWidget.h"
 #include "app/FontSlider.h"
 #include "app/Form1.h"
@@ -36,8 +37,15 @@ std::vector<quint32> screen(const lettrino::CanvasWidget* w) {
 class SingleMatchTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        w_ = lettrino::testing::shownWindow();
+    }
+    void cleanup() {
+        w_.reset();
+        dir_.reset();
+    }
     void fontAgainstItsOwnBitmap();
     void addAndBoldDecisions_data();
     void addAndBoldDecisions();
@@ -56,22 +64,9 @@ private:
     // Counts interactive matches: each one starts its progress bar again from 0.
     int matchesDuring(const std::function<void()>& action);
 
-    Form1* w_ = nullptr;
-    QTemporaryDir* dir_ = nullptr;
+    std::unique_ptr<Form1> w_;
+    std::unique_ptr<QTemporaryDir> dir_;
 };
-
-void SingleMatchTest::init() {
-    dir_ = new QTemporaryDir;
-    QVERIFY(dir_->isValid());
-    w_ = new Form1;
-    w_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w_));
-}
-
-void SingleMatchTest::cleanup() {
-    delete w_;
-    delete dir_;
-}
 
 bool SingleMatchTest::loadFontsAndReference(const QStringList& fonts) {
     if (!fixtures::copyFonts(dir_->path(), fonts)) return false;
