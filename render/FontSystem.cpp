@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 #include <fcntl.h>
@@ -127,11 +128,12 @@ FileStamp stampOf(const QByteArray& path) {
 }
 }  // namespace
 
+struct FileStream;
+
 struct FontSystem::Face {
     FT_Face ft = nullptr;
-    // The file the face reads from, through pread: no mapping to set up and tear down per font,
-    // which threads matching side by side would queue on.
-    std::unique_ptr<FT_StreamRec> stream;
+    // The file the face reads from with pread (FileAccess::Read); null for a mapped file.
+    std::unique_ptr<FileStream> stream;
     QString key;
     FileStamp stamp;
     std::uint64_t generation = 0;
@@ -158,39 +160,68 @@ QString faceKey(const QString& file, int index) { return file + QLatin1Char('#')
 
 namespace {
 
+}  // namespace
+
+// A font file read with pread through a window of its bytes, for a face opened as a stream.
+struct FileStream {
+    static constexpr unsigned long kWindow = 32 * 1024;
+    FT_StreamRec rec;
+    int fd = -1;
+    std::unique_ptr<unsigned char[]> window{new unsigned char[kWindow]};
+    unsigned long windowOffset = 0;
+    unsigned long windowSize = 0;
+};
+
+namespace {
+
 unsigned long streamRead(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
-    const int fd = int(stream->descriptor.value);
+    auto* file = static_cast<FileStream*>(stream->pathname.pointer);
     if (count == 0) return offset <= stream->size ? 0 : 1;  // a seek: non-zero fails it
-    unsigned long got = 0;
-    while (got < count) {
-        const ssize_t n = ::pread(fd, buffer + got, count - got, off_t(offset + got));
-        if (n <= 0) break;
-        got += (unsigned long)n;
+    const auto readAt = [file](unsigned char* to, unsigned long at, unsigned long n) {
+        unsigned long got = 0;
+        while (got < n) {
+            const ssize_t r = ::pread(file->fd, to + got, n - got, off_t(at + got));
+            if (r <= 0) break;
+            got += (unsigned long)r;
+        }
+        return got;
+    };
+    // FreeType reads a face in many small pieces, mostly near each other: serve them from a
+    // window of the file, read once, rather than with a call each.
+    if (count > FileStream::kWindow) return readAt(buffer, offset, count);
+    if (offset < file->windowOffset || offset + count > file->windowOffset + file->windowSize) {
+        file->windowOffset = offset;
+        file->windowSize = readAt(file->window.get(), offset, FileStream::kWindow);
+        if (offset + count > file->windowOffset + file->windowSize)
+            count = file->windowOffset + file->windowSize > offset ? file->windowOffset + file->windowSize - offset : 0;
     }
-    return got;
+    std::memcpy(buffer, file->window.get() + (offset - file->windowOffset), count);
+    return count;
 }
 
 void streamClose(FT_Stream stream) {
-    if (stream->descriptor.value >= 0) ::close(int(stream->descriptor.value));
-    stream->descriptor.value = -1;
+    auto* file = static_cast<FileStream*>(stream->pathname.pointer);
+    if (file->fd >= 0) ::close(file->fd);
+    file->fd = -1;
 }
 
 // Opens a face from a file read through a stream of our own; the stream must outlive the face.
 FT_Error openStreamFace(FT_Library lib, const QByteArray& path, std::int64_t size, FT_Long index,
-                        FT_StreamRec& stream, FT_Face* face) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FT_Err_Cannot_Open_Resource;
+                        FileStream& file, FT_Face* face) {
+    file.fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (file.fd < 0) return FT_Err_Cannot_Open_Resource;
+    file.windowOffset = file.windowSize = 0;
+    FT_StreamRec& stream = file.rec;
     stream = FT_StreamRec();
     stream.size = (unsigned long)size;
-    stream.descriptor.value = fd;
+    stream.pathname.pointer = &file;
     stream.read = streamRead;
     stream.close = streamClose;
     FT_Open_Args args{};
     args.flags = FT_OPEN_STREAM;
     args.stream = &stream;
-    const FT_Error error = FT_Open_Face(lib, &args, index, face);
     // On failure FreeType has already closed the stream.
-    return error;
+    return FT_Open_Face(lib, &args, index, face);
 }
 
 }  // namespace
@@ -294,8 +325,14 @@ int FontSystem::slotFor(const QString& file, int index) {
     }
     if (stamp.size <= 0) return -1;
     FT_Face ft = nullptr;
-    auto stream = std::make_unique<FT_StreamRec>();
-    if (openStreamFace(static_cast<FT_Library>(library_), encoded, stamp.size, index, *stream, &ft) != 0) return -1;
+    std::unique_ptr<FileStream> stream;
+    FT_Library lib = static_cast<FT_Library>(library_);
+    if (access_ == FileAccess::Read) {
+        stream = std::make_unique<FileStream>();
+        if (openStreamFace(lib, encoded, stamp.size, index, *stream, &ft) != 0) return -1;
+    } else if (FT_New_Face(lib, encoded.constData(), index, &ft) != 0) {
+        return -1;
+    }
     if (ft->num_glyphs <= 0 || !(FT_IS_SCALABLE(ft) || ft->num_fixed_sizes > 0)) {
         FT_Done_Face(ft);
         return -1;

@@ -97,6 +97,13 @@ public:
     // The Windows-1252 code of a character, -1 when it has none.
     static int codeOf(char32_t ch);
 
+    // How font files are opened. Mapped (the default) is the fastest on one thread. Read goes
+    // through pread instead: several font systems working side by side in one process then do
+    // not queue on mapping and unmapping a file per font, and a file cut short while in use
+    // fails a read instead of faulting. Applies to files opened from then on.
+    enum class FileAccess { Mapped, Read };
+    void setFileAccess(FileAccess access) { access_ = access; }
+
     // The largest glyph bitmap rendered, in pixels; bigger glyphs count as having no black box.
     static constexpr std::int64_t kMaxGlyphPixels = 16 * 1024 * 1024;
 
@@ -126,6 +133,7 @@ private:
     QHash<QString, int> slotByKey_;
 
     std::unique_ptr<RenderedGlyph> lastGlyph_;
+    FileAccess access_ = FileAccess::Mapped;
 };
 
 }  // namespace lettrino
