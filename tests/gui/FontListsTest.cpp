@@ -160,6 +160,12 @@ void FontListsTest::browsingRendersTheEntry() {
     w_->Slider1->setValue(2);
     QCOMPARE(w_->FontListIndex, 1);
     QCOMPARE(w_->FontFilenameText->text(), QStringLiteral("FreeMono.ttf"));
+    // Nor after a key that moved nothing at the end of the range.
+    QTest::keyClick(w_->Slider1, Qt::Key_Home);
+    QCOMPARE(w_->FontListIndex, 0);
+    QTest::keyClick(w_->Slider1, Qt::Key_Home);
+    w_->Slider1->setValue(2);
+    QCOMPARE(w_->FontListIndex, 0);
 }
 
 void FontListsTest::cantOpenIsReportedOutsideARunOnly() {

@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "app/ResultsList.h"
+#include "match/Matcher.h"
+#include "match/Results.h"
 #include "render/GlyphRenderer.h"
 
 using lettrino::ResultsList;
@@ -57,6 +59,8 @@ private Q_SLOTS:
     void addThresholdRemovesAdjacentRows_data();
     void addThresholdRemovesAdjacentRows();
     void boldThreshold();
+    void rowTexts();
+    void decimalCommaWritesAndReadsBack();
     void headerClicksSortByText();
     void rowClickReportsTheFont();
     void dragOffersExistingFilesOfSelectedRows();
@@ -114,7 +118,10 @@ void ResultsListTest::addThresholdRemovesAdjacentRows_data() {
         << QStringList{"90.00", "81.00", "82.00", "95.00", "84.99"} << 850 << QStringList{"90.00", "95.00"};
     QTest::newRow("equal stays") << QStringList{"85.00", "84.99", "85.01"} << 850
                                  << QStringList{"85.00", "85.01"};
-    QTest::newRow("all go") << QStringList{"80.00", "80.50"} << 1000 << QStringList{};
+    QTest::newRow("only a full match stays at 100")
+        << QStringList{"100.00", "80.00", "80.50"} << 1000 << QStringList{"100.00"};
+    QTest::newRow("odd tenths") << QStringList{"80.30", "80.29"} << 803 << QStringList{"80.30"};
+    QTest::newRow("unreadable text stays") << QStringList{"n/a", "84.00"} << 850 << QStringList{"n/a"};
     QTest::newRow("first rows") << QStringList{"81.00", "82.00", "99.00"} << 900 << QStringList{"99.00"};
 }
 
@@ -136,7 +143,7 @@ void ResultsListTest::addThresholdRemovesAdjacentRows() {
 
 void ResultsListTest::boldThreshold() {
     ResultsList list;
-    for (const char* m : {"85.00", "84.99", "90.00"})
+    for (const char* m : {"85.00", "84.99", "90.00", "n/a"})
         list.addOrUpdate(folderRow(QString::fromLatin1(m) + QStringLiteral(".ttf"), QString::fromLatin1(m)));
     list.applyBoldThreshold(850);
     QList<bool> bold;
@@ -145,9 +152,40 @@ void ResultsListTest::boldThreshold() {
             QCOMPARE(list.topLevelItem(i)->font(c).bold(), list.topLevelItem(i)->font(0).bold());
         bold << list.topLevelItem(i)->font(0).bold();
     }
-    QCOMPARE(bold, (QList<bool>{true, false, true}));
+    QCOMPARE(bold, (QList<bool>{true, false, true, false}));
     list.applyBoldThreshold(1000);
     for (int i = 0; i < list.rowCount(); ++i) QVERIFY(!list.topLevelItem(i)->font(0).bold());
+}
+
+void ResultsListTest::rowTexts() {
+    lettrino::MatchScore score;
+    score.m = 0.9;
+    score.xRatio = 1.0 / 3.0;
+    score.yRatio = 1.25;
+    const ResultRow row =
+        lettrino::results::makeRow(score, 900, QStringLiteral("a.ttf"), QStringLiteral("Face"), 7,
+                                   QStringLiteral("a.ttf"), QStringLiteral("/f"), QStringLiteral("/f/"));
+    QCOMPARE(row.match, QStringLiteral("90.00"));
+    QCOMPARE(row.xRatio, QStringLiteral("0.333"));
+    QCOMPARE(row.yRatio, QStringLiteral("1.250"));
+    QCOMPARE(row.rowTag, 7);
+    QVERIFY(row.bold);  // at the bold threshold
+    QVERIFY(!lettrino::results::makeRow(score, 905, {}, {}, 0, {}, {}, {}).bold);
+    QCOMPARE(lettrino::results::matchText(0.0), QStringLiteral("0.00"));
+}
+
+void ResultsListTest::decimalCommaWritesAndReadsBack() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(lettrino::results::matchText(0.8525), QStringLiteral("85,25"));
+    ResultsList list;
+    for (const char* m : {"85,00", "84,99", "90,00"})
+        list.addOrUpdate(folderRow(QString::fromLatin1(m) + QStringLiteral(".ttf"), QString::fromLatin1(m)));
+    list.applyAddThreshold(850);
+    list.applyBoldThreshold(900);
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(column(list, 1), (QStringList{"85,00", "90,00"}));
+    QCOMPARE(list.topLevelItem(0)->font(0).bold(), false);
+    QCOMPARE(list.topLevelItem(1)->font(0).bold(), true);
 }
 
 void ResultsListTest::headerClicksSortByText() {

@@ -1,6 +1,7 @@
 // MatchCalc from the window: the match of a font against a bitmap drawn from it, the add and
 // bold decisions on crafted canvases, the interactive scan leaving the canvases as they were,
 // the automatic match at the slider's release, Clear, and a row click.
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -213,8 +214,14 @@ void SingleMatchTest::autoMatchOnceAtRelease() {
         for (int i = 0; i < 200 && s->value() < 3; ++i) {
             at += QPoint(0, 2);
             fixtures::sendMouse(s, QEvent::MouseMove, at, true);
+            // Every position is a browse step; the tip names the entry under the thumb.
+            QVERIFY(s->dragTipLabel());
+            if (s->value() == 0) continue;
+            QCOMPARE(w_->FontFilenameText->text(), w_->FontList.entries.at(s->value()));
+            QCOMPARE(s->dragTipLabel()->text(), w_->FontList.entries.at(s->value()));
         }
         fixtures::sendMouse(s, QEvent::MouseButtonRelease, at, false);
+        QVERIFY(!s->dragTipLabel());
     };
 
     w_->Check1->setChecked(true);
@@ -236,6 +243,9 @@ void SingleMatchTest::autoMatchAtUpDownKeysOnly_data() {
     QTest::newRow("Up") << int(Qt::Key_Up) << 1;
     QTest::newRow("Right") << int(Qt::Key_Right) << 0;
     QTest::newRow("PageDown") << int(Qt::Key_PageDown) << 0;
+    QTest::newRow("Home") << int(Qt::Key_Home) << 0;
+    QTest::newRow("End") << int(Qt::Key_End) << 0;
+    QTest::newRow("Down auto-repeated") << -int(Qt::Key_Down) << 0;
 }
 
 void SingleMatchTest::autoMatchAtUpDownKeysOnly() {
@@ -246,7 +256,14 @@ void SingleMatchTest::autoMatchAtUpDownKeysOnly() {
     w_->Slider1->setValue(1);
     w_->Check1->setChecked(true);
     w_->Slider1->setFocus();
-    QCOMPARE(matchesDuring([&] { QTest::keyClick(w_->Slider1, Qt::Key(key)); }), matches);
+    QCOMPARE(matchesDuring([&] {
+                 if (key > 0) return QTest::keyClick(w_->Slider1, Qt::Key(key));
+                 // A held key: presses and auto-repeated releases, none of them the release.
+                 QTest::keyPress(w_->Slider1, Qt::Key(-key));
+                 QKeyEvent repeat(QEvent::KeyRelease, -key, Qt::NoModifier, QString(), true);
+                 QApplication::sendEvent(w_->Slider1, &repeat);
+             }),
+             matches);
     QVERIFY(w_->FontListIndex != 1);  // every one of them moved and rendered
     QCOMPARE(w_->FontFilenameText->text(), w_->FontList.entries.at(w_->FontListIndex));
 }
