@@ -29,16 +29,6 @@ FontSystem& fonts() {
     return system;
 }
 
-QByteArray pngBytes() {
-    QImage image(16, 16, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 bool isCross(const Canvas& canvas) {
     return canvas.getPixel(0, 0) == 0 && canvas.getPixel(196, 196) == 0 && canvas.getPixel(0, 196) == 0 &&
            canvas.getPixel(50, 50) == 0 && canvas.getPixel(50, 10) == 0xFFFFFF;
@@ -55,63 +45,8 @@ protected:
     QTemporaryDir dir_;
 };
 
-// ---- files the font system must refuse ----
-
-struct RefusedCase {
-    const char* name;
-    std::function<QByteArray()> bytes;  // null: a folder of that name
-};
-
-class RefusedFont : public FontFolder, public ::testing::WithParamInterface<RefusedCase> {};
-
-TEST_P(RefusedFont, ReportedAndDrawnAsCross) {
-    const RefusedCase& c = GetParam();
-    const QString name = QStringLiteral("x.ttf");
-    if (c.bytes)
-        put(name, c.bytes());
-    else
-        ASSERT_TRUE(QDir(dir_.path()).mkdir(name));
-
-    FontSystem& system = fonts();
-    const int before = system.faceCount();
-    EXPECT_EQ(system.addFontResource(prefix() + name), 0);
-    EXPECT_EQ(system.faceCount(), before);
-
-    Canvas canvas;
-    GlyphRenderer renderer(system, canvas);
-    QStringList cantOpen;
-    GlyphRenderer::Hooks hooks;
-    hooks.cantOpen = [&](const QString& path) { cantOpen << path; };
-    const RenderOutcome out = renderer.displayFont(name, prefix(), QStringLiteral("g"), kReference, hooks);
-    EXPECT_TRUE(out.registrationFailed);
-    EXPECT_FALSE(out.fontDisplayed);
-    EXPECT_TRUE(out.drewCross);
-    EXPECT_TRUE(isCross(canvas));
-    EXPECT_EQ(cantOpen, QStringList{prefix() + name});
-    EXPECT_EQ(out.sizeText, QStringLiteral("0 x 0 pixels"));
-
-    // The search run's renderer finds no face of the file and leaves the canvas alone.
-    const RenderOutcome fast =
-        renderer.displayFontFast(name, prefix(), QStringLiteral("g"), kReference, system.faceCount());
-    EXPECT_EQ(fast.faceName, QStringLiteral("Error: Already Installed"));
-    EXPECT_FALSE(fast.fontDisplayed);
-    EXPECT_TRUE(isCross(canvas));
-    EXPECT_EQ(system.faceCount(), before);
-}
-
-const RefusedCase kRefused[] = {
-    {"ZeroBytes", [] { return QByteArray(); }},
-    {"PngNamedTtf", pngBytes},
-    {"TextNamedTtf", [] { return QByteArray("not a font at all\n"); }},
-    {"OneByte", [] { return QByteArray(1, '\0'); }},
-    {"SfntHeaderOnly", [] { return readFile(kSans).left(12); }},
-    {"FolderNamedTtf", nullptr},
-};
-
-INSTANTIATE_TEST_SUITE_P(Files, RefusedFont, ::testing::ValuesIn(kRefused),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// ---- damaged or unusual fonts that still register ----
+// Damaged or unusual fonts that still register. Files the font system refuses are browsed
+// and searched through the window in HostileWindowTest.
 
 TEST_F(FontFolder, TruncatedFontNeverStopsTheRenderer) {
     const QByteArray whole = readFile(kSans);
