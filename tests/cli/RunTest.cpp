@@ -186,17 +186,22 @@ TEST_F(MatchRun, RankOrdersAsDocumented) {
 
 TEST_F(MatchRun, BrokenFontFilesAreSkippedAndSummed) {
     writeBrokenFonts(fonts + QStringLiteral("/broken"));
+    // A real font cut short as well: its header reads, its tables do not.
+    QFile whole(fonts + QStringLiteral("/DejaVuSans.ttf")), cut(fonts + QStringLiteral("/broken/cut.ttf"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
+    cut.write(whole.read(4096));
+    cut.close();
     const Outcome r = runMatch({bitmap, QStringLiteral("--fonts"), fonts, QStringLiteral("--char"),
                                 QStringLiteral("g"), QStringLiteral("--jobs"), QStringLiteral("2")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.count(QLatin1Char('\n')), 6);
-    EXPECT_EQ(r.err, QStringLiteral("lettrino-match: 2 of 7 fonts could not be read and were skipped\n"));
+    EXPECT_EQ(r.err, QStringLiteral("lettrino-match: 3 of 8 fonts could not be read and were skipped\n"));
 
     const QString onlyBroken = fonts + QStringLiteral("/broken");
     const Outcome broken = runMatch({bitmap, QStringLiteral("--fonts"), onlyBroken});
     EXPECT_EQ(broken.exitCode, 0);
     EXPECT_EQ(broken.err,
-              QStringLiteral("lettrino-match: 2 of 2 fonts could not be read and were skipped\n"));
+              QStringLiteral("lettrino-match: 3 of 3 fonts could not be read and were skipped\n"));
 }
 
 }  // namespace

@@ -146,29 +146,6 @@ TEST_F(Sweep, TheFontABitmapWasDrawnFromRanksFirstAtFullMatch) {
     }
 }
 
-TEST_F(Sweep, BrokenFontFilesAreCountedAndSkipped) {
-    // A real font cut short as well: its header reads, its tables do not.
-    QFile whole(fontDir + QStringLiteral("/DejaVuSans.ttf"));
-    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
-    QFile cut(fontDir + QStringLiteral("/broken/cut.ttf"));
-    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write(whole.read(4096));
-    cut.close();
-
-    const std::vector<FontJob> jobs = fileJobs({fontDir + QStringLiteral("/broken"), fontDir}).jobs;
-    ASSERT_EQ(jobs.size(), 8u);
-    const ReferenceBitmap ref = sample("DejaVuSans.ttf", "A", 100);
-    const std::vector<FontResult> got = sweep(ref, jobs, QStringLiteral("A"), 1, 2);
-    int unreadable = 0, matched = 0;
-    for (const FontResult& r : got) {
-        unreadable += r.unreadable;
-        matched += r.matched;
-        EXPECT_FALSE(r.unreadable && r.matched);
-    }
-    EXPECT_GE(unreadable, 2);  // the empty file and the corrupt one at least
-    EXPECT_EQ(matched, 5);
-}
-
 TEST(FileJobs, FolderErrorsAndDuplicates) {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("f"));

@@ -41,12 +41,12 @@ void WindowAgreementTest::findAndProgramAgree_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("character");
     QTest::addColumn<int>("speedup");
-    QTest::newRow("serif g, graded") << "DejaVuSerif.ttf"
-                                     << "g" << 1;
-    QTest::newRow("bold R, every 3rd pixel") << "DejaVuSans-Bold.ttf"
-                                             << "R" << 3;
-    QTest::newRow("mono 5, every 10th pixel") << "DejaVuSansMono.ttf"
-                                              << "5" << 10;
+    auto row = [](const char* name, const char* source, const char* character, int speedup) {
+        QTest::newRow(name) << QString::fromLatin1(source) << QString::fromLatin1(character) << speedup;
+    };
+    row("serif g, graded", "DejaVuSerif.ttf", "g", 1);
+    row("bold R, every 3rd pixel", "DejaVuSans-Bold.ttf", "R", 3);
+    row("mono 5, every 10th pixel", "DejaVuSansMono.ttf", "5", 10);
 }
 
 void WindowAgreementTest::findAndProgramAgree() {

@@ -10,12 +10,10 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include "app/FontSlider.h"
 
 #include <unistd.h>
@@ -24,6 +22,7 @@
 #include <memory>
 
 #include "HostileFiles.h"
+#include "WindowFixture.h"
 #include "app/CanvasWidget.h"
 #include "app/Form1.h"
 #include "app/ResultsList.h"
@@ -54,24 +53,6 @@ long long residentBytes() {
     }
     return resident * sysconf(_SC_PAGESIZE);
 }
-
-// Answers every message box as a user would, keeping its text.
-class MessageWatcher {
-public:
-    MessageWatcher() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->close();
-            }
-        });
-        timer_.start(10);
-    }
-    QStringList texts;
-
-private:
-    QTimer timer_;
-};
 
 const QString kFonts = QStringLiteral(LETTRINO_SYSTEM_FONTS);
 const InkBox kNoInk{Canvas::kOuterSize, Canvas::kOuterSize, 0, 0};
@@ -206,7 +187,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, loads);
         QFETCH(InkBox, box);
-        MessageWatcher messages;
+        lettrino::testing::MessageCatcher messages;
         const Canvas& canvas = w_->Picture1->canvas();
         const QString before = dir_->filePath(QStringLiteral("before.bmp"));
         QVERIFY(writeFile(before, bmpBytes(200, 200, 24, blackSquare(0, 0, 197))));
@@ -220,8 +201,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(path, bytes));
         w_->loadBitmap(path, QStringLiteral("x.bmp"));
         if (!loads) {
-            QTRY_COMPARE(messages.texts.size(), 1);
-            QVERIFY2(messages.texts[0].contains(path), qPrintable(messages.texts[0]));
+            QTRY_COMPARE(messages.shown.size(), 1);
+            QVERIFY2(messages.shown[0].contains(path), qPrintable(messages.shown[0]));
             QCOMPARE(w_->BitmapBox, (InkBox{0, 0, 196, 196}));
             QCOMPARE(w_->BitmapFilenameText->text(), QStringLiteral("before.bmp"));
             QCOMPARE((QStringList{w_->BitmapTopText->text(), w_->BitmapLeftText->text(),
@@ -230,7 +211,7 @@ private Q_SLOTS:
             QVERIFY(std::equal(previous.begin(), previous.end(), canvas.pixels()));
             return;
         }
-        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
         QCOMPARE(w_->BitmapBox, box);
         QCOMPARE(w_->BitmapFilenameText->text(), QStringLiteral("x.bmp"));
         QCOMPARE(w_->BitmapTopText->text(), QStringLiteral("%1 pixels").arg(box.top));
@@ -283,10 +264,10 @@ private Q_SLOTS:
     }
 
     void folderNamedBmp() {
-        MessageWatcher messages;
+        lettrino::testing::MessageCatcher messages;
         QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("x.bmp")));
         w_->loadBitmap(dir_->filePath(QStringLiteral("x.bmp")), QStringLiteral("x.bmp"));
-        QTRY_COMPARE(messages.texts.size(), 1);
+        QTRY_COMPARE(messages.shown.size(), 1);
         QVERIFY(!w_->Command5->isEnabled());
     }
 
@@ -311,7 +292,7 @@ private Q_SLOTS:
         const QString bitmap = dir_->filePath(QStringLiteral("g.bmp"));
         QVERIFY(writeFile(bitmap, bmpBytes(120, 120, 8, blackSquare(30, 20, 60))));
 
-        MessageWatcher messages;
+        lettrino::testing::MessageCatcher messages;
         w_->loadBitmap(bitmap, QStringLiteral("g.bmp"));
         w_->loadFontFolder(dir_->path());
         QCOMPARE(w_->FontList.count(), 8);  // the folder named x.ttf is no font file
@@ -319,12 +300,13 @@ private Q_SLOTS:
         slider->setFocus(Qt::TabFocusReason);
         const Canvas& glyph = w_->Picture2->canvas();
         for (int i = 1; i < w_->FontList.count(); ++i) {
-            const int before = int(messages.texts.size());
+            const int before = int(messages.shown.size());
             QTest::keyClick(slider, Qt::Key_Down);
             const QString entry = w_->FontList.entries.at(i);
             if (!broken.contains(entry)) continue;
-            QTRY_COMPARE(messages.texts.size(), before + 1);
-            QCOMPARE(messages.texts.last(), QStringLiteral("Error: Can't open ") + dir_->filePath(entry));
+            QTRY_COMPARE(messages.shown.size(), before + 1);
+            QCOMPARE(messages.shown.last().section(QLatin1Char('|'), 1),
+                     QStringLiteral("Error: Can't open ") + dir_->filePath(entry));
             QCOMPARE(w_->FontSizeText->text(), QStringLiteral("0 x 0 pixels"));
             QVERIFY2(glyph.getPixel(0, 0) == 0 && glyph.getPixel(196, 196) == 0 &&
                          glyph.getPixel(0, 196) == 0 && glyph.getPixel(50, 50) == 0 &&
@@ -332,15 +314,15 @@ private Q_SLOTS:
                      "the cross");
         }
         QCOMPARE(slider->value(), w_->FontList.count() - 1);
-        QCOMPARE(messages.texts.size(), broken.size());
+        QCOMPARE(messages.shown.size(), broken.size());
         QCOMPARE(w_->fonts().faceCount(), w_->InitialFontCount);
 
-        messages.texts.clear();
+        messages.shown.clear();
         slider->setValue(0);
         QApplication::processEvents();
         QTest::mouseClick(w_->ButtonFind, Qt::LeftButton);
         QTRY_VERIFY(!w_->FindRunning);
-        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join(QLatin1Char('|'))));
+        QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.join(QLatin1Char('|'))));
         QCOMPARE(w_->fonts().faceCount(), w_->InitialFontCount);
     }
 
@@ -363,7 +345,7 @@ private Q_SLOTS:
         const QString bitmap = dir_->filePath(QStringLiteral("g.bmp"));
         QVERIFY(writeGlyphBitmap(targets.first(), bitmap));
 
-        MessageWatcher messages;
+        lettrino::testing::MessageCatcher messages;
         w_->CharText->setText(QStringLiteral("g"));
         w_->loadBitmap(bitmap, QStringLiteral("g.bmp"));
         w_->loadFontFolder(many);
@@ -393,7 +375,7 @@ private Q_SLOTS:
         const long long grown = residentBytes() - before;
         if (!kHeapHoldsFreedMemory)
             QVERIFY2(grown < 48LL * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 bytes").arg(grown)));
-        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
         const int perfect = (kEntries + int(targets.size()) - 1) / int(targets.size());
         QCOMPARE(w_->List1->rowCount(), perfect);
         for (int i = 0; i < w_->List1->rowCount(); ++i) {
