@@ -91,6 +91,11 @@ QPoint thumbCentre(FontSlider& s) {
     return s.style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, &s).center();
 }
 
+std::vector<Colour> pixelsOf(const Canvas& c, bool persistent) {
+    const Colour* p = persistent ? c.persistentPixels() : c.screenPixels();
+    return std::vector<Colour>(p, p + Canvas::kSize * Canvas::kSize);
+}
+
 QString firstDifference(const quint32* a, const quint32* b) {
     for (int i = 0; i < Canvas::kSize * Canvas::kSize; ++i)
         if (a[i] != b[i])

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
+#include "canvas/Canvas.h"
 #include "canvas/InkBox.h"
 
 class QWidget;
@@ -34,6 +37,8 @@ QImage blockPicture();
 void sendMouse(QWidget* w, int type, const QPoint& at, bool leftHeld);
 QPoint thumbCentre(lettrino::FontSlider& s);
 
+// A canvas's screen layer, or its persistent image.
+std::vector<lettrino::Colour> pixelsOf(const lettrino::Canvas& c, bool persistent = false);
 // Whether two canvases' pixels agree; names the first difference otherwise.
 QString firstDifference(const quint32* a, const quint32* b);
 

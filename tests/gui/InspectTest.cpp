@@ -41,11 +41,6 @@ void send(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButton
     QApplication::sendEvent(w, &e);
 }
 
-std::vector<Colour> pixelsOf(const Canvas& c, bool persistent) {
-    const Colour* p = persistent ? c.persistentPixels() : c.screenPixels();
-    return std::vector<Colour>(p, p + Canvas::kSize * Canvas::kSize);
-}
-
 }  // namespace
 
 class InspectTest : public QObject {
@@ -114,24 +109,24 @@ private Q_SLOTS:
         Canvas& c1 = w_->Picture1->canvas();
         Canvas& c2 = w_->Picture2->canvas();
         c1.drawRect(50, 50, 59, 59, kRed);
-        const auto before1 = pixelsOf(c1, false);
-        const auto before2 = pixelsOf(c2, false);
+        const auto before1 = fixtures::pixelsOf(c1, false);
+        const auto before2 = fixtures::pixelsOf(c2, false);
 
         QTest::mousePress(w_->Picture2, Qt::LeftButton, {}, at(100, 100));
         QVERIFY(!c1.autoRedraw());
         QCOMPARE(w_->PressCount, 1);
         QTest::mouseMove(w_->Picture2, at(120, 90));
-        QVERIFY(pixelsOf(c2, false) != before2);
-        QVERIFY2(pixelsOf(c1, true) == before1, "guide lines never reach the persistent image");
+        QVERIFY(fixtures::pixelsOf(c2, false) != before2);
+        QVERIFY2(fixtures::pixelsOf(c1, true) == before1, "guide lines never reach the persistent image");
         QTest::mouseRelease(w_->Picture2, Qt::LeftButton, {}, at(120, 90));
         QCOMPARE(w_->PressCount, 0);
         QVERIFY(c1.autoRedraw() && c2.autoRedraw());
-        QVERIFY(pixelsOf(c1, false) == before1);
-        QVERIFY(pixelsOf(c2, false) == before2);
+        QVERIFY(fixtures::pixelsOf(c1, false) == before1);
+        QVERIFY(fixtures::pixelsOf(c2, false) == before2);
     }
 
     void doubleClickSequenceEndsWithTheCanvasesRestored() {
-        const auto before = pixelsOf(w_->Picture1->canvas(), false);
+        const auto before = fixtures::pixelsOf(w_->Picture1->canvas(), false);
         // Qt reports a double click as press, release, press, double click, release
         QWidget* p = w_->Picture1;
         send(p, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, at(20, 20));
@@ -143,7 +138,7 @@ private Q_SLOTS:
         send(p, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, at(20, 20));
         QCOMPARE(w_->PressCount, 0);
         QVERIFY(w_->Picture1->canvas().autoRedraw());
-        QVERIFY(pixelsOf(w_->Picture1->canvas(), false) == before);
+        QVERIFY(fixtures::pixelsOf(w_->Picture1->canvas(), false) == before);
     }
 
     void hintWithoutAButtonAndNothingDuringARun() {

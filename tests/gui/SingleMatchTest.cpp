@@ -26,15 +26,6 @@
 using lettrino::Canvas;
 using lettrino::Form1;
 
-namespace {
-
-std::vector<quint32> screen(const lettrino::CanvasWidget* w) {
-    const quint32* p = w->canvas().screenPixels();
-    return std::vector<quint32>(p, p + Canvas::kSize * Canvas::kSize);
-}
-
-}  // namespace
-
 class SingleMatchTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -106,8 +97,8 @@ void SingleMatchTest::fontAgainstItsOwnBitmap() {
     if (!loadFontsAndReference({"dejavu/DejaVuSans.ttf", "liberation2/LiberationSerif-Regular.ttf"}))
         QSKIP("fonts from scripts/setup are missing");
     w_->UpDown4->setValue(1);
-    const auto before1 = screen(w_->Picture1);
-    const auto before2 = screen(w_->Picture2);
+    const auto before1 = fixtures::pixelsOf(w_->Picture1->canvas());
+    const auto before2 = fixtures::pixelsOf(w_->Picture2->canvas());
     QTest::mouseClick(w_->Command4, Qt::LeftButton);
 
     QCOMPARE(w_->MatchText->text(), QStringLiteral("100.00%"));
@@ -126,8 +117,10 @@ void SingleMatchTest::fontAgainstItsOwnBitmap() {
     QCOMPARE(w_->MatchProg->value(), w_->MatchProg->maximum());
 
     // The outlines are back and no scan line is left, on either canvas.
-    QCOMPARE(fixtures::firstDifference(screen(w_->Picture1).data(), before1.data()), QString());
-    QCOMPARE(fixtures::firstDifference(screen(w_->Picture2).data(), before2.data()), QString());
+    QCOMPARE(fixtures::firstDifference(fixtures::pixelsOf(w_->Picture1->canvas()).data(), before1.data()),
+             QString());
+    QCOMPARE(fixtures::firstDifference(fixtures::pixelsOf(w_->Picture2->canvas()).data(), before2.data()),
+             QString());
 
     // The other font scores lower; the same match again changes nothing.
     w_->Slider1->setFocus();

@@ -17,22 +17,14 @@
 #include <cstdio>
 #include <memory>
 
+#include "WindowFixture.h"
 #include "app/Form1.h"
 #include "app/ResultsList.h"
 
 using namespace lettrino;
+using lettrino::testing::child;
 
 namespace {
-
-template <typename T = QWidget>
-T* child(const QObject* parent, const char* name) {
-    T* w = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!w) {
-        std::fprintf(stderr, "hostile_session: no control named %s\n", name);
-        std::exit(3);
-    }
-    return w;
-}
 
 void typeThreshold(QLineEdit* field, QWidget* next, double percent) {
     field->setFocus(Qt::TabFocusReason);

@@ -58,7 +58,6 @@ protected:
         for (const char* d : {"home", "work", "tmp", "runtime", "fonts", "pictures"})
             ASSERT_TRUE(QDir(root_.path()).mkdir(QLatin1String(d)));
         QFile::setPermissions(path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile::setPermissions(path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         int n = 0;
         for (const char* f : {"/dejavu/DejaVuSans.ttf", "/dejavu/DejaVuSerif.ttf",
                               "/liberation2/LiberationSans-Regular.ttf"}) {
