@@ -25,9 +25,8 @@ private Q_SLOTS:
     }
     void cleanup() { w_.reset(); }
 
-    void addUpFiveTimes();
-    void addUpStopsAtMaximum();
-    void addDownStopsAtMinimum();
+    void upDownKeys_data();
+    void upDownKeys();
     void raisingAddRaisesBold();
     void loweringAddLowersOnlyBoldMinimum();
     void typedThreshold_data();
@@ -47,7 +46,7 @@ private Q_SLOTS:
 
     void speedUp_data();
     void speedUp();
-    void speedUpKeys();
+    void speedUpArrowTakesTheFocus();
 
     void selectionOnFocus_data();
     void selectionOnFocus();
@@ -60,31 +59,44 @@ private:
     std::unique_ptr<Form1> w_;
 };
 
-void ParamFieldsTest::addUpFiveTimes() {
-    key(w_->AddThres, Qt::Key_Up, 5);
-    QCOMPARE(w_->UpDown2->value(), 825);
-    QCOMPARE(w_->AddThres->text(), QStringLiteral("82,5"));
-    QCOMPARE(w_->AddThres->selectedText(), QStringLiteral("82,5"));
-    QCOMPARE(w_->UpDown3->minimum(), 825);
-    QCOMPARE(w_->UpDown3->value(), 900);
+void ParamFieldsTest::upDownKeys_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");  // empty: the field's start text
+    QTest::addColumn<int>("pressed");
+    QTest::addColumn<int>("times");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("shown");  // all of it selected
+    auto row = [](const char* name, const char* field, const char* typed, Qt::Key key, int times, int value,
+                  const char* shown) {
+        QTest::newRow(name) << field << typed << int(key) << times << value << shown;
+    };
+    row("add: five Ups", "AddThres", "", Qt::Key_Up, 5, 825, "82,5");
+    row("add: Up stops at 100", "AddThres", "99,8", Qt::Key_Up, 2, 1000, "100,0");
+    row("add: Down stops at 0", "AddThres", "0,3", Qt::Key_Down, 1, 0, "0,0");
+    row("bold: Up stops at 100", "BoldThres", "", Qt::Key_Up, 20, 1000, "100,0");
+    row("speed-up: Down stops at 1", "SpeedUp", "", Qt::Key_Down, 1, 1, "1");
+    row("speed-up: Up stops at 10", "SpeedUp", "9", Qt::Key_Up, 2, 10, "10");
 }
 
-void ParamFieldsTest::addUpStopsAtMaximum() {
-    typeInto(w_->AddThres, QStringLiteral("99,8"));
-    QTest::keyClick(w_->AddThres, Qt::Key_Up);
-    QCOMPARE(w_->UpDown2->value(), 1000);
-    QCOMPARE(w_->AddThres->text(), QStringLiteral("100,0"));
-    QCOMPARE(w_->UpDown3->value(), 1000);
-    QTest::keyClick(w_->AddThres, Qt::Key_Up);
-    QCOMPARE(w_->UpDown2->value(), 1000);
-}
-
-void ParamFieldsTest::addDownStopsAtMinimum() {
-    typeInto(w_->AddThres, QStringLiteral("0,3"));
-    QTest::keyClick(w_->AddThres, Qt::Key_Down);
-    QCOMPARE(w_->UpDown2->value(), 0);
-    QCOMPARE(w_->AddThres->text(), QStringLiteral("0,0"));
-    QCOMPARE(w_->UpDown3->minimum(), 0);
+void ParamFieldsTest::upDownKeys() {
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(int, pressed);
+    QFETCH(int, times);
+    QFETCH(int, value);
+    QFETCH(QString, shown);
+    auto* f = child<QLineEdit>(w_.get(), field.toLatin1().constData());
+    if (!typed.isEmpty()) typeInto(f, typed);
+    key(f, Qt::Key(pressed), times);
+    UpDown* spinner = field == QLatin1String("AddThres")    ? w_->UpDown2
+                      : field == QLatin1String("BoldThres") ? w_->UpDown3
+                                                            : w_->UpDown4;
+    QCOMPARE(spinner->value(), value);
+    QCOMPARE(f->text(), shown);
+    QCOMPARE(f->selectedText(), shown);
+    // The bold threshold's minimum follows the add threshold, its value never below it.
+    QCOMPARE(w_->UpDown3->minimum(), w_->UpDown2->value());
+    if (field == QLatin1String("AddThres")) QCOMPARE(w_->UpDown3->value(), std::max(900, value));
 }
 
 void ParamFieldsTest::raisingAddRaisesBold() {
@@ -171,8 +183,6 @@ void ParamFieldsTest::boldRefusesBelowAdd() {
     typeInto(w_->BoldThres, QStringLiteral("95,5"));
     leave(w_->BoldThres, w_->ButtonAbout);
     QCOMPARE(w_->UpDown3->value(), 955);
-    key(w_->BoldThres, Qt::Key_Up, 20);
-    QCOMPARE(w_->UpDown3->value(), 1000);
 }
 
 void ParamFieldsTest::spinnerPressStartsFromShownValue() {
@@ -292,22 +302,12 @@ void ParamFieldsTest::speedUp() {
     QCOMPARE(w_->SpeedUp->text(), shown);
 }
 
-void ParamFieldsTest::speedUpKeys() {
-    key(w_->SpeedUp, Qt::Key_Down);
-    QCOMPARE(w_->UpDown4->value(), 1);
-    typeInto(w_->SpeedUp, QStringLiteral("9"));
-    QTest::keyClick(w_->SpeedUp, Qt::Key_Up);
-    QCOMPARE(w_->UpDown4->value(), 10);
-    QCOMPARE(w_->SpeedUp->text(), QStringLiteral("10"));
-    QCOMPARE(w_->SpeedUp->selectedText(), QStringLiteral("10"));
-    QTest::keyClick(w_->SpeedUp, Qt::Key_Up);
-    QCOMPARE(w_->UpDown4->value(), 10);
-    // The spinner's arrows take the focus to the field.
-    w_->ButtonAbout->setFocus(Qt::TabFocusReason);
+void ParamFieldsTest::speedUpArrowTakesTheFocus() {
+    QTest::mouseClick(w_->UpDown4->findChild<QWidget*>(QStringLiteral("up")), Qt::LeftButton);
     QTest::mouseClick(w_->UpDown4->findChild<QWidget*>(QStringLiteral("down")), Qt::LeftButton);
-    QCOMPARE(w_->UpDown4->value(), 9);
+    QCOMPARE(w_->UpDown4->value(), 1);
     QVERIFY(w_->SpeedUp->hasFocus());
-    QCOMPARE(w_->SpeedUp->selectedText(), QStringLiteral("9"));
+    QCOMPARE(w_->SpeedUp->selectedText(), QStringLiteral("1"));
 }
 
 void ParamFieldsTest::selectionOnFocus_data() {

@@ -25,9 +25,8 @@ private Q_SLOTS:
     void hints();
     void labelSharesItsFieldsKey();
     void sameKeyTwiceKeepsTheHint();
-    void backgroundAndFramesBringStatisticsBack();
-    void labelsWithoutHintKeepTheStatusLine();
-    void disabledControlShowsNoHint();
+    void hoverWithoutHint_data();
+    void hoverWithoutHint();
     void statisticsWrittenWhileHiddenShowAgain();
     void readout_data();
     void readout();
@@ -111,35 +110,30 @@ void StatusLineTest::sameKeyTwiceKeepsTheHint() {
     QCOMPARE(bar()->panelText(5), QStringLiteral("second"));
 }
 
-void StatusLineTest::backgroundAndFramesBringStatisticsBack() {
-    hover(window_->ButtonFind);
-    hover(window_.get(), QPoint(220, 380));  // between the canvases' row and the character row
-    QCOMPARE(bar()->tag(), QStringLiteral("-1"));
-    for (int p = 2; p <= 12; ++p) QCOMPARE(bar()->panelVisible(p), p <= 4);
-    hover(window_->ButtonFind);
-    hover(window_->Frame1, QPoint(150, 110));
-    QCOMPARE(bar()->tag(), QStringLiteral("-1"));
-    hover(window_->ButtonFind);
-    hover(window_->Frame2, QPoint(150, 110));
-    QCOMPARE(bar()->tag(), QStringLiteral("-1"));
+void StatusLineTest::hoverWithoutHint_data() {
+    QTest::addColumn<QString>("control");  // "Form1": the window's own background
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<bool>("statistics");  // true: back to statistics; false: the last hint stays
+    QTest::newRow("background") << "Form1" << QPoint(220, 380) << true;  // between canvases and fields
+    QTest::newRow("Frame1") << "Frame1" << QPoint(150, 110) << true;
+    QTest::newRow("Frame2") << "Frame2" << QPoint(150, 110) << true;
+    for (const char* quiet : {"Label1", "Label5", "MainProgressBar", "Frame3", "BitmapTopText", "FontTop"})
+        QTest::newRow(quiet) << quiet << QPoint(2, 2) << false;
+    QTest::newRow("disabled control") << "ButtonFind" << QPoint(2, 2) << false;
 }
 
-void StatusLineTest::labelsWithoutHintKeepTheStatusLine() {
-    for (QWidget* quiet :
-         {static_cast<QWidget*>(window_->Label1), static_cast<QWidget*>(window_->Label5),
-          static_cast<QWidget*>(window_->MainProgressBar), static_cast<QWidget*>(window_->Frame3),
-          static_cast<QWidget*>(window_->BitmapTopText), static_cast<QWidget*>(window_->FontTop)}) {
-        hover(window_->ButtonFind);
-        hover(quiet);
-        QCOMPARE(bar()->tag(), QString::number(Form1::tabIndexOf(window_->ButtonFind)));
-    }
-}
-
-void StatusLineTest::disabledControlShowsNoHint() {
+void StatusLineTest::hoverWithoutHint() {
+    QFETCH(QString, control);
+    QFETCH(QPoint, at);
+    QFETCH(bool, statistics);
+    window_->ButtonFind->setEnabled(control != QLatin1String("ButtonFind"));
     hover(window_->ButtonAbout);
-    window_->ButtonFind->setEnabled(false);
-    hover(window_->ButtonFind);
-    QCOMPARE(bar()->tag(), QString::number(Form1::tabIndexOf(window_->ButtonAbout)));
+    hover(control == QLatin1String("Form1") ? window_.get()
+                                            : child(window_.get(), control.toLatin1().constData()),
+          at);
+    QCOMPARE(bar()->tag(),
+             statistics ? QStringLiteral("-1") : QString::number(Form1::tabIndexOf(window_->ButtonAbout)));
+    for (int p = 2; p <= 12; ++p) QCOMPARE(bar()->panelVisible(p), statistics ? p <= 4 : p == 5);
 }
 
 void StatusLineTest::statisticsWrittenWhileHiddenShowAgain() {
