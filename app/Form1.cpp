@@ -384,7 +384,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
                 const auto* move = static_cast<QMouseEvent*>(event);
                 // A frame's labels have no hint: over them the frame's own handler stays silent.
                 if ((w == Frame1 || w == Frame2) && w->childAt(move->position().toPoint())) break;
-                if ((w == Picture1 || w == Picture2) && move->buttons() != Qt::NoButton) break;
+                // The canvases' own mouse handlers show their hint (and nothing during a run).
+                if (w == Picture1 || w == Picture2) break;
                 hoverHint(w);
             }
             break;

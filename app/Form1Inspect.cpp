@@ -23,13 +23,6 @@ int grayAt(const Canvas& c, float x, float y) {
     return px % 256;
 }
 
-const QString& hintOf(int canvas) {
-    static const QString hints[2] = {
-        QStringLiteral("Loaded bitmap. Press left mouse button to show rulers; right button to show grid"),
-        QStringLiteral("Loaded font. Press left mouse button to show rulers; right button to show grid")};
-    return hints[canvas == 1 ? 0 : 1];
-}
-
 void drawGrid(Canvas& c, float px, float py) {
     const int gx = clng(px) % kGridSpacing, gy = clng(py) % kGridSpacing;
     const int far = Canvas::kOuterSize;
@@ -67,7 +60,7 @@ void Form1::canvasMouseMove(int canvas, int button, float x, float y) {
     const InkBox& own = canvas == 1 ? BitmapBox : FontBox;
     const float dx = x - float(own.left), dy = y - float(own.top);
     if (button <= 0) {
-        SetStatus(tabIndexOf(canvas == 1 ? static_cast<QWidget*>(Picture1) : Picture2), hintOf(canvas));
+        hoverHint(canvas == 1 ? static_cast<QWidget*>(Picture1) : Picture2);  // the canvas's own hint
         return;
     }
     Canvas& c1 = Picture1->canvas();
