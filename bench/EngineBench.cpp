@@ -9,8 +9,8 @@
 
 #include <cstdio>
 
+#include "bench/BenchCommon.h"
 #include "canvas/Canvas.h"
-#include "cli/SampleGlyph.h"
 #include "canvas/InkBox.h"
 #include "fonts/FontList.h"
 #include "match/Matcher.h"
@@ -19,41 +19,19 @@
 
 using namespace lettrino;
 
-namespace {
-
-// A reference drawn by the engine itself: the character in DejaVu Sans (or fontconfig's
-// substitute), 150 pixels tall.
-QImage drawnReference(FontSystem& fonts, const QString& character) {
-    const cli::FontJob dejaVu{QStringLiteral("DejaVu Sans"), kInstalledMarker, QString()};
-    return cli::drawSampleGlyph(fonts, dejaVu, character, 150, Canvas::kSize, nullptr);
-}
-
-}  // namespace
-
 int engineBench(int argc, char** argv) {
-    QString folder, bitmap, character = QStringLiteral("A");
-    int passes = 2;
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        const bool hasValue = i + 1 < argc;
-        if (a == QLatin1String("--fonts") && hasValue) folder = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--char") && hasValue) character = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--bitmap") && hasValue) bitmap = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--passes") && hasValue) passes = std::max(1, atoi(argv[++i]));
-        else {
-            std::fprintf(stderr, "usage: lettrino-bench engine --fonts DIR [--char C] [--bitmap FILE] [--passes N]\n");
-            return 2;
-        }
-    }
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        std::fprintf(stderr, "lettrino-bench: no font folder (--fonts DIR)\n");
-        return 2;
-    }
+    const auto options = bench::readOptions(argc, argv, {"fonts", "char", "bitmap", "passes"},
+                                            "lettrino-bench engine --fonts DIR [--char C] [--bitmap FILE] [--passes N]");
+    if (!options) return 2;
+    const QString folder = options->value(QStringLiteral("fonts"));
+    const QString bitmap = options->value(QStringLiteral("bitmap"));
+    const QString character = options->value(QStringLiteral("char"), QStringLiteral("A"));
+    const int passes = std::max(1, options->value(QStringLiteral("passes"), QStringLiteral("2")).toInt());
 
     FontSystem fonts;
     Canvas reference;
     if (bitmap.isEmpty()) {
-        reference.setPicture(drawnReference(fonts, character));
+        reference.setPicture(bench::drawnReference(character));
     } else {
         QImage image(bitmap);
         if (image.isNull()) {

@@ -14,6 +14,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "bench/BenchCommon.h"
 #include "fonts/FontList.h"
 
 namespace {
@@ -43,21 +44,11 @@ bool renderAt(FT_Face face, FT_UInt glyph, double pixels, int& inkTop, int& inkB
 }  // namespace
 
 int rawBench(int argc, char** argv) {
-    QString folder;
-    int passes = 2;
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a == QLatin1String("--fonts") && i + 1 < argc) folder = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--passes") && i + 1 < argc) passes = std::max(1, atoi(argv[++i]));
-        else {
-            std::fprintf(stderr, "usage: lettrino-bench raw --fonts DIR [--passes N]\n");
-            return 2;
-        }
-    }
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        std::fprintf(stderr, "lettrino-bench: no font folder (--fonts DIR)\n");
-        return 2;
-    }
+    const auto options =
+        lettrino::bench::readOptions(argc, argv, {"fonts", "passes"}, "lettrino-bench raw --fonts DIR [--passes N]");
+    if (!options) return 2;
+    const QString folder = options->value(QStringLiteral("fonts"));
+    const int passes = std::max(1, options->value(QStringLiteral("passes"), QStringLiteral("2")).toInt());
     const QStringList files = lettrino::fontFilesUnder(folder);
     FT_Library lib;
     if (FT_Init_FreeType(&lib)) return 1;

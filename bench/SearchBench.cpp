@@ -14,10 +14,10 @@
 #include <unistd.h>
 
 #include "app/Form1.h"
+#include "bench/BenchCommon.h"
 #include "app/ResultsList.h"
 #include "app/UpDown.h"
 #include "canvas/Canvas.h"
-#include "cli/SampleGlyph.h"
 #include "match/NumberFormat.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
@@ -34,36 +34,17 @@ long long residentBytes() {
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
 }
 
-// The character in DejaVu Sans (or its substitute), 150 pixels tall, as a .bmp file.
-bool writeReference(const QString& path, const QString& character) {
-    FontSystem fonts;
-    const cli::FontJob dejaVu{QStringLiteral("DejaVu Sans"), kInstalledMarker, QString()};
-    const QImage image = cli::drawSampleGlyph(fonts, dejaVu, character, 150, Canvas::kSize, nullptr);
-    return !image.isNull() && image.save(path, "BMP");
-}
-
 }  // namespace
 
 int searchRunBench(int argc, char** argv) {
-    QString folder, bitmap, character = QStringLiteral("A");
-    int speedup = 1;
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        const bool hasValue = i + 1 < argc;
-        if (a == QLatin1String("--fonts") && hasValue) folder = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--char") && hasValue) character = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--bitmap") && hasValue) bitmap = QString::fromLocal8Bit(argv[++i]);
-        else if (a == QLatin1String("--speedup") && hasValue) speedup = std::clamp(atoi(argv[++i]), 1, 10);
-        else {
-            std::fprintf(stderr,
-                         "usage: lettrino-bench search-run --fonts DIR [--char C] [--speedup S] [--bitmap FILE]\n");
-            return 2;
-        }
-    }
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        std::fprintf(stderr, "lettrino-bench: no font folder (--fonts DIR)\n");
-        return 2;
-    }
+    const auto options =
+        bench::readOptions(argc, argv, {"fonts", "char", "bitmap", "speedup"},
+                           "lettrino-bench search-run --fonts DIR [--char C] [--speedup S] [--bitmap FILE]");
+    if (!options) return 2;
+    const QString folder = options->value(QStringLiteral("fonts"));
+    QString bitmap = options->value(QStringLiteral("bitmap"));
+    const QString character = options->value(QStringLiteral("char"), QStringLiteral("A"));
+    const int speedup = std::clamp(options->value(QStringLiteral("speedup"), QStringLiteral("1")).toInt(), 1, 10);
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qargc = 1;
@@ -73,7 +54,8 @@ int searchRunBench(int argc, char** argv) {
     QTemporaryDir scratch;
     if (bitmap.isEmpty()) {
         bitmap = scratch.filePath(QStringLiteral("reference.bmp"));
-        if (!writeReference(bitmap, character)) {
+        const QImage reference = bench::drawnReference(character);
+        if (reference.isNull() || !reference.save(bitmap, "BMP")) {
             std::fprintf(stderr, "lettrino-bench: cannot draw a reference bitmap\n");
             return 2;
         }
