@@ -15,7 +15,7 @@ struct Command {
 };
 const Command kCommands[] = {
     {"engine", engineBench, "engine --fonts DIR [--char C] [--bitmap FILE]"},
-    {"identify", identifyBench, "identify --set MANIFEST [--shape A,C,CE,S] [--jobs N]"},
+    {"identify", identifyBench, "identify --set MANIFEST [--dump FILE] [--jobs N]"},
     {"raw", rawBench, "raw --fonts DIR [--passes N]"},
     {"search-run", searchRunBench, "search-run --fonts DIR [--char C] [--speedup S] [--bitmap FILE]"},
 };

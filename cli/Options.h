@@ -6,7 +6,7 @@
 namespace lettrino::cli {
 
 enum class OutputFormat { Table, Tsv, Json };
-// The order of the results: by the aspect-aware score (face and proportions), or by the
+// The order of the results: by the aspect-aware score (shared ink and proportions), or by the
 // match alone, as the window lists them.
 enum class RankBy { Aspect, Match };
 

@@ -16,7 +16,7 @@ namespace lettrino::cli {
 SweepWorker::SweepWorker(FontSystem& fonts, const Reference& reference, const QString& charText, int speedup)
     : fonts_(fonts),
       reference_(reference),
-      referenceShape_(reference.canvas ? shapeStats(*reference.canvas, reference.box) : ShapeStats{}),
+      referenceInk_(reference.canvas ? inkMask(*reference.canvas, reference.box) : InkMask{}),
       charText_(charText),
       speedup_(speedup),
       initialFontCount_(fonts.faceCount()),
@@ -41,8 +41,11 @@ FontResult SweepWorker::match(const FontJob& job) {
         if (!outcome.fontDisplayed) return r;
         r.score = matchFast(*reference_.canvas, reference_.box, glyph_, outcome.glyphBox, speedup_);
         r.glyphBox = outcome.glyphBox;
-        r.glyphShape = shapeStats(glyph_, outcome.glyphBox);
-        r.aspectScore = aspectScore(r.score.m, referenceShape_, r.glyphShape);
+        measureInk(glyph_, outcome.glyphBox, glyphInk_);
+        const AspectScore aspect = aspectScore(r.score.m, referenceInk_, glyphInk_);
+        r.aspectScore = aspect.score;
+        r.inkAgreement = aspect.agreement;
+        r.aspectDistance = aspect.aspectDistance;
         r.matched = true;
     } catch (const std::exception&) {
         // A font that makes the engine give up counts as unreadable; the sweep goes on.

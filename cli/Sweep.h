@@ -9,7 +9,7 @@
 #include "canvas/InkBox.h"
 #include "cli/FontSource.h"
 #include "match/Matcher.h"
-#include "match/Shape.h"
+#include "match/InkMask.h"
 #include "render/GlyphRenderer.h"
 
 namespace lettrino {
@@ -26,8 +26,9 @@ struct FontResult {
     bool unreadable = false;  // the font file could not be registered, or failed while drawn
     MatchScore score;
     InkBox glyphBox;         // the drawn glyph's box, when matched
-    ShapeStats glyphShape;   // how the drawn glyph's ink spreads in its box, when matched
-    double aspectScore = 0;  // the match weighed by how well the proportions agree
+    double aspectScore = 0;  // the match weighed by how well the ink and its proportions agree
+    double inkAgreement = 0;    // what the aspect score weighs by (match/Aspect.h)
+    double aspectDistance = 0;
 };
 
 // The reference a sweep compares against, shared read-only by every worker.
@@ -51,7 +52,8 @@ public:
 private:
     FontSystem& fonts_;
     Reference reference_;
-    ShapeStats referenceShape_;
+    InkMask referenceInk_;
+    InkMask glyphInk_;  // reused from font to font
     QString charText_;
     int speedup_;
     int initialFontCount_;  // the face count before this worker registered anything

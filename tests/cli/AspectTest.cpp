@@ -13,46 +13,16 @@
 #include "cli/ResultTable.h"
 #include "cli/Sweep.h"
 #include "match/Aspect.h"
-#include "match/Shape.h"
 #include "render/FontSystem.h"
 
 namespace lettrino {
 namespace {
 
-InkBox box(int width, int height) {
-    return InkBox{10, 20, 20 + width - 1, 10 + height - 1};
-}
-
-TEST(AspectScore, EqualProportionsKeepTheMatch) {
-    const struct {
-        InkBox reference, glyph;
-    } cases[] = {{box(40, 60), box(40, 60)}, {box(10, 20), box(20, 40)}, {box(97, 97), box(1, 1)}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(aspectScore(0.8125, c.reference, c.glyph), 0.8125);
-        EXPECT_EQ(aspectDistance(c.reference, c.glyph), 0.0);
-    }
-    // A box without ink (inverted) leaves the match alone.
-    const InkBox empty{201, 201, 0, 0};
-    EXPECT_EQ(aspectScore(0.5, empty, box(10, 10)), 0.5);
-}
-
-TEST(AspectScore, FallsWithTheRatioOfRatiosAlike) {
-    const InkBox reference = box(50, 100);
-    // Twice as wide and half as wide stray alike: ln 2 either way.
-    const double wider = aspectScore(0.9, reference, box(100, 100));
-    const double narrower = aspectScore(0.9, reference, box(25, 100));
-    EXPECT_DOUBLE_EQ(wider, narrower);
-    EXPECT_DOUBLE_EQ(wider, 0.9 * std::exp(-kAspectWeight * std::log(2.0)));
-    EXPECT_LT(aspectScore(0.9, reference, box(60, 100)), 0.9);
-    EXPECT_GT(aspectScore(0.9, reference, box(60, 100)), aspectScore(0.9, reference, box(70, 100)));
-    EXPECT_EQ(aspectScore(0.0, reference, box(70, 100)), 0.0);
-}
-
-// A white picture with rectangles of the given grey; measured inside its ink box.
+// A white canvas with rectangles of the given grey.
 struct Rect {
     int x, y, w, h;
 };
-ShapeStats measure(std::initializer_list<Rect> rects, int grey, InkBox* boxOut = nullptr) {
+Canvas drawn(std::initializer_list<Rect> rects, int grey = 0) {
     QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
@@ -60,71 +30,89 @@ ShapeStats measure(std::initializer_list<Rect> rects, int grey, InkBox* boxOut =
     p.end();
     Canvas canvas;
     canvas.setPicture(image);
-    const InkBox box = scanInkBox(canvas);
-    if (boxOut) *boxOut = box;
-    return shapeStats(canvas, box);
+    return canvas;
 }
 
-TEST(ShapeStats, MeasuresTheInkInItsBox) {
-    // A solid block: all ink, centred, spread of a uniform run over [0, 1].
-    InkBox box;
-    const ShapeStats block = measure({{50, 40, 41, 81}}, 0, &box);
-    ASSERT_TRUE(block.valid);
-    EXPECT_EQ(box.width(), 40);
-    EXPECT_DOUBLE_EQ(block.logAspect, std::log(41.0 / 81.0));
-    EXPECT_DOUBLE_EQ(block.coverage, 1.0);
-    EXPECT_NEAR(block.centreX, 0.5, 1e-12);
-    EXPECT_NEAR(block.centreY, 0.5, 1e-12);
-    EXPECT_NEAR(block.spreadX, std::sqrt(42.0 / (12 * 40)), 1e-12);  // (n+1) / (12 (n-1)), n = 41
-
-    // An L: a bar down the left and a foot along the bottom pull the centroid left and down.
-    const ShapeStats ell = measure({{20, 20, 11, 101}, {20, 110, 61, 11}}, 0);
-    ASSERT_TRUE(ell.valid);
-    EXPECT_NEAR(ell.coverage, (11.0 * 101 + 50.0 * 11) / (61.0 * 101), 1e-12);
-    EXPECT_LT(ell.centreX, 0.4);
-    EXPECT_GT(ell.centreY, 0.6);
-    EXPECT_GT(ell.spreadY, 0.0);
+InkMask maskOf(std::initializer_list<Rect> rects, int grey = 0) {
+    const Canvas canvas = drawn(rects, grey);
+    return inkMask(canvas, scanInkBox(canvas));
 }
 
-TEST(ShapeStats, GreyInkMeasuresLikeBlack) {
-    const struct {
-        int grey;
-        bool valid;
-    } cases[] = {{0, true}, {90, true}, {200, true}, {254, true}, {255, false}};
-    const ShapeStats black = measure({{30, 30, 21, 61}, {30, 100, 81, 21}}, 0);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.grey);
-        const ShapeStats s = measure({{30, 30, 21, 61}, {30, 100, 81, 21}}, c.grey);
-        ASSERT_EQ(s.valid, c.valid);
-        if (!c.valid) continue;
-        EXPECT_EQ(s.coverage, black.coverage);
-        EXPECT_EQ(s.centreX, black.centreX);
-        EXPECT_EQ(s.spreadY, black.spreadY);
-    }
-    // A box outside the canvas or inverted has nothing to measure.
+TEST(InkMask, IsTheInkDarkerThanMidGreyInItsOwnBox) {
+    // An L of black with a light grey seam around it: the seam lies inside the ink box but is
+    // lighter than the mid-grey, so the mask is cropped to the L.
+    QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(19, 19, 63, 103, QColor(230, 230, 230));
+    p.fillRect(20, 20, 11, 101, Qt::black);
+    p.fillRect(20, 110, 61, 11, Qt::black);
+    p.end();
     Canvas canvas;
-    EXPECT_FALSE(shapeStats(canvas, InkBox{201, 201, 0, 0}).valid);
-    EXPECT_FALSE(shapeStats(canvas, InkBox{-50, -50, -10, -10}).valid);
+    canvas.setPicture(image);
+    const InkMask ell = inkMask(canvas, scanInkBox(canvas));
+    EXPECT_EQ(ell.width, 61);
+    EXPECT_EQ(ell.height, 101);
+    EXPECT_EQ(ell.count, 11 * 101 + 50 * 11);
+    EXPECT_EQ(ell.ink[0], 1);                       // top of the bar
+    EXPECT_EQ(ell.ink[11], 0);                      // right of the bar
+    EXPECT_EQ(ell.ink[100 * 61 + 60], 1);           // end of the foot
+    EXPECT_DOUBLE_EQ(logAspect(ell), std::log(61.0 / 101.0));
+
+    // Grey ink gives the same mask as black, down to the lightest grey that is not white.
+    const InkMask black = maskOf({{30, 30, 21, 61}, {30, 100, 81, 21}});
+    for (int grey : {90, 200, 254}) {
+        SCOPED_TRACE(grey);
+        const InkMask m = maskOf({{30, 30, 21, 61}, {30, 100, 81, 21}}, grey);
+        EXPECT_EQ(m.ink, black.ink);
+        EXPECT_EQ(m.count, black.count);
+    }
+    // White, an inverted box, and a box beside the canvas give an empty mask.
+    EXPECT_TRUE(maskOf({{30, 30, 21, 61}}, 255).empty());
+    const Canvas blank;
+    EXPECT_TRUE(inkMask(blank, InkBox{201, 201, 0, 0}).empty());
+    EXPECT_TRUE(inkMask(blank, InkBox{-50, -50, -10, -10}).empty());
+    EXPECT_EQ(logAspect(InkMask{}), 0.0);
 }
 
-TEST(ShapeDistance, WeighsEachDifference) {
-    const ShapeStats a = measure({{50, 40, 41, 81}}, 0);
-    const ShapeStats wide = measure({{50, 40, 61, 81}}, 0);
-    const ShapeStats ell = measure({{50, 40, 11, 81}, {50, 110, 41, 11}}, 0);
-    // Equal shapes keep the match whatever the weights; so does a shape without ink.
-    const ShapeWeights all{1, 1, 1, 1};
-    EXPECT_EQ(aspectScore(0.75, a, a, all), 0.75);
-    EXPECT_EQ(aspectScore(0.75, a, ShapeStats{}, all), 0.75);
-    // With the default weights only the proportions count, as the box score does.
-    EXPECT_DOUBLE_EQ(shapeDistance(a, wide), kAspectWeight * std::log(61.0 / 41.0));
-    EXPECT_EQ(shapeDistance(a, ell), 0.0);
-    // Each other weight adds its own difference.
-    const double coverage = std::fabs(std::log(ell.coverage / a.coverage));
-    EXPECT_DOUBLE_EQ(shapeDistance(a, ell, {0, 2, 0, 0}), 2 * coverage);
-    EXPECT_DOUBLE_EQ(shapeDistance(a, ell, {0, 0, 1, 0}),
-                     std::fabs(ell.centreX - a.centreX) + std::fabs(ell.centreY - a.centreY));
-    EXPECT_GT(shapeDistance(a, ell, {0, 0, 0, 1}), 0.0);
-    EXPECT_DOUBLE_EQ(aspectScore(0.75, a, ell, {0, 2, 0, 0}), 0.75 * std::exp(-2 * coverage));
+TEST(InkAgreement, SharesOfTheStretchedInk) {
+    const InkMask block = maskOf({{40, 40, 40, 40}});
+    const InkMask wideBlock = maskOf({{20, 40, 80, 40}});
+    const InkMask ell = maskOf({{40, 40, 10, 40}, {40, 70, 40, 10}});  // 40 x 40 box, 700 pixels
+    EXPECT_EQ(inkAgreement(block, block), 1.0);
+    EXPECT_EQ(inkAgreement(block, wideBlock), 1.0);  // stretched onto each other
+    EXPECT_EQ(inkAgreement(wideBlock, block), 1.0);
+    // The L lies wholly inside the block: twice its 700 pixels over 1,600 + 700.
+    EXPECT_DOUBLE_EQ(inkAgreement(block, ell), 1400.0 / 2300.0);
+    EXPECT_DOUBLE_EQ(inkAgreement(ell, block), 1400.0 / 2300.0);
+    EXPECT_EQ(inkAgreement(block, InkMask{}), 0.0);
+    EXPECT_EQ(inkAgreement(InkMask{}, block), 0.0);
+}
+
+TEST(AspectScore, WeighsTheMatchBySharedInkAndProportions) {
+    const InkMask block = maskOf({{40, 40, 40, 40}});
+    const InkMask ell = maskOf({{40, 40, 10, 40}, {40, 70, 40, 10}});
+    // The same ink and proportions, or nothing to weigh by: the match itself.
+    EXPECT_EQ(aspectScore(0.8125, block, block).score, 0.8125);
+    EXPECT_EQ(aspectScore(0.8125, ell, ell).score, 0.8125);
+    EXPECT_EQ(aspectScore(0.5, InkMask{}, block).score, 0.5);
+    EXPECT_EQ(aspectScore(0.5, block, InkMask{}).score, 0.5);
+
+    // Twice as wide and half as wide stray alike: ln 2 either way.
+    const InkMask reference = maskOf({{40, 40, 50, 100}});
+    const AspectScore wider = aspectScore(0.9, reference, maskOf({{40, 40, 100, 100}}));
+    const AspectScore narrower = aspectScore(0.9, reference, maskOf({{40, 40, 25, 100}}));
+    EXPECT_DOUBLE_EQ(wider.aspectDistance, std::log(2.0));
+    EXPECT_DOUBLE_EQ(wider.score, narrower.score);
+    EXPECT_DOUBLE_EQ(wider.score, 0.9 * std::exp(-kAspectWeight * std::log(2.0)));
+    EXPECT_GT(aspectScore(0.9, reference, maskOf({{40, 40, 60, 100}})).score,
+              aspectScore(0.9, reference, maskOf({{40, 40, 70, 100}})).score);
+
+    // Equal proportions, part of the ink shared: the match times the agreement.
+    const AspectScore partly = aspectScore(0.75, block, ell);
+    EXPECT_EQ(partly.aspectDistance, 0.0);
+    EXPECT_DOUBLE_EQ(partly.score, 0.75 * 1400.0 / 2300.0);
+    EXPECT_EQ(aspectScore(0.0, block, ell).score, 0.0);
 }
 
 // A bitmap drawn from one of two twins that differ in width: the aspect ranking names it,

@@ -1,0 +1,80 @@
+#include "match/InkMask.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "canvas/Canvas.h"
+
+namespace lettrino {
+
+void measureInk(const Canvas& canvas, const InkBox& box, InkMask& mask) {
+    mask.width = mask.height = mask.count = 0;
+    mask.ink.clear();
+    const int left = std::max(0, int(box.left));
+    const int top = std::max(0, int(box.top));
+    const int right = std::min(Canvas::kSize - 1, int(box.right));
+    const int bottom = std::min(Canvas::kSize - 1, int(box.bottom));
+    if (right < left || bottom < top) return;
+    const Colour* pixels = canvas.pixels();
+    auto red = [&](int x, int y) { return int(pixels[y * Canvas::kSize + x] & 0xFF); };
+
+    int darkest = 255;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) darkest = std::min(darkest, red(x, y));
+    if (darkest >= 255) return;
+    const int threshold = (255 + darkest + 1) / 2;
+
+    // The ink's own box first, then the mask inside it.
+    int inkLeft = right, inkRight = left, inkTop = bottom, inkBottom = top;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (red(x, y) < threshold) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+                inkTop = std::min(inkTop, y);
+                inkBottom = std::max(inkBottom, y);
+            }
+    mask.width = inkRight - inkLeft + 1;
+    mask.height = inkBottom - inkTop + 1;
+    mask.ink.assign(std::size_t(mask.width) * std::size_t(mask.height), 0);
+    std::uint8_t* out = mask.ink.data();
+    for (int y = inkTop; y <= inkBottom; ++y)
+        for (int x = inkLeft; x <= inkRight; ++x, ++out)
+            if (red(x, y) < threshold) {
+                *out = 1;
+                ++mask.count;
+            }
+}
+
+InkMask inkMask(const Canvas& canvas, const InkBox& box) {
+    InkMask mask;
+    measureInk(canvas, box, mask);
+    return mask;
+}
+
+double logAspect(const InkMask& mask) {
+    return mask.empty() ? 0.0 : std::log(double(mask.width) / mask.height);
+}
+
+double inkAgreement(const InkMask& reference, const InkMask& glyph) {
+    if (reference.empty() || glyph.empty()) return 0;
+    const int w = reference.width, h = reference.height;
+    // Masks come from a canvas, so neither side is wider or taller than it.
+    std::array<int, Canvas::kSize> column{};
+    for (int x = 0; x < w; ++x) column[std::size_t(x)] = (2 * x + 1) * glyph.width / (2 * w);
+    std::int64_t shared = 0, glyphInk = 0;
+    const std::uint8_t* ref = reference.ink.data();
+    for (int y = 0; y < h; ++y, ref += w) {
+        const int gy = (2 * y + 1) * glyph.height / (2 * h);
+        const std::uint8_t* row = glyph.ink.data() + std::size_t(gy) * std::size_t(glyph.width);
+        for (int x = 0; x < w; ++x) {
+            const int g = row[column[std::size_t(x)]];
+            glyphInk += g;
+            shared += g & ref[x];
+        }
+    }
+    return 2.0 * double(shared) / double(reference.count + glyphInk);
+}
+
+}  // namespace lettrino
