@@ -156,7 +156,7 @@ int identifyBench(int argc, char** argv) {
         const QString group = c.condition.startsWith(QLatin1String("clean")) ? QStringLiteral("clean")
                                                                              : QStringLiteral("degraded");
         for (int k = 0; k < kRankings; ++k) {
-            for (const QString& g : {group, QStringLiteral("all")}) {
+            for (const QString& g : {group, QStringLiteral("all"), c.condition}) {
                 Tally& t = tallies[k][g];
                 ++t.n;
                 t.top1 += places[k] == 1;
@@ -180,6 +180,15 @@ int identifyBench(int argc, char** argv) {
             std::printf("%-8s %-9s top-1 %4d/%-4d (%5.1f%%)  top-3 %4d/%-4d (%5.1f%%)\n", names[k], g, t.top1, t.n,
                         t.n ? 100.0 * t.top1 / t.n : 0.0, t.top3, t.n, t.n ? 100.0 * t.top3 / t.n : 0.0);
         }
+    }
+    // Top-1 by condition, to see which degradations each ranking copes with.
+    for (int k = 0; k < kRankings; ++k) {
+        std::printf("%-8s top-1 by condition:", names[k]);
+        for (const auto& [condition, t] : tallies[k])
+            if (condition != QLatin1String("clean") && condition != QLatin1String("degraded") &&
+                condition != QLatin1String("all"))
+                std::printf(" %s %d/%d", qPrintable(condition), t.top1, t.n);
+        std::printf("\n");
     }
     const Tally& m = tallies[0][QStringLiteral("all")];
     const Tally& a = tallies[2][QStringLiteral("all")];

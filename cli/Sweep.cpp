@@ -42,7 +42,7 @@ FontResult SweepWorker::match(const FontJob& job) {
         r.score = matchFast(*reference_.canvas, reference_.box, glyph_, outcome.glyphBox, speedup_);
         r.glyphBox = outcome.glyphBox;
         measureInk(glyph_, outcome.glyphBox, glyphInk_);
-        const AspectScore aspect = aspectScore(r.score.m, referenceInk_, glyphInk_);
+        const AspectScore aspect = referenceInk_.score(r.score.m, glyphInk_);
         r.aspectScore = aspect.score;
         r.inkAgreement = aspect.agreement;
         r.aspectDistance = aspect.aspectDistance;

@@ -9,6 +9,7 @@
 #include "canvas/InkBox.h"
 #include "cli/FontSource.h"
 #include "match/Matcher.h"
+#include "match/Aspect.h"
 #include "match/InkMask.h"
 #include "render/GlyphRenderer.h"
 
@@ -52,7 +53,7 @@ public:
 private:
     FontSystem& fonts_;
     Reference reference_;
-    InkMask referenceInk_;
+    AspectReference referenceInk_;
     InkMask glyphInk_;  // reused from font to font
     QString charText_;
     int speedup_;

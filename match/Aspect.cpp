@@ -15,4 +15,19 @@ AspectScore aspectScore(double m, const InkMask& reference, const InkMask& glyph
     return s;
 }
 
+AspectReference::AspectReference(const InkMask& reference) {
+    for (double degrees : kTurns) turns_.push_back(turned(reference, degrees));
+}
+
+AspectScore AspectReference::score(double m, const InkMask& glyph) const {
+    AspectScore best;
+    best.score = m;
+    for (std::size_t i = 0; i < turns_.size(); ++i) {
+        AspectScore s = aspectScore(m, turns_[i], glyph);
+        s.turn = kTurns[i];
+        if (i == 0 || s.score > best.score) best = s;
+    }
+    return best;
+}
+
 }  // namespace lettrino

@@ -53,6 +53,44 @@ InkMask inkMask(const Canvas& canvas, const InkBox& box) {
     return mask;
 }
 
+InkMask turned(const InkMask& mask, double degrees) {
+    if (mask.empty() || degrees == 0) return mask;
+    const double angle = degrees * std::acos(-1.0) / 180;
+    const double c = std::cos(angle), s = std::sin(angle);
+    const double cx = (mask.width - 1) / 2.0, cy = (mask.height - 1) / 2.0;
+    // Room for the turned ink on every side, then the tight box of what lands there.
+    const int pad = int(std::ceil(std::fabs(s) * std::max(mask.width, mask.height))) + 1;
+    const int w = mask.width + 2 * pad, h = mask.height + 2 * pad;
+    auto source = [&](int x, int y) {
+        const double dx = x - pad - cx, dy = y - pad - cy;
+        const long sx = std::lround(c * dx + s * dy + cx), sy = std::lround(-s * dx + c * dy + cy);
+        return sx >= 0 && sy >= 0 && sx < mask.width && sy < mask.height &&
+               mask.ink[std::size_t(sy) * std::size_t(mask.width) + std::size_t(sx)] != 0;
+    };
+    int left = w, right = -1, top = h, bottom = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (source(x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    InkMask out;
+    if (right < 0) return out;
+    out.width = right - left + 1;
+    out.height = bottom - top + 1;
+    out.ink.assign(std::size_t(out.width) * std::size_t(out.height), 0);
+    std::uint8_t* dst = out.ink.data();
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x, ++dst)
+            if (source(x, y)) {
+                *dst = 1;
+                ++out.count;
+            }
+    return out;
+}
+
 double logAspect(const InkMask& mask) {
     return mask.empty() ? 0.0 : std::log(double(mask.width) / mask.height);
 }
@@ -60,16 +98,23 @@ double logAspect(const InkMask& mask) {
 double inkAgreement(const InkMask& reference, const InkMask& glyph) {
     if (reference.empty() || glyph.empty()) return 0;
     const int w = reference.width, h = reference.height;
-    // Masks come from a canvas, so neither side is wider or taller than it.
-    std::array<int, Canvas::kSize> column{};
-    for (int x = 0; x < w; ++x) column[std::size_t(x)] = (2 * x + 1) * glyph.width / (2 * w);
+    // Per reference column, the glyph column sampled; masks of a canvas are at most as wide
+    // as it, a turned one a little wider.
+    std::array<int, 2 * Canvas::kSize> onStack;
+    std::vector<int> onHeap;
+    int* column = onStack.data();
+    if (std::size_t(w) > onStack.size()) {
+        onHeap.resize(std::size_t(w));
+        column = onHeap.data();
+    }
+    for (int x = 0; x < w; ++x) column[x] = (2 * x + 1) * glyph.width / (2 * w);
     std::int64_t shared = 0, glyphInk = 0;
     const std::uint8_t* ref = reference.ink.data();
     for (int y = 0; y < h; ++y, ref += w) {
         const int gy = (2 * y + 1) * glyph.height / (2 * h);
         const std::uint8_t* row = glyph.ink.data() + std::size_t(gy) * std::size_t(glyph.width);
         for (int x = 0; x < w; ++x) {
-            const int g = row[column[std::size_t(x)]];
+            const int g = row[column[x]];
             glyphInk += g;
             shared += g & ref[x];
         }

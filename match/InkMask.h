@@ -27,6 +27,10 @@ struct InkMask {
 void measureInk(const Canvas& canvas, const InkBox& box, InkMask& mask);
 InkMask inkMask(const Canvas& canvas, const InkBox& box);
 
+// The mask turned by `degrees` (clockwise on the screen) about its centre, each new pixel
+// taking the ink of the nearest old one, cropped to its tight box again.
+InkMask turned(const InkMask& mask, double degrees);
+
 // ln(width / height) of the mask's tight box; 0 for an empty mask.
 double logAspect(const InkMask& mask);
 

@@ -115,6 +115,44 @@ TEST(AspectScore, WeighsTheMatchBySharedInkAndProportions) {
     EXPECT_EQ(aspectScore(0.0, block, ell).score, 0.0);
 }
 
+// A bar 12 x 120 pixels turned clockwise by `degrees` about the canvas centre.
+InkMask barTurnedBy(double degrees) {
+    QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.translate(98, 98);
+    p.rotate(degrees);
+    p.fillRect(-6, -60, 12, 120, Qt::black);
+    p.end();
+    Canvas canvas;
+    canvas.setPicture(image);
+    return inkMask(canvas, scanInkBox(canvas));
+}
+
+TEST(AspectScore, TriesTheReferenceSlightlyTurned) {
+    const InkMask upright = maskOf({{92, 38, 12, 120}});
+    const InkMask leaning = barTurnedBy(3);
+    // Turning widens the bar's box by about 120 sin 3 = 6 pixels; turning it back narrows it.
+    EXPECT_GE(leaning.width, 17);
+    EXPECT_LE(turned(leaning, -3).width, 14);
+    EXPECT_EQ(turned(upright, 0).ink, upright.ink);
+    EXPECT_TRUE(turned(InkMask{}, 3).empty());
+
+    // A glyph drawn upright against the leaning reference: the turn back scores best, and
+    // better than the reference as it stands.
+    const AspectReference reference(leaning);
+    const AspectScore best = reference.score(0.9, upright);
+    EXPECT_EQ(best.turn, -3.0);
+    EXPECT_GT(best.score, aspectScore(0.9, leaning, upright).score);
+    EXPECT_GT(best.agreement, 0.9);
+
+    // The reference's own mask scores the match itself, upright.
+    const AspectReference same(upright);
+    EXPECT_EQ(same.score(0.8125, upright).score, 0.8125);
+    EXPECT_EQ(same.score(0.8125, upright).turn, 0.0);
+    EXPECT_EQ(AspectReference().score(0.5, upright).score, 0.5);
+}
+
 // A bitmap drawn from one of two twins that differ in width: the aspect ranking names it,
 // whichever it is, and weighs the other down below its bare match.
 TEST(AspectRanking, TellsARegularCutFromItsCondensedTwin) {
