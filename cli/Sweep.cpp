@@ -87,9 +87,6 @@ std::vector<FontResult> runSweep(FontSystem& firstFonts, const Reference& refere
         finished.notify_all();
     };
 
-    // Threads side by side read their font files rather than map them (see FileAccess).
-    const auto access = threads > 1 ? FontSystem::FileAccess::Read : FontSystem::FileAccess::Mapped;
-    firstFonts.setFileAccess(access);
     std::vector<std::thread> pool;
     pool.reserve(size_t(threads));
     pool.emplace_back([&] {
@@ -100,7 +97,6 @@ std::vector<FontResult> runSweep(FontSystem& firstFonts, const Reference& refere
         pool.emplace_back([&] {
             {
                 FontSystem own;
-                own.setFileAccess(access);
                 work(own);
             }
             signalEnd();

@@ -97,10 +97,11 @@ public:
     // The Windows-1252 code of a character, -1 when it has none.
     static int codeOf(char32_t ch);
 
-    // How font files are opened. Mapped (the default) is the fastest on one thread. Read goes
-    // through pread instead: several font systems working side by side in one process then do
-    // not queue on mapping and unmapping a file per font, and a file cut short while in use
-    // fails a read instead of faulting. Applies to files opened from then on.
+    // How font files are opened. Read (the default) goes through pread and a small window of
+    // the file's bytes: a file cut short, or on a drive that goes away, while its face is open
+    // fails a read (no glyph) instead of faulting the program, and font systems on several
+    // threads do not queue on mapping and unmapping a file per font. Mapped lets FreeType map
+    // the file; on one thread the two draw equally fast. Applies to files opened from then on.
     enum class FileAccess { Mapped, Read };
     void setFileAccess(FileAccess access) { access_ = access; }
 
@@ -133,7 +134,7 @@ private:
     QHash<QString, int> slotByKey_;
 
     std::unique_ptr<RenderedGlyph> lastGlyph_;
-    FileAccess access_ = FileAccess::Mapped;
+    FileAccess access_ = FileAccess::Read;
 };
 
 }  // namespace lettrino

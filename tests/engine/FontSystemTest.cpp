@@ -174,7 +174,7 @@ TEST(FontSystem, ReadFilesDrawExactlyAsMappedOnesAndSurviveBeingCutShort) {
     const QString copy = dir.filePath("copy.ttf");
     ASSERT_TRUE(QFile::copy(file, copy));
     FontSystem mapped, read;
-    read.setFileAccess(FontSystem::FileAccess::Read);
+    mapped.setFileAccess(FontSystem::FileAccess::Mapped);
     ASSERT_EQ(mapped.addFontResource(copy), 1);
     ASSERT_EQ(read.addFontResource(copy), 1);
     const QString face = read.faceName(read.faceCount() - 1);
