@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "canvas/Canvas.h"
 
@@ -17,34 +18,45 @@ void measureInk(const Canvas& canvas, const InkBox& box, InkMask& mask) {
     const int bottom = std::min(Canvas::kSize - 1, int(box.bottom));
     if (right < left || bottom < top) return;
     const Colour* pixels = canvas.pixels();
-    auto red = [&](int x, int y) { return int(pixels[y * Canvas::kSize + x] & 0xFF); };
 
     int darkest = 255;
     for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x) darkest = std::min(darkest, red(x, y));
+        for (int x = left; x <= right; ++x) darkest = std::min(darkest, int(pixels[y * Canvas::kSize + x] & 0xFF));
     if (darkest >= 255) return;
     const int threshold = (255 + darkest + 1) / 2;
 
-    // The ink's own box first, then the mask inside it.
-    int inkLeft = right, inkRight = left, inkTop = bottom, inkBottom = top;
-    for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x)
-            if (red(x, y) < threshold) {
-                inkLeft = std::min(inkLeft, x);
-                inkRight = std::max(inkRight, x);
-                inkTop = std::min(inkTop, y);
-                inkBottom = std::max(inkBottom, y);
-            }
-    mask.width = inkRight - inkLeft + 1;
-    mask.height = inkBottom - inkTop + 1;
-    mask.ink.assign(std::size_t(mask.width) * std::size_t(mask.height), 0);
+    // The mask of the whole box, and the ink's own box inside it; then the mask is cut down
+    // to the ink's box, row by row in place (a glyph's box mostly is the ink's box already).
+    const int boxWidth = right - left + 1, boxHeight = bottom - top + 1;
+    mask.ink.assign(std::size_t(boxWidth) * std::size_t(boxHeight), 0);
+    int inkLeft = boxWidth, inkRight = -1, inkTop = boxHeight, inkBottom = -1;
     std::uint8_t* out = mask.ink.data();
-    for (int y = inkTop; y <= inkBottom; ++y)
-        for (int x = inkLeft; x <= inkRight; ++x, ++out)
-            if (red(x, y) < threshold) {
+    for (int y = 0; y < boxHeight; ++y) {
+        const Colour* row = pixels + (top + y) * Canvas::kSize + left;
+        int rowLeft = boxWidth, rowRight = -1;
+        for (int x = 0; x < boxWidth; ++x, ++out)
+            if (int(row[x] & 0xFF) < threshold) {
                 *out = 1;
                 ++mask.count;
+                rowLeft = std::min(rowLeft, x);
+                rowRight = x;
             }
+        if (rowRight < 0) continue;
+        inkLeft = std::min(inkLeft, rowLeft);
+        inkRight = std::max(inkRight, rowRight);
+        inkTop = std::min(inkTop, y);
+        inkBottom = y;
+    }
+    mask.width = inkRight - inkLeft + 1;
+    mask.height = inkBottom - inkTop + 1;
+    if (mask.width != boxWidth || mask.height != boxHeight) {
+        std::uint8_t* base = mask.ink.data();
+        for (int y = 0; y < mask.height; ++y)
+            std::memmove(base + std::size_t(y) * std::size_t(mask.width),
+                         base + std::size_t(inkTop + y) * std::size_t(boxWidth) + std::size_t(inkLeft),
+                         std::size_t(mask.width));
+        mask.ink.resize(std::size_t(mask.width) * std::size_t(mask.height));
+    }
 }
 
 InkMask inkMask(const Canvas& canvas, const InkBox& box) {
