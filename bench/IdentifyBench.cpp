@@ -88,13 +88,13 @@ int placeOf(const std::vector<FontResult>& results, const Case& c, Key key) {
 
 int identifyBench(int argc, char** argv) {
     const char* usage = "lettrino-bench identify --set MANIFEST [--dump FILE] [--jobs N]";
-    const auto options = bench::readOptions(argc, argv, {QStringLiteral("set"), QStringLiteral("dump"),
-                                                         QStringLiteral("jobs")}, usage);
+    const auto options = bench::readOptions(
+        argc, argv, {QStringLiteral("set"), QStringLiteral("dump"), QStringLiteral("jobs")}, usage);
     if (!options) return 2;
     const QString manifest = options->value(QStringLiteral("set"));
     const QString dumpFile = options->value(QStringLiteral("dump"));
-    const int jobs = std::max(1, options->value(QStringLiteral("jobs"),
-                                                QString::number(QThread::idealThreadCount())).toInt());
+    const int jobs = std::max(
+        1, options->value(QStringLiteral("jobs"), QString::number(QThread::idealThreadCount())).toInt());
     QFile file(manifest);
     if (manifest.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         std::fprintf(stderr, "identify: cannot read the manifest %s\n", qPrintable(manifest));
@@ -177,8 +177,8 @@ int identifyBench(int argc, char** argv) {
     for (int k = 0; k < kRankings; ++k) {
         for (const char* g : {"clean", "degraded", "all"}) {
             const Tally& t = tallies[k][QLatin1String(g)];
-            std::printf("%-8s %-9s top-1 %4d/%-4d (%5.1f%%)  top-3 %4d/%-4d (%5.1f%%)\n", names[k], g, t.top1, t.n,
-                        t.n ? 100.0 * t.top1 / t.n : 0.0, t.top3, t.n, t.n ? 100.0 * t.top3 / t.n : 0.0);
+            std::printf("%-8s %-9s top-1 %4d/%-4d (%5.1f%%)  top-3 %4d/%-4d (%5.1f%%)\n", names[k], g, t.top1,
+                        t.n, t.n ? 100.0 * t.top1 / t.n : 0.0, t.top3, t.n, t.n ? 100.0 * t.top3 / t.n : 0.0);
         }
     }
     // Top-1 by condition, to see which degradations each ranking copes with.

@@ -21,7 +21,8 @@ void measureInk(const Canvas& canvas, const InkBox& box, InkMask& mask) {
 
     int darkest = 255;
     for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x) darkest = std::min(darkest, int(pixels[y * Canvas::kSize + x] & 0xFF));
+        for (int x = left; x <= right; ++x)
+            darkest = std::min(darkest, int(pixels[y * Canvas::kSize + x] & 0xFF));
     if (darkest >= 255) return;
     const int threshold = (255 + darkest + 1) / 2;
 

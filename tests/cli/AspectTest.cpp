@@ -54,9 +54,9 @@ TEST(InkMask, IsTheInkDarkerThanMidGreyInItsOwnBox) {
     EXPECT_EQ(ell.width, 61);
     EXPECT_EQ(ell.height, 101);
     EXPECT_EQ(ell.count, 11 * 101 + 50 * 11);
-    EXPECT_EQ(ell.ink[0], 1);                       // top of the bar
-    EXPECT_EQ(ell.ink[11], 0);                      // right of the bar
-    EXPECT_EQ(ell.ink[100 * 61 + 60], 1);           // end of the foot
+    EXPECT_EQ(ell.ink[0], 1);              // top of the bar
+    EXPECT_EQ(ell.ink[11], 0);             // right of the bar
+    EXPECT_EQ(ell.ink[100 * 61 + 60], 1);  // end of the foot
     EXPECT_DOUBLE_EQ(logAspect(ell), std::log(61.0 / 101.0));
 
     // Grey ink gives the same mask as black, down to the lightest grey that is not white.
