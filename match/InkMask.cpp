@@ -9,6 +9,50 @@
 
 namespace lettrino {
 
+namespace {
+
+// Fills `mask` from a width x height grid whose pixel (x, y) is ink when inked(x, y), then cuts
+// it down to the tight box of the ink, row by row in place (a glyph's box mostly is that box
+// already). No ink leaves the mask empty.
+template <typename Inked>
+void fillCropped(InkMask& mask, int width, int height, Inked inked) {
+    mask.count = 0;
+    mask.ink.assign(std::size_t(width) * std::size_t(height), 0);
+    int inkLeft = width, inkRight = -1, inkTop = height, inkBottom = -1;
+    std::uint8_t* out = mask.ink.data();
+    for (int y = 0; y < height; ++y) {
+        int rowLeft = width, rowRight = -1;
+        for (int x = 0; x < width; ++x, ++out)
+            if (inked(x, y)) {
+                *out = 1;
+                ++mask.count;
+                rowLeft = std::min(rowLeft, x);
+                rowRight = x;
+            }
+        if (rowRight < 0) continue;
+        inkLeft = std::min(inkLeft, rowLeft);
+        inkRight = std::max(inkRight, rowRight);
+        inkTop = std::min(inkTop, y);
+        inkBottom = y;
+    }
+    if (inkRight < 0) {
+        mask.width = mask.height = 0;
+        mask.ink.clear();
+        return;
+    }
+    mask.width = inkRight - inkLeft + 1;
+    mask.height = inkBottom - inkTop + 1;
+    if (mask.width == width && mask.height == height) return;
+    std::uint8_t* base = mask.ink.data();
+    for (int y = 0; y < mask.height; ++y)
+        std::memmove(base + std::size_t(y) * std::size_t(mask.width),
+                     base + std::size_t(inkTop + y) * std::size_t(width) + std::size_t(inkLeft),
+                     std::size_t(mask.width));
+    mask.ink.resize(std::size_t(mask.width) * std::size_t(mask.height));
+}
+
+}  // namespace
+
 void measureInk(const Canvas& canvas, const InkBox& box, InkMask& mask) {
     mask.width = mask.height = mask.count = 0;
     mask.ink.clear();
@@ -26,38 +70,9 @@ void measureInk(const Canvas& canvas, const InkBox& box, InkMask& mask) {
     if (darkest >= 255) return;
     const int threshold = (255 + darkest + 1) / 2;
 
-    // The mask of the whole box, and the ink's own box inside it; then the mask is cut down
-    // to the ink's box, row by row in place (a glyph's box mostly is the ink's box already).
-    const int boxWidth = right - left + 1, boxHeight = bottom - top + 1;
-    mask.ink.assign(std::size_t(boxWidth) * std::size_t(boxHeight), 0);
-    int inkLeft = boxWidth, inkRight = -1, inkTop = boxHeight, inkBottom = -1;
-    std::uint8_t* out = mask.ink.data();
-    for (int y = 0; y < boxHeight; ++y) {
-        const Colour* row = pixels + (top + y) * Canvas::kSize + left;
-        int rowLeft = boxWidth, rowRight = -1;
-        for (int x = 0; x < boxWidth; ++x, ++out)
-            if (int(row[x] & 0xFF) < threshold) {
-                *out = 1;
-                ++mask.count;
-                rowLeft = std::min(rowLeft, x);
-                rowRight = x;
-            }
-        if (rowRight < 0) continue;
-        inkLeft = std::min(inkLeft, rowLeft);
-        inkRight = std::max(inkRight, rowRight);
-        inkTop = std::min(inkTop, y);
-        inkBottom = y;
-    }
-    mask.width = inkRight - inkLeft + 1;
-    mask.height = inkBottom - inkTop + 1;
-    if (mask.width != boxWidth || mask.height != boxHeight) {
-        std::uint8_t* base = mask.ink.data();
-        for (int y = 0; y < mask.height; ++y)
-            std::memmove(base + std::size_t(y) * std::size_t(mask.width),
-                         base + std::size_t(inkTop + y) * std::size_t(boxWidth) + std::size_t(inkLeft),
-                         std::size_t(mask.width));
-        mask.ink.resize(std::size_t(mask.width) * std::size_t(mask.height));
-    }
+    fillCropped(mask, right - left + 1, bottom - top + 1, [&](int x, int y) {
+        return int(pixels[(top + y) * Canvas::kSize + left + x] & 0xFF) < threshold;
+    });
 }
 
 InkMask inkMask(const Canvas& canvas, const InkBox& box) {
@@ -71,7 +86,7 @@ InkMask turned(const InkMask& mask, double degrees) {
     const double angle = degrees * std::acos(-1.0) / 180;
     const double c = std::cos(angle), s = std::sin(angle);
     const double cx = (mask.width - 1) / 2.0, cy = (mask.height - 1) / 2.0;
-    // Room for the turned ink on every side, then the tight box of what lands there.
+    // Room for the turned ink on every side; the mask is then cut down to what lands there.
     const int pad = int(std::ceil(std::fabs(s) * std::max(mask.width, mask.height))) + 1;
     const int w = mask.width + 2 * pad, h = mask.height + 2 * pad;
     auto source = [&](int x, int y) {
@@ -80,27 +95,8 @@ InkMask turned(const InkMask& mask, double degrees) {
         return sx >= 0 && sy >= 0 && sx < mask.width && sy < mask.height &&
                mask.ink[std::size_t(sy) * std::size_t(mask.width) + std::size_t(sx)] != 0;
     };
-    int left = w, right = -1, top = h, bottom = -1;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (source(x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
     InkMask out;
-    if (right < 0) return out;
-    out.width = right - left + 1;
-    out.height = bottom - top + 1;
-    out.ink.assign(std::size_t(out.width) * std::size_t(out.height), 0);
-    std::uint8_t* dst = out.ink.data();
-    for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x, ++dst)
-            if (source(x, y)) {
-                *dst = 1;
-                ++out.count;
-            }
+    fillCropped(out, w, h, source);
     return out;
 }
 
