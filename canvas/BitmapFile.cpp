@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace lettrino {
 
@@ -18,32 +19,46 @@ std::uint16_t le16(const QByteArray& b, int at) {
     return std::uint16_t(std::uint8_t(b[at]) | std::uint8_t(b[at + 1]) << 8);
 }
 
+// What a BMP's header says about its pixels.
+struct BmpHeader {
+    std::int64_t offset = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // negative: rows stored top-down
+    std::int64_t bpp = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t imageSize = 0;
+};
+
+// False for a header the reader will judge for itself.
+bool readBmpHeader(const QByteArray& head, BmpHeader* h) {
+    if (head.size() < 30 || head[0] != 'B' || head[1] != 'M') return false;
+    h->offset = le32(head, 10);
+    const std::uint32_t dibSize = le32(head, 14);
+    if (dibSize == 12) {
+        h->width = std::int16_t(le16(head, 18));
+        h->height = std::int16_t(le16(head, 20));
+        h->bpp = le16(head, 24);
+        return true;
+    }
+    if (dibSize < 40 || head.size() < 38) return false;
+    h->width = std::int32_t(le32(head, 18));
+    h->height = std::int32_t(le32(head, 22));
+    h->bpp = le16(head, 28);
+    h->compression = le32(head, 30);
+    h->imageSize = le32(head, 34);
+    return true;
+}
+
 // The bytes a BMP's header says its pixel data ends at; 0 when that cannot be told (a header
 // the reader will judge for itself, or compressed data of no fixed size).
 std::int64_t bmpDataEnd(const QByteArray& head) {
-    if (head.size() < 30 || head[0] != 'B' || head[1] != 'M') return 0;
-    const std::int64_t offset = le32(head, 10);
-    const std::uint32_t dibSize = le32(head, 14);
-    std::int64_t width, height, bpp;
-    std::uint32_t compression = 0, imageSize = 0;
-    if (dibSize == 12) {
-        width = std::int16_t(le16(head, 18));
-        height = std::int16_t(le16(head, 20));
-        bpp = le16(head, 24);
-    } else if (dibSize >= 40 && head.size() >= 38) {
-        width = std::int32_t(le32(head, 18));
-        height = std::int32_t(le32(head, 22));
-        bpp = le16(head, 28);
-        compression = le32(head, 30);
-        imageSize = le32(head, 34);
-    } else {
-        return 0;
-    }
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-    if (!uncompressed) return imageSize > 0 ? offset + imageSize : 0;
-    if (width <= 0 || bpp <= 0) return 0;
-    const std::int64_t rowBytes = (width * bpp + 31) / 32 * 4;
-    return offset + rowBytes * std::llabs(height);
+    BmpHeader h;
+    if (!readBmpHeader(head, &h)) return 0;
+    const bool uncompressed = h.compression == 0 || h.compression == 3 || h.compression == 6;
+    if (!uncompressed) return h.imageSize > 0 ? h.offset + h.imageSize : 0;
+    if (h.width <= 0 || h.bpp <= 0) return 0;
+    const std::int64_t rowBytes = (h.width * h.bpp + 31) / 32 * 4;
+    return h.offset + rowBytes * std::llabs(h.height);
 }
 
 int bitsIn(std::uint32_t mask) {
@@ -87,6 +102,74 @@ QImage widenChannels(const QImage& image, const int bits[3]) {
     return out;
 }
 
+// The most pixels a picture may have: the window and the preparation read every pixel, and
+// a lying header (a decompression bomb) must not make the reader allocate gigabytes.
+constexpr qint64 kMostPixels = 100'000'000;
+// What the reader may allocate for that many pixels at 8 bytes each (16-bit RGBA), in MB.
+constexpr int kAllocationLimitMb = int(kMostPixels * 8 / (1024 * 1024)) + 1;
+
+std::uint32_t be32(const uchar* p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
+           std::uint32_t(p[3]);
+}
+
+// Whether a PNG's chunks run on to its IEND chunk. Its readers stop quietly at the end of
+// the data they need, so a file cut after its last pixel row would pass unnoticed.
+bool pngComplete(const uchar* data, qint64 size) {
+    qint64 at = 8;
+    while (at + 8 <= size) {
+        const qint64 length = be32(data + at);
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + length;
+    }
+    return false;
+}
+
+// Whether a JPEG has its end-of-image marker after its first scan. JPEG readers fill what a
+// cut file lacks with grey, which would measure as ink.
+bool jpegComplete(const uchar* data, qint64 size) {
+    qint64 at = 2;
+    // The segments before the first scan, each with its length (an Exif thumbnail with its
+    // own markers is inside one of them).
+    while (true) {
+        while (at < size && data[at] != 0xFF) ++at;
+        while (at < size && data[at] == 0xFF) ++at;
+        if (at >= size) return false;
+        const uchar marker = data[at++];
+        if (marker == 0xD9) return false;  // ends before any scan
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;
+        if (at + 2 > size) return false;
+        const qint64 length = qint64(data[at]) << 8 | data[at + 1];
+        at += length;
+        if (marker == 0xDA) break;
+    }
+    // Inside the scans a 0xFF byte is followed by 0x00 (a stuffed byte), a restart marker, or
+    // the next table or scan; the first end-of-image marker ends the picture.
+    for (; at + 1 < size; ++at) {
+        const uchar* ff = static_cast<const uchar*>(std::memchr(data + at, 0xFF, std::size_t(size - at - 1)));
+        if (!ff) return false;
+        at = ff - data;
+        if (data[at + 1] == 0xD9) return true;
+    }
+    return false;
+}
+
+// Whether the file's structure reaches its end marker, for the formats whose readers fill
+// in what a cut file lacks. True for other formats, and when the file cannot be looked at.
+bool reachesItsEnd(const QString& path, const QByteArray& format) {
+    if (format != "png" && format != "jpeg" && format != "jpg") return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return true;
+    const qint64 size = file.size();
+    QByteArray copy;
+    const uchar* data = file.map(0, size);
+    if (!data) {
+        copy = file.readAll();
+        data = reinterpret_cast<const uchar*>(copy.constData());
+    }
+    return format == "png" ? pngComplete(data, size) : jpegComplete(data, size);
+}
+
 }  // namespace
 
 QImage readBitmapFile(const QString& path, QString* error) {
@@ -99,11 +182,28 @@ QImage readBitmapFile(const QString& path, QString* error) {
     const QByteArray head = file.peek(128);
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
-    if (reader.format() == "bmp") {
+    reader.setAllocationLimit(kAllocationLimitMb);
+    reader.setAutoTransform(true);  // a phone's photo the right way up
+    const QByteArray format = reader.format();
+    if (!reachesItsEnd(path, format)) return fail(QStringLiteral("the file is cut short"));
+    // The size the header claims: the reader's, or for a BMP too large for the reader to
+    // report, its own header's.
+    std::int64_t width = reader.size().width(), height = reader.size().height();
+    const bool bmp = format == "bmp";
+    BmpHeader bmpHeader;
+    if (bmp && !reader.size().isValid() && readBmpHeader(head, &bmpHeader)) {
+        width = std::llabs(bmpHeader.width);
+        height = std::llabs(bmpHeader.height);
+    }
+    if (width > 0 && height > 0 && width * height > kMostPixels)
+        return fail(QStringLiteral("too large: %1 x %2 pixels, at most %3 megapixels")
+                        .arg(width)
+                        .arg(height)
+                        .arg(kMostPixels / 1'000'000));
+    if (bmp) {
         const std::int64_t end = bmpDataEnd(head);
         if (end > file.size()) return fail(QStringLiteral("the file is cut short"));
     }
-    const bool bmp = reader.format() == "bmp";
     const QImage image = reader.read();
     if (image.isNull()) {
         const QString why = reader.errorString();

@@ -5,10 +5,17 @@
 
 namespace lettrino {
 
-// Reads a picture file for the reference canvas: the format is decided by the content, not
-// by the name. A BMP whose pixel data is cut short is refused (image readers fill the rows it
-// lacks, which would measure as ink). Returns a null image, with a short reason in *error,
-// for a file that cannot be used.
+// Reads a picture file for the reference canvas: any format Qt's image readers know (BMP, PNG,
+// JPEG, GIF, and TIFF or WebP when their plugins are installed), colour or grey, the format
+// decided by the content, not by the name; a photo's orientation tag is applied. Refused, with
+// a null image and a short reason in *error:
+//  - a picture of more than 100 megapixels, told from its header before anything is decoded
+//    ("too large: 20000 x 20000 pixels, at most 100 megapixels");
+//  - a BMP whose pixel data is cut short, a PNG without its IEND chunk, a JPEG without its
+//    end marker ("the file is cut short": image readers fill in what is missing, which would
+//    measure as ink);
+//  - anything the readers cannot decode (their reason, or "not an image"), a file that
+//    cannot be opened (the system's reason).
 QImage readBitmapFile(const QString& path, QString* error = nullptr);
 
 }  // namespace lettrino

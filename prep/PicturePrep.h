@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <vector>
+
+namespace lettrino {
+
+struct PrepOptions {
+    int maxInk = 177;     // the longer side of the ink once scaled, in pixels (1 to 197)
+    bool upscale = true;  // whether ink smaller than maxInk is scaled up
+};
+
+// A picture made ready for a reference canvas.
+struct PreparedPicture {
+    QImage image;  // what goes into a reference canvas: fits 197 x 197, white background, dark ink; null on
+                   // failure
+    bool unchanged = false;  // the picture already met the conditions below and is returned as it is
+    bool inverted = false;   // light ink on a dark background was turned around
+    double scale = 1;        // prepared pixels per source pixel
+    QRect sourceInk;         // the ink's box in the source picture
+    QString error;           // why there is nothing to match against; empty on success
+};
+
+// Turns any picture of a character into a reference. A picture the window can use as it is
+// (every pixel outside the top-left 197 x 197 pure white, a pure white background, neutral
+// dark ink, no specks or noise away from the ink) comes back as the very same image,
+// `unchanged`. Any other picture: the background is found from the luminance (its level,
+// its noise, which side it is on), light ink on dark is turned around, background becomes
+// pure white and ink black with the edge's greys kept, specks are dropped, and the ink is
+// cropped, scaled to options.maxInk on its longer side (area-averaged when shrinking; not
+// enlarged when options.upscale is off) and centred on a white 197 x 197 RGB32 image.
+// A picture without a character (empty, one colour, noise, a texture, no clear contrast)
+// gives a null image and an error "no character found: ...".
+PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options = {});
+
+// Prepares only the ink of the pieces whose centres lie inside `box` (source coordinates,
+// e.g. one of findCharacters' boxes), with the whole picture's background and polarity.
+// Never `unchanged`. Error "no character found: nothing inside the box" when no piece is.
+PreparedPicture prepareCharacter(const QImage& picture, const QRect& box, const PrepOptions& options = {});
+
+// Every character of a word prepared on its own canvas, left to right (findCharacters'
+// order), from one reading of the picture. A picture without a character gives one entry
+// carrying the error.
+std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const PrepOptions& options = {});
+
+}  // namespace lettrino
