@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace lettrino {
+
+// Writes `image` as a PNG file at `path` through a temporary file in the same folder that is
+// renamed over the path once complete, so that an existing file is only ever replaced whole.
+// False, with "cannot write PATH: REASON" in *error (when given), for a null image or a folder
+// that cannot be written; nothing is left behind then, neither the file nor a temporary one.
+bool writePng(const QImage& image, const QString& path, QString* error);
+
+}  // namespace lettrino
