@@ -18,14 +18,14 @@ CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void CanvasWidget::setPicture(const QImage& image) {
-    canvas_.setPicture(image);
+    canvas_->setPicture(image);
     update();
     Q_EMIT pictureChanged();
     refresh();
 }
 
 void CanvasWidget::refresh() {
-    if (canvas_.revision() != paintedRevision_) update();
+    if (canvas_->revision() != paintedRevision_) update();
 }
 
 void CanvasWidget::repaintNow() {
@@ -60,8 +60,8 @@ void CanvasWidget::paintEvent(QPaintEvent*) {
     // The area between the drawable pixels and the border (the outer size is odd).
     painter.fillRect(QRect(kBorder, kBorder, outer.width() - 2 * kBorder, outer.height() - 2 * kBorder),
                      Qt::white);
-    painter.drawImage(kBorder, kBorder, canvas_.screenImage());
-    paintedRevision_ = canvas_.revision();
+    painter.drawImage(kBorder, kBorder, canvas_->screenImage());
+    paintedRevision_ = canvas_->revision();
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {

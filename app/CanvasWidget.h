@@ -17,8 +17,14 @@ class CanvasWidget : public QWidget {
 public:
     explicit CanvasWidget(QWidget* parent = nullptr);
 
-    Canvas& canvas() { return canvas_; }
-    const Canvas& canvas() const { return canvas_; }
+    Canvas& canvas() { return *canvas_; }
+    const Canvas& canvas() const { return *canvas_; }
+    // Shows another canvas (owned elsewhere, outliving the widget) instead of its own.
+    void setCanvas(Canvas* canvas) {
+        canvas_ = canvas ? canvas : &own_;
+        paintedRevision_ = ~std::uint64_t(0);
+        update();
+    }
 
     // Puts a picture into the canvas and emits pictureChanged.
     void setPicture(const QImage& image);
@@ -44,7 +50,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    Canvas canvas_;
+    Canvas own_;
+    Canvas* canvas_ = &own_;
     std::uint64_t paintedRevision_ = ~std::uint64_t(0);
 };
 

@@ -24,6 +24,7 @@
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "match/NumberFormat.h"
+#include "session/Session.h"
 
 namespace lettrino {
 
@@ -129,7 +130,7 @@ UpDown* spinner(QWidget* parent, const char* name, int minimum, int maximum, int
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent) {
+Form1::Form1(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
     // A small sans-serif face close to the classic dialog font's metrics.
@@ -138,8 +139,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     small.setPixelSize(11);
     setFont(small);
     createControls();
-    renderer_ = std::make_unique<GlyphRenderer>(fonts_, Picture2->canvas());
-    InitialFontCount = fonts_.faceCount();
+    Picture1->setCanvas(&session_.reference().canvas);
+    Picture2->setCanvas(&session_.glyphCanvas());
     createConnections();
     setDefaults();
     connectStatus();
@@ -233,7 +234,7 @@ void Form1::createControls() {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(837);
+    Timer1->setInterval(kFindTimerMs);
 
     // A label with an access key hands the focus to the field after it.
     Label1->setBuddy(CharText);
@@ -269,22 +270,22 @@ void Form1::createConnections() {
     // The height drag on the status bar.
     connect(
         StatusBar1, &StatusBar::mousePressed, this, [this](int button, Qt::KeyboardModifiers, float, float) {
-            SetStatus(-1, QString());
+            SetStatus(StatusMode::Statistics);
             if (button != 1) return;
             const QPoint cursor = StatusBar1->cursorScreenPos();
             const double height = double(frameGeometry().height()) * kTwipsPerPixel;
             const double top = double(frameGeometry().top()) * kTwipsPerPixel;
-            setProperty("Tag", QString::number(height + top - double(cursor.y()) * kTwipsPerPixel, 'g', 17));
+            dragOffset_ = height + top - double(cursor.y()) * kTwipsPerPixel;
         });
     connect(StatusBar1, &StatusBar::mouseMoved, this,
             [this](int button, Qt::KeyboardModifiers, float, float) {
                 if (button != 1) {
-                    SetStatus(tabIndexOf(StatusBar1), QStringLiteral("Click and drag to change window size"));
+                    SetStatus(StatusMode::Hint, tabIndexOf(StatusBar1),
+                              QStringLiteral("Click and drag to change window size"));
                     return;
                 }
-                bool ok = false;
-                const double offset = property("Tag").toString().toDouble(&ok);
-                if (!ok) return;  // no press on the bar started this drag
+                if (!dragOffset_) return;  // no press on the bar started this drag
+                const double offset = *dragOffset_;
                 const QPoint cursor = StatusBar1->cursorScreenPos();
                 const double top = double(frameGeometry().top()) * kTwipsPerPixel;
                 const double newHeight = offset + double(cursor.y()) * kTwipsPerPixel - top;
@@ -293,17 +294,19 @@ void Form1::createConnections() {
                     const int frameExtra = frameGeometry().height() - height();
                     resize(width(), outer - frameExtra);
                 }
-                SetStatus(-1, QString());
+                SetStatus(StatusMode::Statistics);
             });
 }
 
 void Form1::setDefaults() {
-    StatusBar1->setTag(QStringLiteral("-1"));
     StatusBar1->setPanelText(2, QStringLiteral("Estimated Time: 00:00"));
     StatusBar1->setPanelText(3, QStringLiteral("Fonts Matched: 0 "));
     StatusBar1->setPanelText(4, QStringLiteral("Fonts/Sec: ") + numfmt::fixed(0, 1) + QStringLiteral(" "));
     for (int p = 1; p <= StatusBar::kPanels; ++p) StatusBar1->setPanelVisible(p, p >= 2 && p <= 4);
-    setProperty("Tag", QString());
+    session_.params().speedup = UpDown4->value();
+    session_.params().addThreshold = UpDown2->value();
+    session_.params().boldThreshold = UpDown3->value();
+    session_.params().charCode = charCode();
 }
 
 int Form1::tabIndexOf(const QWidget* control) {
@@ -360,7 +363,6 @@ void Form1::closeEvent(QCloseEvent* event) {
     // Closing ends the program at once, also in the middle of a search run: no handler of
     // any window runs after this one, and there is nothing to save.
     FindRunning = false;
-    closing_ = true;
     event->accept();
     std::_Exit(0);
 }
@@ -373,14 +375,19 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
     bool background = under == nullptr;
     for (QWidget* w = under; w && w != this && !background; w = w->parentWidget())
         if (!w->isEnabled()) background = true;
-    if (background) SetStatus(-1, QString());
+    if (background) SetStatus(StatusMode::Statistics);
     QWidget::mouseMoveEvent(event);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Picture1 && pictureDropEvent(event)) return true;
     switch (event->type()) {
         case QEvent::MouseMove:
-            if (auto* w = qobject_cast<QWidget*>(watched); w && w->isEnabled()) {
+            if (auto* w = qobject_cast<QWidget*>(watched); w && !w->isEnabled()) {
+                // A disabled control raises no notification of its own: the background's
+                // handler applies, whatever kind of control it is.
+                SetStatus(StatusMode::Statistics);
+            } else if (w) {
                 const auto* move = static_cast<QMouseEvent*>(event);
                 // A frame's labels have no hint: over them the frame's own handler stays silent.
                 if ((w == Frame1 || w == Frame2) && w->childAt(move->position().toPoint())) break;
@@ -405,12 +412,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 Form2* Form1::bitmapDialog() {
-    if (!form2_) form2_ = new Form2(this);
+    if (!form2_) {
+        form2_ = new Form2(this);
+        connect(form2_, &Form2::bitmapChosen, this, &Form1::loadBitmap);
+    }
     return form2_;
 }
 
 Form3* Form1::fontFolderDialog() {
-    if (!form3_) form3_ = new Form3(this);
+    if (!form3_) {
+        form3_ = new Form3(this);
+        connect(form3_, &Form3::folderChosen, this, &Form1::loadFontFolder);
+    }
     return form3_;
 }
 

@@ -3,36 +3,41 @@
 #include <QString>
 #include <QWidget>
 
-#include <memory>
 
-#include "canvas/InkBox.h"
+#include <optional>
+#include <vector>
+
+#include "dialogs/About.h"
 #include "fonts/FontList.h"
-#include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
+#include "session/FontSource.h"
 
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTimer;
 
 namespace lettrino {
 
-class About;
 class CanvasWidget;
 class FontSlider;
+struct MatchScore;
 class Form2;
 class Form3;
 class ResultsList;
+class Session;
 class StatusBar;
 class UpDown;
 
 // The main window. Its controls keep their design names; its routines (DisplayFont,
-// DisplayFontFAST, MatchCalc, SetStatus) are thin: they call the engine, then write the
-// controls. The implementation is split by concern:
+// DisplayFontFAST, MatchCalc, SetStatus) are thin: they call the session, then write the
+// controls. Its state and controls are its own: tests and other windows reach the controls by
+// object name. The implementation is split by concern:
 //   Form1.cpp         construction, control inventory, layout, status-bar height drag, close
 //   Form1Status.cpp   SetStatus and the hover hints
 //   Form1Params.cpp   the parameter fields (character, thresholds, speed-up)
@@ -44,33 +49,123 @@ class UpDown;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    // The window works through the session (its font system, reference and glyph canvases,
+    // parameters and search routine), which must outlive it.
+    explicit Form1(Session& session, QWidget* parent = nullptr);
     ~Form1() override;
 
-    static QString caption() { return QStringLiteral("Lettrino v1.03"); }
+    static QString caption() { return About::programCaption(); }
 
-    // ---- routines the handlers share ----
+    // What Ok of the bitmap dialog does (also a dropped or pasted picture): loads the picture
+    // file into the reference canvas, or says why it cannot.
+    void loadBitmap(const QString& path, const QString& fileName);
+    // What Ok of the font-folder dialog does: the folder's font files become the font list.
+    void loadFontFolder(const QString& folder);
+
+Q_SIGNALS:
+    void findRunningChanged(bool running);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    // What the status line shows.
+    enum class StatusMode {
+        Statistics,  // the run's statistics (estimated time, fonts matched, fonts per second)
+        Hint,        // a control's hover hint; the control's tab index tells which
+        Readout,     // the two points of the inspection aids with their grey levels
+    };
+
+    // ---- the routines the handlers share ----
     void DisplayFont(const QString& filenametodisp, const QString& filepath);
     void DisplayFontFAST(const QString& filenametodisp, const QString& filepath);
     void MatchCalc();
-    void SetStatus(int showinfo, const QString& text, float x1 = 0, float y1 = 0, int rgb1 = 0, float x2 = 0,
-                   float y2 = 0, int rgb2 = 0);
+    // A match's percentage and the results row it earns (added or updated); "0.0%" for none.
+    void showMatch(const MatchScore* score);
+    void addResultRow(const MatchScore& score);
+    // Statistics, a hint (keyed by the control's tab index, so moving between a label and its
+    // field does not repaint), or the readout of two points and their colours.
+    void SetStatus(StatusMode mode, int key = -1, const QString& text = QString(), float x1 = 0, float y1 = 0,
+                   int rgb1 = 0, float x2 = 0, float y2 = 0, int rgb2 = 0);
+
+    // Form1.cpp
+    void createControls();
+    void createConnections();
+    void setDefaults();
+    void layoutControls();
+    // Each part wires its own handlers.
+    void connectStatus();   // Form1Status.cpp
+    void connectParams();   // Form1Params.cpp
+    void connectBitmap();   // Form1Bitmap.cpp
+    void connectFonts();    // Form1Fonts.cpp
+    void connectSearch();   // Form1Search.cpp
+    void connectInspect();  // Form1Inspect.cpp
+    void fitFrameLabels(QWidget* frame);
+    Form2* bitmapDialog();
+    Form3* fontFolderDialog();
+    About* aboutBox();
+    static constexpr int kFindTimerMs = 837;
+    // The tab index of a control (its identity for the status line), -1 for none.
+    static int tabIndexOf(const QWidget* control);
+    // The main progress bar takes real-valued ranges (count - 0.9): it is scaled by this.
+    static constexpr int kProgressScale = 10;
+    void setMainProgress(double minimum, double maximum, double value);
+    void setMainProgressValue(double value);
+
+    // Form1Status.cpp: the hover hint of a control, if it has one.
+    bool hoverHint(QObject* control);
+    // Form1Params.cpp
+    bool paramEvent(QObject* watched, QEvent* event);
+    void charIndexChanged();
+    // The character the renderers draw: the code of CharText's character, -1 when the
+    // field holds none of the code page.
+    int charCode() const;
+    // Form1Bitmap.cpp
+    void loadPicture(const QImage& picture, const QString& name);
+    // A dropped or pasted picture file's path: the one local file the data names, or "".
+    static QString pictureFileOf(const QMimeData* data);
+    // Drag and drop of a picture file onto Picture1; true when the event was one of those.
+    bool pictureDropEvent(QEvent* event);
+    void measureBitmap();
+    // Form1Fonts.cpp
+    void loadSystemFonts();                      // Command5
+    void enableFontListControls();
+    QString currentEntry() const;
+    // Form1Search.cpp
+    void findClicked();  // ButtonFind
+    void timerTick();    // Timer1
+    // Form1Inspect.cpp: the canvases' mouse handlers (canvas 1 = Picture1, 2 = Picture2).
+    void canvasMouseMove(int canvas, int button, float x, float y);
+    void canvasMousePress(int canvas, int button, float x, float y);
+    void canvasMouseRelease(int canvas, int button, float x, float y);
+    void canvasDoubleClick();
+
+    Session& session_;
 
     // ---- state shared between the parts of the window ----
-    InkBox BitmapBox{0, 0, 0, 0};  // BitmapBoxTop/Left/Right/Bottom
-    InkBox FontBox{0, 0, 0, 0};    // FontBoxTop/Left/Right/Bottom
-    bool FontDisplayed = false;
     bool FindRunning = false;
     int FindElapsedMs = 0;
-    int InitialFontCount = 0;
+    int FindStartIndex = 0;  // the slider's value when the run started
     int PressCount = 0;
+    StatusMode statusMode_ = StatusMode::Statistics;
+    int statusKey_ = -1;  // with StatusMode::Hint, the tab index of the hinted control
+    // The status bar's height drag: the offset from the cursor to the window's bottom edge, in
+    // twips, from the press that started it.
+    std::optional<double> dragOffset_;
 
-    // The font list: its entries and folder, and the selected position.
+    // The font list: its entries and folder, and the selected position; as jobs for a search.
     lettrino::FontList FontList;
+    std::vector<FontJob> fontJobs_;
     int FontListIndex = -1;
-    QString currentEntry() const;
 
-    FontSystem& fonts() { return fonts_; }
+    // The font last drawn (entry text and the renderers' folder argument): a results row
+    // written for it points at its file, also when it was drawn from a row of an earlier list.
+    QString displayedEntry_;
+    QString displayedPrefix_ = kInstalledMarker;
 
     // ---- controls (design names) ----
     QPushButton* Command2 = nullptr;  // "&Select Bitmap File"
@@ -124,85 +219,11 @@ public:
     QPushButton* ButtonAbout = nullptr;
     StatusBar* StatusBar1 = nullptr;
     QTimer* Timer1 = nullptr;
-    QString Timer1Tag = QStringLiteral("0");
 
     // The dialogs, made on first use and afterwards only hidden.
-    Form2* bitmapDialog();
-    Form3* fontFolderDialog();
-    About* aboutBox();
-
-    // The tab index of a control (its identity for the status line), -1 for none.
-    static int tabIndexOf(const QWidget* control);
-
-    // The main progress bar takes real-valued ranges (count - 0.9): it is scaled by this.
-    static constexpr int kProgressScale = 10;
-    void setMainProgress(double minimum, double maximum, double value);
-    void setMainProgressValue(double value);
-
-    // ---- the parts' handlers (each defined in its own file) ----
-    // Form1Bitmap.cpp
-    void loadBitmap(const QString& path, const QString& fileName);  // Ok of the bitmap dialog
-    void measureBitmap();                                           // Picture1's picture changed
-    // Form1Fonts.cpp
-    void loadSystemFonts();                      // Command5
-    void loadFontFolder(const QString& folder);  // Ok of the font-folder dialog
-    // Form1Search.cpp
-    void findClicked();  // ButtonFind
-    void timerTick();    // Timer1
-    // Form1Inspect.cpp: the canvases' mouse handlers (canvas 1 = Picture1, 2 = Picture2).
-    void canvasMouseMove(int canvas, int button, float x, float y);
-    void canvasMousePress(int canvas, int button, float x, float y);
-    void canvasMouseRelease(int canvas, int button, float x, float y);
-    void canvasDoubleClick();
-
-Q_SIGNALS:
-    void findRunningChanged(bool running);
-
-protected:
-    // Set when the window is being closed.
-    bool closing_ = false;
-
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    // Form1.cpp
-    void createControls();
-    void createConnections();
-    void setDefaults();
-    void layoutControls();
-    // Each part wires its own handlers.
-    void connectStatus();   // Form1Status.cpp
-    void connectParams();   // Form1Params.cpp
-    void connectBitmap();   // Form1Bitmap.cpp
-    void connectFonts();    // Form1Fonts.cpp
-    void connectSearch();   // Form1Search.cpp
-    void connectInspect();  // Form1Inspect.cpp
-    // Form1Status.cpp: the hover hint of a control, if it has one.
-    bool hoverHint(QObject* control);
-    // Form1Params.cpp: key and focus events of the parameter fields.
-    bool paramEvent(QObject* watched, QEvent* event);
-    // Form1Fonts.cpp: the font-list-loaded state (without Slider1 and ButtonFind).
-    void enableFontListControls();
-
-    // Form1.cpp private helpers
-    void fitFrameLabels(QWidget* frame);
-    void charIndexChanged();  // Form1Params.cpp: CharIndex changed or lost the focus
-
-    FontSystem fonts_;
-    std::unique_ptr<GlyphRenderer> renderer_;  // draws into Picture2's canvas; made with the controls
     Form2* form2_ = nullptr;
     Form3* form3_ = nullptr;
     About* about_ = nullptr;
-
-    // Form1Fonts/Render private helpers
-    // The font last drawn (entry text and the renderers' folder argument): a results row
-    // written for it points at its file, also when it was drawn from a row of an earlier list.
-    QString displayedEntry_;
-    QString displayedPrefix_ = kInstalledMarker;
 };
 
 }  // namespace lettrino

@@ -1,23 +1,69 @@
 // The reference bitmap: the bitmap dialog's button, loading the chosen file into Picture1,
 // and measuring its ink box.
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-
-#include <cmath>
+#include <QShortcut>
 
 #include "app/CanvasWidget.h"
 #include "app/Form1.h"
 #include "canvas/BitmapFile.h"
 #include "dialogs/Form2.h"
+#include "prep/PicturePrep.h"
+#include "session/Session.h"
 
 namespace lettrino {
 
 void Form1::connectBitmap() {
     connect(Command2, &QPushButton::clicked, this, [this] { bitmapDialog()->showModal(); });
     connect(Picture1, &CanvasWidget::pictureChanged, this, [this] { measureBitmap(); });
+
+    // A picture file dropped on the reference canvas, or a picture (or a copied picture file)
+    // pasted with Ctrl+V, loads as if chosen in the dialog. Never during a search run.
+    Picture1->setAcceptDrops(true);
+    auto* paste = new QShortcut(QKeySequence::Paste, this);
+    paste->setObjectName(QStringLiteral("PastePicture"));
+    connect(paste, &QShortcut::activated, this, [this] {
+        if (FindRunning) return;
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (!data) return;
+        if (const QString path = pictureFileOf(data); !path.isEmpty()) {
+            loadBitmap(path, QFileInfo(path).fileName());
+        } else if (data->hasImage()) {
+            loadPicture(qvariant_cast<QImage>(data->imageData()), QStringLiteral("(pasted)"));
+        }
+    });
+}
+
+QString Form1::pictureFileOf(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().first();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+bool Form1::pictureDropEvent(QEvent* event) {
+    if (event->type() == QEvent::DragEnter) {
+        auto* enter = static_cast<QDragEnterEvent*>(event);
+        if (!FindRunning && !pictureFileOf(enter->mimeData()).isEmpty()) enter->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = pictureFileOf(drop->mimeData());
+        if (FindRunning || path.isEmpty()) return true;
+        drop->acceptProposedAction();
+        loadBitmap(path, QFileInfo(path).fileName());
+        return true;
+    }
+    return false;
 }
 
 void Form1::loadBitmap(const QString& path, const QString& fileName) {
@@ -28,28 +74,38 @@ void Form1::loadBitmap(const QString& path, const QString& fileName) {
         QMessageBox::warning(this, caption(), QStringLiteral("Error: Can't read a picture from ") + path);
         return;
     }
+    loadPicture(image, fileName);
+}
 
+void Form1::loadPicture(const QImage& picture, const QString& name) {
+    // A picture that is not one dark character on white in the canvas's size (a screenshot, a
+    // photo, dark mode, a large picture) is prepared first; one that is comes as it is.
+    const PreparedPicture prepared = preparePicture(picture);
+    if (prepared.image.isNull()) {
+        QMessageBox::warning(this, caption(), QStringLiteral("Error: No character found in ") + name);
+        return;
+    }
     Frame1->setEnabled(true);
     BitmapFilename->setEnabled(true);
     BitmapFilenameText->setEnabled(true);
-    BitmapFilenameText->setText(fileName);
+    BitmapFilenameText->setText(name);
     for (QLabel* l : {BitmapTop, BitmapLeft, BitmapSize, BitmapTopText, BitmapLeftText, BitmapSizeText})
         l->setEnabled(true);
     Command1->setEnabled(true);
     Command5->setEnabled(true);
 
-    Picture1->setPicture(image);  // its change notification measures the bitmap
+    Picture1->setPicture(prepared.image);  // its change notification measures the bitmap
 }
 
 void Form1::measureBitmap() {
-    Canvas& canvas = Picture1->canvas();
-    const int h = Canvas::kOuterSize - 5;
-    setMainProgress(0, h, 0);
-    BitmapBox = scanInkBox(canvas, [this](int y) { setMainProgressValue(y); });
-    canvas.drawRect(BitmapBox.left, BitmapBox.top, BitmapBox.right, BitmapBox.bottom, kRed);
-    BitmapTopText->setText(BitmapBox.topText());
-    BitmapLeftText->setText(BitmapBox.leftText());
-    BitmapSizeText->setText(BitmapBox.sizeText());
+    Reference& reference = session_.reference();
+    setMainProgress(0, Canvas::kOuterSize - 5, 0);
+    reference.measure([this](int y) { setMainProgressValue(y); });
+    const InkBox& box = reference.box;
+    reference.canvas.drawRect(box.left, box.top, box.right, box.bottom, kRed);
+    BitmapTopText->setText(box.topText());
+    BitmapLeftText->setText(box.leftText());
+    BitmapSizeText->setText(box.sizeText());
     Picture1->refresh();
 }
 

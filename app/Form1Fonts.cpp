@@ -17,6 +17,8 @@
 #include "app/StatusBar.h"
 #include "app/UpDown.h"
 #include "dialogs/Form3.h"
+#include "render/FontSystem.h"
+#include "session/Session.h"
 
 namespace lettrino {
 
@@ -53,7 +55,7 @@ void Form1::connectFonts() {
     });
     // A dragged row of an installed face offers the face's own file, never a made-up path.
     List1->setFaceFileResolver([this](const QString& face) -> QString {
-        for (const FaceEntry& installed : fonts().installedFaces())
+        for (const FaceEntry& installed : session_.fonts().installedFaces())
             if (installed.name == face) return installed.file;
         return {};
     });
@@ -65,7 +67,7 @@ QString Form1::currentEntry() const {
 }
 
 void Form1::loadSystemFonts() {
-    const QStringList names = installedFaceNames(fonts());
+    const QStringList names = installedFaceNames(session_.fonts());
     // A system without faces has nothing to show: the window stays as it was.
     if (names.isEmpty()) return;
     const int count = int(names.size());
@@ -78,6 +80,7 @@ void Form1::loadSystemFonts() {
     }
     FontList.folder.clear();
     FontList.installed = true;
+    fontJobs_ = installedJobs(session_.fonts());
 
     Slider1->setRange(0, count - 1);
     Slider1->setEnabled(true);
@@ -105,6 +108,7 @@ void Form1::loadFontFolder(const QString& folder) {
     if (form3_) form3_->unsetCursor();
     FontList.folder = folderTag(folder);
     FontList.installed = false;
+    fontJobs_ = jobsOf(FontList);
 
     Slider1->setRange(0, count > 1 ? count - 1 : 1);
     enableFontListControls();

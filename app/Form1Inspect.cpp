@@ -6,6 +6,7 @@
 
 #include "app/CanvasWidget.h"
 #include "app/Form1.h"
+#include "session/Session.h"
 
 namespace lettrino {
 
@@ -57,6 +58,8 @@ void Form1::connectInspect() {
 
 void Form1::canvasMouseMove(int canvas, int button, float x, float y) {
     if (FindRunning) return;
+    const InkBox& BitmapBox = session_.reference().box;
+    const InkBox& FontBox = session_.glyphBox();
     const InkBox& own = canvas == 1 ? BitmapBox : FontBox;
     const float dx = x - float(own.left), dy = y - float(own.top);
     if (button <= 0) {
@@ -68,7 +71,7 @@ void Form1::canvasMouseMove(int canvas, int button, float x, float y) {
     c1.clear();
     c2.clear();
     const float x1 = float(BitmapBox.left) + dx, y1 = float(BitmapBox.top) + dy;
-    const float x2 = float(FontBox.left) + dx, y2 = float(FontBox.top) + dy;
+    const float x2 = x, y2 = y;
     const int rgb1 = grayAt(c1, x1, y1);
     const int rgb2 = grayAt(c2, x2, y2);
     if (button > 1 || PressCount == 2) {
@@ -80,7 +83,7 @@ void Form1::canvasMouseMove(int canvas, int button, float x, float y) {
     }
     Picture1->refresh();
     Picture2->refresh();
-    SetStatus(-2, QStringLiteral("None"), x1, y1, rgb1, x2, y2, rgb2);
+    SetStatus(StatusMode::Readout, -1, QStringLiteral("None"), x1, y1, rgb1, x2, y2, rgb2);
 }
 
 void Form1::canvasMousePress(int canvas, int button, float x, float y) {
@@ -108,10 +111,12 @@ void Form1::canvasMouseRelease(int canvas, int button, float x, float y) {
 }
 
 void Form1::canvasDoubleClick() {
-    // Qt delivers the second click's press as well as the double click, so the press has
-    // already been counted: counting the double click too would leave the guide lines up.
+    // Qt reports a double click as press, release, double click, release: no press arrives for
+    // the second click, so the double click stands in for it and the last release finds one
+    // press to match. Also during a search run.
     Picture1->canvas().setAutoRedraw(false);
     Picture2->canvas().setAutoRedraw(false);
+    ++PressCount;
 }
 
 }  // namespace lettrino

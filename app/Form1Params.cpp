@@ -11,6 +11,8 @@
 #include "app/StatusBar.h"
 #include "app/UpDown.h"
 #include "match/NumberFormat.h"
+#include "render/GlyphRenderer.h"
+#include "session/Session.h"
 
 namespace lettrino {
 
@@ -20,22 +22,6 @@ namespace {
 // holds, so typing replaces it.
 void selectText(QLineEdit* field, int n) {
     field->setSelection(0, n);
-}
-
-// The character of a code in the single-byte code page. A code without a character there
-// stands for itself, as the code page's conversion leaves it.
-QString charOf(int code) {
-    const char32_t u = FontSystem::unicodeOf(code);
-    return u ? QString::fromUcs4(&u, 1) : QString(QChar(code));
-}
-
-// The code of a text's first character, -1 when it has none in the code page.
-int codeOfText(const QString& text) {
-    if (text.isEmpty()) return -1;
-    const char32_t ch = text.toUcs4().value(0);
-    const int code = FontSystem::codeOf(ch);
-    if (code >= 0) return code;
-    return ch < 256 ? int(ch) : -1;
 }
 
 // A character code typed into CharIndex: empty when the text is not a code from 0 to 255.
@@ -60,7 +46,7 @@ bool leftByUser(const QEvent* event) {
 void Form1::connectParams() {
     // The character ring.
     connect(CharText, &QLineEdit::textChanged, this, [this] {
-        const int code = codeOfText(CharText->text());
+        const int code = charCode();
         if (code < 0) {
             CharText->setFocus();
             return;
@@ -72,7 +58,7 @@ void Form1::connectParams() {
     auto charFromIndex = [this] {
         const auto code = readCode(CharIndex->text());
         if (!code) return;  // nothing to show; the field's own handlers ask for a valid code
-        CharText->setText(charOf(*code));
+        CharText->setText(textOfCharCode(*code));
         CharText->setFocus();
         selectText(CharText, 1);
     };
@@ -84,6 +70,7 @@ void Form1::connectParams() {
         if (const auto v = numfmt::readThreshold(AddThres->text())) UpDown2->setValue(*v);
     });
     connect(UpDown2, &UpDown::valueChanged, this, [this](int v) {
+        session_.params().addThreshold = v;
         AddThres->setText(numfmt::threshold(v));
         selectText(AddThres, 5);
         if (UpDown3->value() < v) UpDown3->setValue(v);
@@ -101,13 +88,17 @@ void Form1::connectParams() {
         BoldThres->setFocus();
     });
     connect(UpDown3, &UpDown::valueChanged, this, [this](int v) {
+        session_.params().boldThreshold = v;
         BoldThres->setText(numfmt::threshold(v));
         selectText(BoldThres, 5);
         List1->applyBoldThreshold(v);
     });
 
     // The speed-up factor.
-    connect(UpDown4, &UpDown::valueChanged, this, [this] { selectText(SpeedUp, 2); });
+    connect(UpDown4, &UpDown::valueChanged, this, [this](int v) {
+        session_.params().speedup = v;
+        selectText(SpeedUp, 2);
+    });
     auto focusSpeedUp = [this] {
         SpeedUp->setFocus();
         selectText(SpeedUp, 2);
@@ -116,13 +107,19 @@ void Form1::connectParams() {
     connect(UpDown4, &UpDown::mouseReleased, this, focusSpeedUp);
 }
 
+int Form1::charCode() const {
+    // The field holds characters of the code page only (codes 0 to 255).
+    const int code = charCodeOf(CharText->text());
+    return code >= 0 && code < 256 ? code : -1;
+}
+
 void Form1::charIndexChanged() {
     const auto code = readCode(CharIndex->text());
     if (!code) {
         CharIndex->setFocus();
         return;
     }
-    CharText->setText(charOf(*code));
+    CharText->setText(textOfCharCode(*code));
     UpDown1->setValue(*code);
     if (FontListIndex >= 0) DisplayFont(currentEntry(), FontList.prefix());
 }

@@ -16,18 +16,17 @@
 #include "match/Matcher.h"
 #include "match/NumberFormat.h"
 #include "match/Results.h"
+#include "session/Session.h"
 
 namespace lettrino {
 
 namespace {
 
-// The Font Info labels and the glyph state of one rendering.
-void showOutcome(Form1& w, const RenderOutcome& out) {
-    w.FontDisplayed = out.fontDisplayed;
-    if (out.fontDisplayed) w.FontBox = out.glyphBox;
-    w.FontTopText->setText(out.topText);
-    w.FontLeftText->setText(out.leftText);
-    w.FontSizeText->setText(out.sizeText);
+// The Font Info labels of one rendering.
+void showOutcome(QLabel* top, QLabel* left, QLabel* size, const RenderOutcome& out) {
+    top->setText(out.topText());
+    left->setText(out.leftText());
+    size->setText(out.sizeText());
 }
 
 }  // namespace
@@ -47,10 +46,10 @@ void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) 
     };
     displayedEntry_ = filenametodisp;
     displayedPrefix_ = filepath;
-    const RenderOutcome out =
-        renderer_->displayFont(filenametodisp, filepath, CharText->text(), BitmapBox, hooks);
+    session_.params().charCode = charCode();
+    const RenderOutcome out = session_.displayFont(filenametodisp, filepath, hooks);
     FontFontnameText->setText(out.faceName);
-    showOutcome(*this, out);
+    showOutcome(FontTopText, FontLeftText, FontSizeText, out);
     if (!out.fontDisplayed) {
         Command4->setEnabled(false);
         Check1->setEnabled(false);
@@ -66,41 +65,34 @@ void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) 
 void Form1::DisplayFontFAST(const QString& filenametodisp, const QString& filepath) {
     displayedEntry_ = filenametodisp;
     displayedPrefix_ = filepath;
-    const RenderOutcome out =
-        renderer_->displayFontFast(filenametodisp, filepath, CharText->text(), BitmapBox, InitialFontCount);
+    session_.params().charCode = charCode();
+    const RenderOutcome out = session_.displayFontFast(filenametodisp, filepath);
     FontFontnameText->setText(out.faceName);
     FontFilenameText->setText(out.filename);
-    showOutcome(*this, out);
+    showOutcome(FontTopText, FontLeftText, FontSizeText, out);
 }
 
 void Form1::MatchCalc() {
-    // The result label starts at its design width, which the widest result ("100.00%") does
-    // not fit in: it grows once, to the right, before it shows a result.
-    static const int resultWidth = MatchText->fontMetrics().horizontalAdvance(numfmt::percent(1)) + 2;
-    if (MatchText->width() < resultWidth) MatchText->resize(resultWidth, MatchText->height());
-
     Canvas& reference = Picture1->canvas();
     Canvas& glyph = Picture2->canvas();
-    const int speedup = UpDown4->value();
 
-    if (!FontDisplayed) {
-        MatchProg->setValue(MatchProg->maximum());
-        MatchText->setText(QStringLiteral("0.0%"));
+    if (!session_.fontDisplayed()) {
+        showMatch(nullptr);
         return;
     }
 
     MatchScore score;
     if (FindRunning) {
-        score = matchFast(reference, BitmapBox, glyph, FontBox, speedup);
+        score = session_.matchFast();
     } else {
         // Scored row by row with a red scan line on both canvases and the percentage climbing.
         // Pure red leaves every red component as it was, so neither the box outlines (taken
         // away for the scan and put back after) nor the scan lines change the score.
-        const InkBox& rb = BitmapBox;
-        const InkBox& gb = FontBox;
+        const InkBox& rb = session_.reference().box;
+        const InkBox& gb = session_.glyphBox();
         reference.drawRect(rb.left, rb.top, rb.right, rb.bottom, kRed);
         glyph.drawRect(gb.left, gb.top, gb.right, gb.bottom, kRed);
-        MatchScan scan(reference, rb, glyph, gb, speedup);
+        MatchScan scan = session_.matchScan();
         // A box one row high (or none) still shows a bar that fills.
         const int progressMax = std::max(scan.referenceHeight(), 1);
         MatchProg->setRange(0, progressMax);
@@ -127,18 +119,29 @@ void Form1::MatchCalc() {
         Picture2->repaintNow();
     }
 
-    MatchText->setText(numfmt::percent(score.m));
-    if (!results::passesAdd(score.m, UpDown2->value())) return;
+    showMatch(&score);
+}
 
+void Form1::showMatch(const MatchScore* score) {
+    // The result label starts at its design width, which the widest result ("100.00%") does
+    // not fit in: it grows once, to the right, before it shows a result.
+    static const int resultWidth = MatchText->fontMetrics().horizontalAdvance(numfmt::percent(1)) + 2;
+    if (MatchText->width() < resultWidth) MatchText->resize(resultWidth, MatchText->height());
+    if (!score) {
+        MatchProg->setValue(MatchProg->maximum());
+        MatchText->setText(QStringLiteral("0.0%"));
+        return;
+    }
+    MatchText->setText(numfmt::percent(score->m));
+    addResultRow(*score);
+}
+
+void Form1::addResultRow(const MatchScore& score) {
     // The tags locate the font that was drawn: normally the list's selected entry, but a row
     // click can have drawn a font of an earlier list.
-    QString folder;
-    if (displayedPrefix_ != kInstalledMarker)
-        folder = displayedPrefix_.endsWith(QLatin1Char('/')) ? displayedPrefix_.chopped(1) : displayedPrefix_;
-    const results::ResultRow row =
-        results::makeRow(score, UpDown3->value(), FontFilenameText->text(), FontFontnameText->text(),
-                         FontListIndex, displayedEntry_, folder, displayedPrefix_);
-    if (List1->addOrUpdate(row))
+    const auto row = session_.resultRow(score, FontFilenameText->text(), FontFontnameText->text(), FontListIndex,
+                                        displayedEntry_, displayedPrefix_);
+    if (row && List1->addOrUpdate(*row))
         StatusBar1->setPanelText(3, QStringLiteral("Fonts Matched: ") + QString::number(List1->rowCount()));
 }
 

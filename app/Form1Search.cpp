@@ -18,12 +18,12 @@
 #include "app/ResultsList.h"
 #include "app/StatusBar.h"
 #include "match/NumberFormat.h"
+#include "session/Session.h"
 
 namespace lettrino {
 
 namespace {
 
-constexpr int kTimerIntervalMs = 837;
 // The screen shows a new state of the run at most this often: painting every font of a run
 // that does thousands a second would cost more than the fonts themselves.
 constexpr int kFrameMs = 20;
@@ -33,12 +33,8 @@ constexpr int kFrameMs = 20;
 // the user's selection or sorting) changed since the last frame.
 class FrameGate {
 public:
-    explicit FrameGate(Form1& w)
-        : controls_{w.Picture2,     w.FontFilenameText, w.FontFontnameText, w.FontTopText,
-                    w.FontLeftText, w.FontSizeText,     w.Slider1,          w.MatchText,
-                    w.MatchProg,    w.StatusBar1},
-          list_(w.List1),
-          picture_(w.Picture2) {
+    FrameGate(QList<QWidget*> controls, QAbstractItemView* list, CanvasWidget* picture)
+        : controls_(std::move(controls)), list_(list), picture_(picture) {
         const auto dirty = [this] { listDirty_ = true; };
         QAbstractItemModel* model = list_->model();
         connections_ = {QObject::connect(model, &QAbstractItemModel::rowsInserted, dirty),
@@ -82,15 +78,6 @@ private:
     bool listDirty_ = false;
 };
 
-void setRunControlsEnabled(Form1& w, bool on) {
-    for (QWidget* c : {static_cast<QWidget*>(w.Check1), static_cast<QWidget*>(w.Command4),
-                       static_cast<QWidget*>(w.Command1), static_cast<QWidget*>(w.Command2),
-                       static_cast<QWidget*>(w.Command5)})
-        c->setEnabled(on);
-    // A list of one font has no second position to browse to.
-    w.Slider1->setEnabled(on && w.FontList.count() > 1);
-}
-
 }  // namespace
 
 void Form1::connectSearch() {
@@ -114,42 +101,59 @@ void Form1::findClicked() {
     glyph.setAutoRedraw(false);
     ButtonFind->setText(QStringLiteral("Stop"));
     MainProgressBar->setValue(MainProgressBar->minimum());
-    setRunControlsEnabled(*this, false);
+    const auto setRunControlsEnabled = [this](bool on) {
+        for (QWidget* c : {static_cast<QWidget*>(Check1), static_cast<QWidget*>(Command4),
+                           static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
+                           static_cast<QWidget*>(Command5)})
+            c->setEnabled(on);
+        // A list of one font has no second position to browse to.
+        Slider1->setEnabled(on && FontList.count() > 1);
+    };
+    setRunControlsEnabled(false);
     if (Slider1->value() == Slider1->maximum()) Slider1->setValue(Slider1->minimum());
-    Timer1->start(kTimerIntervalMs);
-    Timer1Tag = QString::number(Slider1->value());
+    Timer1->start();
+    FindStartIndex = Slider1->value();
     FindElapsedMs = 0;
     MatchProg->setValue(MatchProg->maximum());
 
-    const QString prefix = FontList.prefix();
+    session_.params().charCode = charCode();
     {
-        FrameGate gate(*this);
-        for (int i = Slider1->value(); i < FontList.count(); ++i) {
-            FontListIndex = i;
-            DisplayFontFAST(FontList.entries.at(i), prefix);
-            MatchCalc();
-            Slider1->setValue(i);
-            const bool frame = gate.frameDue();
-            QCoreApplication::processEvents();
-            if (frame) gate.hold();
-            if (!FindRunning) break;
-        }
+        FrameGate gate({Picture2, FontFilenameText, FontFontnameText, FontTopText, FontLeftText, FontSizeText,
+                        Slider1, MatchText, MatchProg, StatusBar1},
+                       List1, Picture2);
+        session_.search(fontJobs_, Slider1->value(),
+                        [&](int i, const RenderOutcome& drawn, const FontResult& result) {
+                            FontListIndex = i;
+                            displayedEntry_ = drawn.filename;
+                            displayedPrefix_ = fontJobs_[size_t(i)].prefix;
+                            FontFontnameText->setText(drawn.faceName);
+                            FontFilenameText->setText(drawn.filename);
+                            FontTopText->setText(drawn.topText());
+                            FontLeftText->setText(drawn.leftText());
+                            FontSizeText->setText(drawn.sizeText());
+                            showMatch(result.matched ? &result.score : nullptr);
+                            Slider1->setValue(i);
+                            const bool frame = gate.frameDue();
+                            QCoreApplication::processEvents();
+                            if (frame) gate.hold();
+                            return FindRunning;
+                        });
     }
 
     FindRunning = false;
     Q_EMIT findRunningChanged(false);
     glyph.setAutoRedraw(true);
     if (FontListIndex >= 0 && FontListIndex < FontList.count())
-        DisplayFontFAST(FontList.entries.at(FontListIndex), prefix);
+        DisplayFontFAST(FontList.entries.at(FontListIndex), FontList.prefix());
     Picture2->refresh();
     ButtonFind->setText(QStringLiteral("&Find"));
-    setRunControlsEnabled(*this, true);
+    setRunControlsEnabled(true);
     Timer1->stop();
 }
 
 void Form1::timerTick() {
-    FindElapsedMs += kTimerIntervalMs;
-    const double done = Slider1->value() - Timer1Tag.toDouble();
+    FindElapsedMs += Timer1->interval();
+    const double done = Slider1->value() - FindStartIndex;
     const double rate = FindElapsedMs > 0 ? done * 1000.0 / FindElapsedMs : 0.0;
     StatusBar1->setPanelText(4, QStringLiteral("Fonts/Sec: ") + numfmt::fixed(rate, 1) + QLatin1Char(' '));
     if (rate <= 0) {

@@ -6,6 +6,7 @@
 #include "app/CanvasWidget.h"
 #include "app/FontSlider.h"
 #include "app/Form1.h"
+#include "session/Session.h"
 #include "app/StatusBar.h"
 #include "app/UpDown.h"
 #include "match/NumberFormat.h"
@@ -57,25 +58,26 @@ constexpr Hint kHints[] = {
 
 }  // namespace
 
-void Form1::SetStatus(int showinfo, const QString& text, float x1, float y1, int rgb1, float x2, float y2,
-                      int rgb2) {
-    const int mode = StatusBar1->tag().toInt();
-    if (showinfo != -2) {
-        if (mode == showinfo) return;
-        const bool statistics = showinfo == -1;
+void Form1::SetStatus(StatusMode mode, int key, const QString& text, float x1, float y1, int rgb1, float x2,
+                      float y2, int rgb2) {
+    if (mode != StatusMode::Readout) {
+        if (mode == statusMode_ && (mode == StatusMode::Statistics || key == statusKey_)) return;
+        const bool statistics = mode == StatusMode::Statistics;
         StatusBar1->setPanelVisible(2, statistics);
         StatusBar1->setPanelVisible(3, statistics);
         StatusBar1->setPanelVisible(4, statistics);
         StatusBar1->setPanelVisible(5, !statistics);
         StatusBar1->setPanelText(5, text);
         for (int p = 6; p <= 12; ++p) StatusBar1->setPanelVisible(p, false);
-        StatusBar1->setTag(QString::number(showinfo));
+        statusMode_ = mode;
+        statusKey_ = key;
         return;
     }
-    if (mode != -2) {
+    if (statusMode_ != StatusMode::Readout) {
         for (int p = 2; p <= 5; ++p) StatusBar1->setPanelVisible(p, false);
         for (int p = 6; p <= 12; ++p) StatusBar1->setPanelVisible(p, true);
-        StatusBar1->setTag(QStringLiteral("-2"));
+        statusMode_ = StatusMode::Readout;
+        statusKey_ = -1;
     }
     // The grey level is the colour modulo 256, truncated toward zero: -1 stays -1.
     StatusBar1->setPanelText(6, QStringLiteral("X: ") + numfmt::general(x1));
@@ -92,13 +94,13 @@ bool Form1::hoverHint(QObject* control) {
     for (const Hint& hint : kHints) {
         if (name != QLatin1String(hint.control)) continue;
         if (!hint.key) {
-            SetStatus(-1, QString());
+            SetStatus(StatusMode::Statistics);
             return true;
         }
         const auto* key = findChild<QWidget*>(QLatin1String(hint.key));
         QString text = QString::fromUtf8(hint.text);
         if (key == static_cast<const QWidget*>(ButtonAbout)) text += windowTitle();
-        SetStatus(tabIndexOf(key), text);
+        SetStatus(StatusMode::Hint, tabIndexOf(key), text);
         return true;
     }
     return false;
@@ -108,7 +110,10 @@ void Form1::connectStatus() {
     // The spinners' arrows report moves over them; the spinner's own hint applies.
     for (UpDown* spinner : {UpDown1, UpDown2, UpDown3, UpDown4})
         connect(spinner, &UpDown::mouseMoved, this, [this, spinner] {
-            if (spinner->isEnabled()) hoverHint(spinner);
+            if (spinner->isEnabled())
+                hoverHint(spinner);
+            else
+                SetStatus(StatusMode::Statistics);
         });
 }
 

@@ -10,7 +10,7 @@ namespace lettrino {
 
 // The main window's status bar: 12 panels of fixed widths (147, 147, 147, 147, 499, 69, 69,
 // 69, 22, 69, 69, 69), numbered from 1, laid out left to right among the visible ones.
-// Panel 1 is never shown. The bar keeps a text tag of its own (the status line's mode key).
+// Panel 1 is never shown.
 // It keeps the mouse while a button is held, so that a height drag follows the cursor
 // also outside the bar.
 class StatusBar : public QWidget {
@@ -27,9 +27,6 @@ public:
     static int panelWidth(int panel);
     // The on-screen rectangle of a panel, empty when it is hidden.
     QRect panelRect(int panel) const;
-
-    QString tag() const { return tag_; }
-    void setTag(const QString& tag) { tag_ = tag; }
 
     // The cursor's screen position, in pixels, at the last press or move reported.
     QPoint cursorScreenPos() const { return cursorScreenPos_; }
@@ -49,7 +46,6 @@ private:
         bool visible = false;
     };
     std::array<Panel, kPanels + 1> panels_;  // index 0 unused
-    QString tag_ = QStringLiteral("-1");
     QPoint cursorScreenPos_;
 };
 

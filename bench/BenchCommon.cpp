@@ -1,11 +1,12 @@
 #include "bench/BenchCommon.h"
 
+#include <QCommandLineParser>
 #include <QFileInfo>
 
 #include <cstdio>
 
 #include "canvas/Canvas.h"
-#include "cli/SampleGlyph.h"
+#include "session/SampleGlyph.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
 
@@ -13,15 +14,18 @@ namespace lettrino::bench {
 
 std::optional<QHash<QString, QString>> readOptions(int argc, char** argv, const QStringList& names,
                                                    const char* usage) {
-    QHash<QString, QString> options;
-    for (int i = 1; i < argc; ++i) {
-        const QString name = QString::fromLocal8Bit(argv[i]);
-        if (!name.startsWith(QLatin1String("--")) || !names.contains(name.mid(2)) || i + 1 >= argc) {
-            std::fprintf(stderr, "usage: %s\n", usage);
-            return std::nullopt;
-        }
-        options.insert(name.mid(2), QString::fromLocal8Bit(argv[++i]));
+    QStringList args;  // argv[0], the subcommand's name, stands for the program's
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    for (const QString& name : names)
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("VALUE")));
+    if (!parser.parse(args) || !parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return std::nullopt;
     }
+    QHash<QString, QString> options;
+    for (const QString& name : names)
+        if (parser.isSet(name)) options.insert(name, parser.value(name));  // the last one given
     if (names.contains(QLatin1String("fonts")) && !QFileInfo(options.value(QStringLiteral("fonts"))).isDir()) {
         std::fprintf(stderr, "lettrino-bench: no font folder (--fonts DIR)\n");
         return std::nullopt;
@@ -31,8 +35,8 @@ std::optional<QHash<QString, QString>> readOptions(int argc, char** argv, const 
 
 QImage drawnReference(const QString& character) {
     FontSystem fonts;
-    const cli::FontJob dejaVu{QStringLiteral("DejaVu Sans"), kInstalledMarker, QString()};
-    return cli::drawSampleGlyph(fonts, dejaVu, character, 150, Canvas::kSize, nullptr);
+    const FontJob dejaVu{QStringLiteral("DejaVu Sans"), kInstalledMarker, QString()};
+    return drawSampleGlyph(fonts, dejaVu, character, 150, Canvas::kSize, nullptr);
 }
 
 }  // namespace lettrino::bench

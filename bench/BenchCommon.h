@@ -9,8 +9,10 @@
 
 namespace lettrino::bench {
 
-// Reads `--name value` pairs, each name one of `names`. Prints `usage` and gives nothing for
-// anything else. A `--fonts` value must name a folder.
+// Reads the options after argv[0] (the subcommand's name), `--name value` or `--name=value`,
+// each name one of `names`; the last value of a name given twice wins. Prints "usage: " and
+// `usage` and gives nothing for anything else (an unknown option, a missing value, an argument
+// that is no option). A `--fonts` value must name a folder.
 std::optional<QHash<QString, QString>> readOptions(int argc, char** argv, const QStringList& names,
                                                    const char* usage);
 

@@ -16,6 +16,7 @@
 #include "match/Matcher.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
+#include "session/Session.h"
 
 using namespace lettrino;
 
@@ -28,26 +29,25 @@ int engineBench(int argc, char** argv) {
     const QString character = options->value(QStringLiteral("char"), QStringLiteral("A"));
     const int passes = std::max(1, options->value(QStringLiteral("passes"), QStringLiteral("2")).toInt());
 
-    FontSystem fonts;
-    Canvas reference;
+    Session session;
+    Reference reference;
     if (bitmap.isEmpty()) {
         reference.setPicture(bench::drawnReference(character));
     } else {
-        QImage image(bitmap);
-        if (image.isNull()) {
-            std::fprintf(stderr, "lettrino-bench: cannot read bitmap %s\n", qPrintable(bitmap));
+        reference = loadReference(bitmap);
+        if (!reference.ok()) {
+            std::fprintf(stderr, "lettrino-bench: cannot read bitmap %s: %s\n", qPrintable(bitmap),
+                         qPrintable(reference.error));
             return 2;
         }
-        reference.setPicture(image);
     }
-    const InkBox box = scanInkBox(reference);
-    const QStringList files = fontFilesUnder(folder);
-    const int initialFontCount = fonts.faceCount();
-
-    Canvas glyph;
-    glyph.clear();
-    glyph.setAutoRedraw(false);
-    GlyphRenderer renderer(fonts, glyph);
+    session.setReference(reference);
+    session.params().charCode = charCodeOf(character);
+    std::vector<FontJob> jobs;
+    for (const QString& path : fontFilesUnder(folder)) {
+        const QFileInfo info(path);
+        jobs.push_back({info.fileName(), info.path() + QLatin1Char('/'), path});
+    }
 
     double seconds = 0;
     int drawn = 0, above = 0;
@@ -55,17 +55,14 @@ int engineBench(int argc, char** argv) {
         drawn = above = 0;
         QElapsedTimer timer;
         timer.start();
-        for (const QString& path : files) {
-            const QFileInfo info(path);
-            const RenderOutcome out = renderer.displayFontFast(info.fileName(), info.path() + QLatin1Char('/'),
-                                                               character, box, initialFontCount);
-            if (!out.fontDisplayed) continue;
-            ++drawn;
-            if (matchFast(reference, box, glyph, out.glyphBox, 1).m > 0.8) ++above;
-        }
+        session.search(jobs, 0, [&](int, const RenderOutcome&, const FontResult& r) {
+            if (r.matched) ++drawn;
+            if (r.matched && r.score.m > 0.8) ++above;
+            return true;
+        });
         seconds = double(timer.nsecsElapsed()) / 1e9;
     }
-    const int n = int(files.size());
+    const int n = int(jobs.size());
     std::printf("fonts with the character: %d of %d, above 80%%: %d\n", drawn, n, above);
     std::printf("engine: %d fonts in %.3f s = %.0f fonts/s\n", n, seconds, seconds > 0 ? n / seconds : 0.0);
     return 0;

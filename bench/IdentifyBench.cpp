@@ -23,19 +23,19 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
-#include "cli/FontSource.h"
-#include "cli/ReferenceBitmap.h"
-#include "cli/Sweep.h"
+#include "render/GlyphRenderer.h"
+#include "session/FontSource.h"
+#include "session/Session.h"
 #include "match/Aspect.h"
 #include "render/FontSystem.h"
 
 using namespace lettrino;
-using namespace lettrino::cli;
 
 namespace {
 
 struct Case {
     QString bitmap, charText, fontFile, condition;
+    QString text;  // the word a picture of a word shows; empty for one character
     QStringList sameDrawing;  // other font files that draw the character as fontFile does
 
     bool names(const QString& file) const { return file == fontFile || sameDrawing.contains(file); }
@@ -56,7 +56,8 @@ std::vector<Case> readManifest(QFile& file) {
         if (f.size() < 4) continue;
         QStringList same;
         if (f.size() > 4 && f[4] != QLatin1String("-")) same = f[4].split(QLatin1Char(','));
-        cases.push_back({base.filePath(f[0]), f[1], f[2], f[3], same});
+        const QString text = f.size() > 5 && f[5].size() > 1 ? f[5] : QString();
+        cases.push_back({base.filePath(f[0]), f[1], f[2], f[3], text, same});
     }
     return cases;
 }
@@ -102,8 +103,9 @@ int identifyBench(int argc, char** argv) {
     }
     const std::vector<Case> cases = readManifest(file);
 
-    FontSystem fonts;
-    const std::vector<FontJob> candidates = installedJobs(fonts);
+    Session session;
+    session.params().aspect = true;
+    const std::vector<FontJob> candidates = installedJobs(session.fonts());
     std::printf("identify: %zu bitmaps against %zu installed faces, %d jobs\n", cases.size(),
                 candidates.size(), jobs);
 
@@ -122,18 +124,31 @@ int identifyBench(int argc, char** argv) {
     const char* names[] = {"match", "box", "aspect"};
     constexpr int kRankings = 3;
     std::map<QString, Tally> tallies[kRankings];
-    SweepSettings settings;
-    settings.jobs = jobs;
     int caseIndex = 0;
     for (const Case& c : cases) {
-        const ReferenceBitmap ref = loadReferenceBitmap(c.bitmap);
-        if (!ref.ok()) {
-            std::fprintf(stderr, "identify: %s: %s\n", qPrintable(c.bitmap), qPrintable(ref.error));
+        // As lettrino-match reads the picture: one character, or a word character by character.
+        const Picture picture = readPicture(c.bitmap);
+        Reference ref;
+        std::vector<WordCharacter> word;
+        QString why = picture.error;
+        if (picture.ok() && c.text.isEmpty()) {
+            ref = referenceOf(picture.image, true);
+            why = ref.error;
+            if (ref.ok() && characterCount(picture.image) > 1) why = QStringLiteral("several characters");
+        } else if (picture.ok()) {
+            word = wordOf(picture.image, c.text, &why);
+            if (!word.empty()) ref = word.front().reference;
+        }
+        if (!why.isEmpty()) {
+            std::printf("  %-48s refused: %s\n", qPrintable(QFileInfo(c.bitmap).fileName()), qPrintable(why));
+            for (int k = 0; k < kRankings; ++k)
+                for (const QString& g : {QStringLiteral("all"), c.condition}) ++tallies[k][g].n;
             continue;
         }
-        settings.charText = c.charText;
-        const std::vector<FontResult> results =
-            runSweep(fonts, Reference{&ref.canvas, ref.box}, candidates, settings);
+        session.setReference(ref);
+        session.setWord(word.size() > 1 ? word : std::vector<WordCharacter>());
+        session.params().charCode = word.empty() ? charCodeOf(c.charText) : word.front().charCode;
+        const std::vector<FontResult> results = searchInParallel(session, candidates, jobs);
         const double refAspect = boxLogAspect(ref.box);
         auto boxScore = [&](const FontResult& r) {
             return r.score.m * std::exp(-kAspectWeight * std::fabs(boxLogAspect(r.glyphBox) - refAspect));

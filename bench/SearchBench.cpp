@@ -21,6 +21,8 @@
 #include "match/NumberFormat.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
+#include "fonts/FontList.h"
+#include "session/Session.h"
 
 using namespace lettrino;
 
@@ -61,14 +63,16 @@ int searchRunBench(int argc, char** argv) {
         }
     }
 
-    Form1 window;
+    Session session;
+    Form1 window(session);
     window.show();
     QApplication::processEvents();
-    window.CharText->setText(character.left(1));
+    window.findChild<QLineEdit*>(QStringLiteral("CharText"))->setText(character.left(1));
     window.loadBitmap(bitmap, QFileInfo(bitmap).fileName());
     window.loadFontFolder(folder);
-    window.UpDown4->setValue(speedup);
-    const int fonts = window.FontList.count();
+    window.findChild<UpDown*>(QStringLiteral("UpDown4"))->setValue(speedup);
+    auto* list = window.findChild<ResultsList*>(QStringLiteral("List1"));
+    const int fonts = int(fontFilesIn(folder).size());
     if (fonts == 0) {
         std::fprintf(stderr, "lettrino-bench: no font files in %s\n", qPrintable(folder));
         return 2;
@@ -78,7 +82,7 @@ int searchRunBench(int argc, char** argv) {
     const long long rssBefore = residentBytes();
     QElapsedTimer timer;
     timer.start();
-    window.ButtonFind->click();  // the run goes on inside the click
+    window.findChild<QPushButton*>(QStringLiteral("ButtonFind"))->click();  // the run goes on inside the click
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     const long long rssAfter = residentBytes();
 
@@ -87,8 +91,8 @@ int searchRunBench(int argc, char** argv) {
         double value;
     };
     std::vector<Row> rows;
-    for (int i = 0; i < window.List1->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = window.List1->topLevelItem(i);
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
         rows.push_back({item->text(0), item->text(1), item->text(2), double(numfmt::readNumber(item->text(1)).value_or(0))});
     }
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.value > b.value; });

@@ -1,19 +1,19 @@
 // lettrino-glyph: draws one character of one font into a grey bitmap, the way lettrino-match
 // draws that font, so that the bitmap is a reference the font matches at 100 %.
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 
 #include <cstdio>
 
-#include "cli/SampleGlyph.h"
 #include "fonts/FontList.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
+#include "session/SampleGlyph.h"
 
 using namespace lettrino;
-using namespace lettrino::cli;
 
 namespace {
 
@@ -31,29 +31,29 @@ int usage(const char* why) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    QString face, file, out, charText = QStringLiteral("A");
+    QCommandLineParser parser;
+    parser.addOptions({
+        {QStringLiteral("face"), QString(), QStringLiteral("NAME")},
+        {QStringLiteral("file"), QString(), QStringLiteral("FONTFILE")},
+        {QStringLiteral("char"), QString(), QStringLiteral("C")},
+        {QStringLiteral("height"), QString(), QStringLiteral("PIXELS")},
+        {QStringLiteral("help"), QString()},
+    });
+    const bool wellFormed = parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help"))) return usage(nullptr);
+    const QStringList positional = parser.positionalArguments();
+    if (!wellFormed || positional.size() > 1) return usage("unexpected argument");
+
+    const QString face = parser.value(QStringLiteral("face"));
+    const QString file = parser.value(QStringLiteral("file"));
+    const QString out = positional.value(0);
+    const QString charText =
+        parser.isSet(QStringLiteral("char")) ? parser.value(QStringLiteral("char")) : QStringLiteral("A");
     int height = 150;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        const bool hasNext = i + 1 < args.size();
-        if (a == QLatin1String("--face") && hasNext) {
-            face = args.at(++i);
-        } else if (a == QLatin1String("--file") && hasNext) {
-            file = args.at(++i);
-        } else if (a == QLatin1String("--char") && hasNext) {
-            charText = args.at(++i);
-        } else if (a == QLatin1String("--height") && hasNext) {
-            bool ok = false;
-            height = args.at(++i).toInt(&ok);
-            if (!ok) return usage("--height needs a whole number");
-        } else if (a == QLatin1String("--help")) {
-            return usage(nullptr);
-        } else if (!a.startsWith(QLatin1Char('-')) && out.isEmpty()) {
-            out = a;
-        } else {
-            return usage("unexpected argument");
-        }
+    if (parser.isSet(QStringLiteral("height"))) {
+        bool ok = false;
+        height = parser.value(QStringLiteral("height")).toInt(&ok);
+        if (!ok) return usage("--height needs a whole number");
     }
     if (out.isEmpty() || face.isEmpty() == file.isEmpty())
         return usage("one of --face and --file, and OUT.bmp");

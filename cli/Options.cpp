@@ -1,17 +1,56 @@
 #include "cli/Options.h"
 
+#include <QCommandLineParser>
+#include <QHash>
 #include <QLocale>
 
 #include <cmath>
 #include <optional>
+#include <vector>
 
-#include "render/FontSystem.h"
+#include "sheet/EvidenceSheet.h"
 
 namespace lettrino::cli {
 
 namespace {
 
 constexpr int kMaxJobs = 256;
+constexpr int kDefaultTop = 20;                          // with a sheet too
+constexpr int kSheetMaxTop = kSheetMaxEntries;           // what one evidence sheet shows
+constexpr int kMaxTextCharacters = kSheetMaxCharacters;  // the sheet shows each one
+
+// One option of lettrino-match: its name, the name of its value (empty for a switch), and its
+// help, lines after the first indented under it. The parser and the --help text both come
+// from this table, so that the help lists every option the parser takes.
+struct OptionSpec {
+    const char* name;
+    const char* valueName;
+    const char* help;
+};
+
+const OptionSpec kOptions[] = {
+    {"fonts", "DIR", "the *.ttf and *.otf files under DIR, recursively (repeatable)"},
+    {"system", "", "the installed faces (the default when no --fonts is given)"},
+    {"char", "C", "the character the bitmap shows, one Unicode character (A)"},
+    {"text", "TEXT",
+     "the characters the bitmap shows, left to right, instead of --char;\n"
+     "spaces are ignored, 1 to 64 others (none)"},
+    {"speedup", "N", "1 compares every pixel, graded; 2-10 every N-th row and column,\nexactly (1)"},
+    {"top", "K", "print the K best results, 0 for all (20); 1 to 100 with --sheet"},
+    {"min", "PERCENT", "print only results whose match is at least PERCENT (0)"},
+    {"jobs", "N", "threads to match on (the number of cores)"},
+    {"format", "F", "table, tsv or json (table on a terminal, tsv otherwise)"},
+    {"rank", "R",
+     "aspect: by the score, the match weighed by how much ink the\n"
+     "glyph shares with the bitmap and how well their width-to-height\n"
+     "ratios agree (default);\n"
+     "match: by the match alone, as the window orders them"},
+    {"sheet", "FILE.png",
+     "also write an evidence sheet into FILE.png: the bitmap, and each of the\n"
+     "--top results' glyphs and their overlay on it (none)"},
+    {"help", "", "this text"},
+    {"version", "", "the version"},
+};
 
 std::optional<int> readInt(const QString& text) {
     bool ok = false;
@@ -27,17 +66,34 @@ std::optional<double> readDouble(const QString& text) {
     return v;
 }
 
-// Splits "--name=value" into its two halves; a bare "--name" gives an empty value.
-struct Flag {
-    QString name;
-    QString value;
-    bool hasValue = false;
-};
+// The characters of `text` as code points, a surrogate pair as one. Nothing when the text
+// holds a lone surrogate or a control character.
+std::optional<std::vector<char32_t>> printableCharacters(const QString& text) {
+    std::vector<char32_t> out;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        char32_t u = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            u = QChar::surrogateToUcs4(c, text.at(++i));
+        else if (c.isSurrogate())
+            return std::nullopt;
+        if (QChar::category(u) == QChar::Other_Control) return std::nullopt;
+        out.push_back(u);
+    }
+    return out;
+}
 
-Flag splitFlag(const QString& arg) {
-    const int eq = arg.indexOf(QLatin1Char('='));
-    if (!arg.startsWith(QLatin1String("--")) || eq < 0) return {arg, {}, false};
-    return {arg.left(eq), arg.mid(eq + 1), true};
+// A value as an error message quotes it: control characters written as \xNN, so that the
+// message stays on one line.
+QString shown(const QString& value) {
+    QString out;
+    for (const QChar c : value) {
+        if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 ParsedArguments fail(const QString& message) {
@@ -47,135 +103,175 @@ ParsedArguments fail(const QString& message) {
     return p;
 }
 
+// The parser's own complaint in this program's words. Qt names an unknown option without its
+// dashes, and quotes the option whose value is missing ("--top" last) or unexpected
+// ("--system=yes"): a switch never misses one.
+QString parseError(const QCommandLineParser& parser, const QStringList& args) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString longForm = QStringLiteral("--") + unknown.first();
+        QString dashes = QStringLiteral("-");
+        for (const QString& arg : args) {
+            if (arg == QLatin1String("--")) break;
+            if (arg == longForm || arg.startsWith(longForm + QLatin1Char('='))) {
+                dashes = QStringLiteral("--");
+                break;
+            }
+        }
+        return QStringLiteral("unknown option %1%2").arg(dashes, unknown.first());
+    }
+    const QString text = parser.errorText();
+    const int open = text.indexOf(QLatin1Char('\''));
+    const int close = text.lastIndexOf(QLatin1Char('\''));
+    if (open < 0 || close <= open) return text;
+    const QString option = text.mid(open + 1, close - open - 1);
+    for (const OptionSpec& s : kOptions) {
+        if (option != QLatin1String("--") + QLatin1String(s.name)) continue;
+        if (*s.valueName) return QStringLiteral("option %1 needs a value").arg(option);
+        return QStringLiteral("option %1 takes no value").arg(option);
+    }
+    return text;
+}
+
+// Reads one option's value into `o`; the error message when the value is bad, else empty.
+QString readValue(const QString& name, const QString& value, MatchOptions& o) {
+    const QString v = shown(value);
+    if (name == QLatin1String("fonts")) {
+        if (value.isEmpty()) return QStringLiteral("option --fonts needs a folder");
+        o.fontDirs << value;
+    } else if (name == QLatin1String("char")) {
+        const auto chars = printableCharacters(value);
+        if (!chars || chars->size() != 1)
+            return QStringLiteral("--char needs one character, not \"%1\"").arg(v);
+        o.charText = value;
+    } else if (name == QLatin1String("text")) {
+        const auto chars = printableCharacters(value);
+        if (!chars) return QStringLiteral("--text needs printable characters, not \"%1\"").arg(v);
+        int count = 0;
+        for (const char32_t c : *chars) count += QChar::isSpace(c) ? 0 : 1;
+        if (count < 1 || count > kMaxTextCharacters)
+            return QStringLiteral("--text needs 1 to %1 characters besides spaces, not \"%2\"")
+                .arg(kMaxTextCharacters)
+                .arg(v);
+        o.text = value;
+    } else if (name == QLatin1String("speedup")) {
+        const auto n = readInt(value);
+        if (!n || *n < 1 || *n > 10)
+            return QStringLiteral("--speedup needs a whole number from 1 to 10, not \"%1\"").arg(v);
+        o.speedup = *n;
+    } else if (name == QLatin1String("top")) {
+        const auto n = readInt(value);
+        if (!n || *n < 0) return QStringLiteral("--top needs a whole number, 0 or more, not \"%1\"").arg(v);
+        o.top = *n;
+    } else if (name == QLatin1String("min")) {
+        const auto d = readDouble(value);
+        if (!d || *d < 0 || *d > 100)
+            return QStringLiteral("--min needs a percentage from 0 to 100, not \"%1\"").arg(v);
+        o.minPercent = *d;
+    } else if (name == QLatin1String("jobs")) {
+        const auto n = readInt(value);
+        if (!n || *n < 1 || *n > kMaxJobs)
+            return QStringLiteral("--jobs needs a whole number from 1 to %1, not \"%2\"")
+                .arg(kMaxJobs)
+                .arg(v);
+        o.jobs = *n;
+    } else if (name == QLatin1String("rank")) {
+        if (value == QLatin1String("aspect"))
+            o.rank = RankBy::Aspect;
+        else if (value == QLatin1String("match"))
+            o.rank = RankBy::Match;
+        else
+            return QStringLiteral("--rank needs aspect or match, not \"%1\"").arg(v);
+    } else if (name == QLatin1String("format")) {
+        if (value == QLatin1String("table"))
+            o.format = OutputFormat::Table;
+        else if (value == QLatin1String("tsv"))
+            o.format = OutputFormat::Tsv;
+        else if (value == QLatin1String("json"))
+            o.format = OutputFormat::Json;
+        else
+            return QStringLiteral("--format needs table, tsv or json, not \"%1\"").arg(v);
+    } else if (name == QLatin1String("sheet")) {
+        if (!value.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+            return QStringLiteral("--sheet needs a file name ending in .png, not \"%1\"").arg(v);
+        o.sheet = value;
+    }
+    return {};
+}
+
 }  // namespace
 
 QString usageText() {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage: lettrino-match [options] BITMAP\n"
-        "Tells which fonts draw the character shown in BITMAP (dark on white), best first.\n"
-        "\n"
-        "  --fonts DIR        the *.ttf and *.otf files under DIR, recursively (repeatable)\n"
-        "  --system           the installed faces (the default when no --fonts is given)\n"
-        "  --char C           the character the bitmap shows, one Windows-1252 character (A)\n"
-        "  --speedup N        1 compares every pixel, graded; 2-10 every N-th row and column,\n"
-        "                     exactly (1)\n"
-        "  --top K            print the K best results, 0 for all (20)\n"
-        "  --min PERCENT      print only results whose match is at least PERCENT (0)\n"
-        "  --jobs N           threads to match on (the number of cores)\n"
-        "  --format F         table, tsv or json (table on a terminal, tsv otherwise)\n"
-        "  --rank R           aspect: by the score, the match weighed by how much ink the\n"
-        "                     glyph shares with the bitmap and how well their width-to-height\n"
-        "                     ratios agree (default);\n"
-        "                     match: by the match alone, as the window orders them\n"
-        "  --help             this text\n"
-        "  --version          the version\n"
+        "Tells which fonts draw the character (or the text) shown in BITMAP (dark on white),\n"
+        "best first.\n"
+        "\n");
+    const QString indent(21, QLatin1Char(' '));
+    for (const OptionSpec& s : kOptions) {
+        QString head = QStringLiteral("--") + QLatin1String(s.name);
+        if (*s.valueName) head += QLatin1Char(' ') + QLatin1String(s.valueName);
+        const QStringList lines = QString::fromUtf8(s.help).split(QLatin1Char('\n'));
+        text += QStringLiteral("  ") + head.leftJustified(18) + QLatin1Char(' ') + lines.first() +
+                QLatin1Char('\n');
+        for (int i = 1; i < lines.size(); ++i) text += indent + lines.at(i) + QLatin1Char('\n');
+    }
+    text += QStringLiteral(
         "\n"
         "Columns: rank, score and match (percent), face, file, xratio and yratio (the glyph's\n"
         "width and height over the bitmap's). Exit status: 0 when the run completed, 2 on an error.\n");
+    return text;
 }
 
 ParsedArguments parseArguments(const QStringList& args, int defaultJobs, bool stdoutIsTerminal) {
+    QCommandLineParser parser;
+    for (const OptionSpec& s : kOptions) {
+        QStringList names{QLatin1String(s.name)};
+        if (names.first() == QLatin1String("help")) names.prepend(QStringLiteral("h"));
+        parser.addOption(QCommandLineOption(names, QString::fromUtf8(s.help), QLatin1String(s.valueName)));
+    }
+    // parse() skips the first argument as the program's name.
+    const bool wellFormed = parser.parse(QStringList(QStringLiteral("lettrino-match")) + args);
+
     ParsedArguments p;
+    if (parser.isSet(QStringLiteral("help"))) {
+        p.action = ParsedArguments::Action::Help;
+        return p;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        p.action = ParsedArguments::Action::Version;
+        return p;
+    }
+    if (!wellFormed) return fail(parseError(parser, args));
+
     MatchOptions& o = p.options;
     o.jobs = qBound(1, defaultJobs, kMaxJobs);
     o.format = stdoutIsTerminal ? OutputFormat::Table : OutputFormat::Tsv;
+    o.top = kDefaultTop;
 
-    QStringList positional;
-    bool optionsEnded = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            positional << arg;
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        const Flag flag = splitFlag(arg);
-        const QString& name = flag.name;
-
-        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-            p.action = ParsedArguments::Action::Help;
-            return p;
-        }
-        if (name == QLatin1String("--version")) {
-            p.action = ParsedArguments::Action::Version;
-            return p;
-        }
-        if (name == QLatin1String("--system")) {
-            if (flag.hasValue) return fail(QStringLiteral("option --system takes no value"));
+    // The options in the order given, each occurrence with its own value.
+    QHash<QString, int> seen;
+    for (const QString& name : parser.optionNames()) {
+        if (name == QLatin1String("system")) {
             o.system = true;
             continue;
         }
-
-        const bool takesValue = name == QLatin1String("--fonts") || name == QLatin1String("--char") ||
-                                name == QLatin1String("--speedup") || name == QLatin1String("--top") ||
-                                name == QLatin1String("--min") || name == QLatin1String("--jobs") ||
-                                name == QLatin1String("--format") || name == QLatin1String("--rank");
-        if (!takesValue) return fail(QStringLiteral("unknown option %1").arg(name));
-        QString value = flag.value;
-        if (!flag.hasValue) {
-            if (i + 1 >= args.size()) return fail(QStringLiteral("option %1 needs a value").arg(name));
-            value = args.at(++i);
-        }
-
-        if (name == QLatin1String("--fonts")) {
-            if (value.isEmpty()) return fail(QStringLiteral("option --fonts needs a folder"));
-            o.fontDirs << value;
-        } else if (name == QLatin1String("--char")) {
-            // One character that Windows-1252 has: what the window's character field holds.
-            if (value.size() != 1 || FontSystem::codeOf(value.at(0).unicode()) < 0)
-                return fail(
-                    QStringLiteral("--char needs one character of Windows-1252, not \"%1\"").arg(value));
-            o.charText = value;
-        } else if (name == QLatin1String("--speedup")) {
-            const auto v = readInt(value);
-            if (!v || *v < 1 || *v > 10)
-                return fail(
-                    QStringLiteral("--speedup needs a whole number from 1 to 10, not \"%1\"").arg(value));
-            o.speedup = *v;
-        } else if (name == QLatin1String("--top")) {
-            const auto v = readInt(value);
-            if (!v || *v < 0)
-                return fail(QStringLiteral("--top needs a whole number, 0 or more, not \"%1\"").arg(value));
-            o.top = *v;
-        } else if (name == QLatin1String("--min")) {
-            const auto v = readDouble(value);
-            if (!v || *v < 0 || *v > 100)
-                return fail(QStringLiteral("--min needs a percentage from 0 to 100, not \"%1\"").arg(value));
-            o.minPercent = *v;
-        } else if (name == QLatin1String("--jobs")) {
-            const auto v = readInt(value);
-            if (!v || *v < 1 || *v > kMaxJobs)
-                return fail(QStringLiteral("--jobs needs a whole number from 1 to %1, not \"%2\"")
-                                .arg(kMaxJobs)
-                                .arg(value));
-            o.jobs = *v;
-        } else if (name == QLatin1String("--rank")) {
-            if (value == QLatin1String("aspect"))
-                o.rank = RankBy::Aspect;
-            else if (value == QLatin1String("match"))
-                o.rank = RankBy::Match;
-            else
-                return fail(QStringLiteral("--rank needs aspect or match, not \"%1\"").arg(value));
-        } else if (name == QLatin1String("--format")) {
-            if (value == QLatin1String("table"))
-                o.format = OutputFormat::Table;
-            else if (value == QLatin1String("tsv"))
-                o.format = OutputFormat::Tsv;
-            else if (value == QLatin1String("json"))
-                o.format = OutputFormat::Json;
-            else
-                return fail(QStringLiteral("--format needs table, tsv or json, not \"%1\"").arg(value));
-        }
+        const QString value = parser.values(name).value(seen[name]++);
+        const QString error = readValue(name, value, o);
+        if (!error.isEmpty()) return fail(error);
     }
 
+    if (parser.isSet(QStringLiteral("char")) && parser.isSet(QStringLiteral("text")))
+        return fail(QStringLiteral("--char and --text exclude each other"));
+    if (!o.sheet.isEmpty() && (o.top == 0 || o.top > kSheetMaxTop))
+        return fail(QStringLiteral("--sheet shows at most %1 results").arg(kSheetMaxTop));
+
+    const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) return fail(QStringLiteral("no bitmap given"));
     if (positional.size() > 1)
         return fail(QStringLiteral("one bitmap only, not %1 (\"%2\")")
                         .arg(positional.size())
-                        .arg(positional.join(QStringLiteral("\", \""))));
+                        .arg(shown(positional.join(QStringLiteral("\", \"")))));
     o.bitmap = positional.first();
     if (o.fontDirs.isEmpty()) o.system = true;
     p.action = ParsedArguments::Action::Run;

@@ -87,17 +87,26 @@ QString tsv(const std::vector<ResultRow>& rows) {
     return out;
 }
 
-QString json(const std::vector<ResultRow>& rows) {
+QString json(const std::vector<ResultRow>& rows, const QString& text) {
     if (rows.empty()) return QStringLiteral("[]\n");
     QString out = QStringLiteral("[\n");
     for (size_t i = 0; i < rows.size(); ++i) {
         const ResultRow& r = rows[i];
         out += QStringLiteral(
                    "  {\"rank\": %1, \"score\": %2, \"match\": %3, \"face\": %4, \"file\": %5, "
-                   "\"xratio\": %6, \"yratio\": %7}")
+                   "\"xratio\": %6, \"yratio\": %7, ")
                    .arg(r.rank)
                    .arg(jsonNumber(r.score * 100, 2), jsonNumber(r.m * 100, 2), jsonString(r.face),
                         jsonString(r.file), jsonNumber(r.xRatio, 3), jsonNumber(r.yRatio, 3));
+        out += QStringLiteral(
+                   "\"text\": %1, \"glyphbox\": {\"left\": %2, \"top\": %3, \"right\": %4, \"bottom\": %5}, "
+                   "\"agreement\": %6, \"distance\": %7, \"sizespread\": %8}")
+                   .arg(jsonString(text))
+                   .arg(r.glyphBox.left)
+                   .arg(r.glyphBox.top)
+                   .arg(r.glyphBox.right)
+                   .arg(r.glyphBox.bottom)
+                   .arg(jsonNumber(r.inkAgreement, 4), jsonNumber(r.aspectDistance, 4), jsonNumber(r.sizeSpread, 4));
         out += i + 1 < rows.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
     }
     out += QStringLiteral("]\n");
@@ -139,10 +148,12 @@ QString table(const std::vector<ResultRow>& rows) {
 std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, double minPercent, int top,
                                    RankBy rank) {
     std::vector<ResultRow> rows;
-    for (const FontResult& r : results) {
+    for (size_t i = 0; i < results.size(); ++i) {
+        const FontResult& r = results[i];
         if (!r.matched) continue;
         if (r.score.m * 100 < minPercent - kMinSlack) continue;
-        rows.push_back({0, r.aspectScore, r.score.m, r.face, r.file, r.score.xRatio, r.score.yRatio});
+        rows.push_back({0, r.aspectScore, r.score.m, r.face, r.file, r.score.xRatio, r.score.yRatio, r.glyphBox,
+                        r.inkAgreement, r.aspectDistance, r.sizeSpread, int(i)});
     }
     const bool byScore = rank == RankBy::Aspect;
     std::sort(rows.begin(), rows.end(), [byScore](const ResultRow& a, const ResultRow& b) {
@@ -156,12 +167,12 @@ std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, doubl
     return rows;
 }
 
-QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format) {
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text) {
     switch (format) {
         case OutputFormat::Tsv:
             return tsv(rows);
         case OutputFormat::Json:
-            return json(rows);
+            return json(rows, text);
         case OutputFormat::Table:
             break;
     }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/Options.h"
-#include "cli/Sweep.h"
+#include "session/Session.h"
 
 namespace lettrino::cli {
 
@@ -18,6 +18,12 @@ struct ResultRow {
     QString file;
     double xRatio = 0;
     double yRatio = 0;
+    // What the evidence sheet shows, in numbers (json only).
+    InkBox glyphBox;             // the first character's glyph box on its canvas
+    double inkAgreement = 0;     // the share of ink glyph and picture have in common
+    double aspectDistance = 0;   // how far their proportions stray
+    double sizeSpread = 0;       // a word's: how far the sizes its letters ask for stray
+    int job = -1;                // the row's font: its position in the results (and the jobs)
 };
 
 // The matched fonts, best first, ranked 1, 2, ...: by score descending (then match) or by
@@ -29,7 +35,8 @@ std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, doubl
 
 // The rows in one of the output formats, header included, ending with a newline.
 // table: aligned columns, numbers in the user's locale; tsv: tab-separated with a header
-// line; json: an array of objects. tsv and json always write a decimal point.
-QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format);
+// line; json: an array of objects, each also with the text matched, the glyph's box, the ink
+// agreement and the proportions' distance. tsv and json always write a decimal point.
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text = QString());
 
 }  // namespace lettrino::cli

@@ -2,19 +2,24 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QThread>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
-#include "cli/FontSource.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
-#include "cli/ReferenceBitmap.h"
 #include "cli/ResultTable.h"
-#include "cli/Sweep.h"
 #include "render/FontSystem.h"
+#include "render/GlyphRenderer.h"
+#include "session/FontSource.h"
+#include "session/Session.h"
+#include "sheet/EvidenceSheet.h"
 
 using namespace lettrino;
 using namespace lettrino::cli;
@@ -33,10 +38,47 @@ int error(const QString& message) {
     return kExitError;
 }
 
+// The evidence sheet of the printed rows: the reference as the program sees it, and each row's
+// glyphs drawn again exactly as they were scored. False, with the reason, when it cannot be
+// written.
+bool writeSheet(Session& session, const std::vector<FontJob>& jobs, const std::vector<ResultRow>& rows,
+                const QString& caption, const QString& path, QString* why) {
+    const int characters = std::max<int>(1, int(session.word().size()));
+    SheetReference reference;
+    reference.caption = caption;
+    for (int i = 0; i < characters; ++i) {
+        const Reference& r = session.word().empty() ? session.reference() : session.word()[size_t(i)].reference;
+        reference.characters.push_back({&r.canvas, r.box});
+    }
+    // Every glyph needs a canvas of its own while the sheet is drawn.
+    std::vector<Canvas> glyphs;
+    glyphs.reserve(rows.size() * size_t(characters));
+    std::vector<SheetEntry> entries;
+    for (const ResultRow& row : rows) {
+        SheetEntry entry{row.rank, row.face, row.file, row.score, row.m, {}};
+        for (int i = 0; i < characters; ++i) {
+            const RenderOutcome drawn = session.drawCharacter(jobs[size_t(row.job)], i);
+            glyphs.push_back(session.glyphCanvas());
+            entry.glyphs.push_back({&glyphs.back(), drawn.fontDisplayed ? drawn.glyphBox : InkBox{}});
+        }
+        entries.push_back(std::move(entry));
+    }
+    return writePng(drawSheet(reference, entries), path, why);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The sheet's captions need the fonts of a GUI application; nothing else does.
+    bool sheet = false;
+    for (int i = 1; i < argc; ++i) sheet = sheet || std::strncmp(argv[i], "--sheet", 7) == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (sheet) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
 
@@ -57,19 +99,44 @@ int main(int argc, char** argv) {
     }
     const MatchOptions& o = parsed.options;
 
-    const ReferenceBitmap reference = loadReferenceBitmap(o.bitmap);
-    if (!reference.ok())
-        return error(QStringLiteral("cannot read bitmap %1: %2").arg(o.bitmap, reference.error));
+    // What the picture shows: one character, or the text's characters left to right.
+    QString text = o.text.isEmpty() ? o.charText : o.text;
+    text.remove(QLatin1Char(' '));
+    const Picture picture = readPicture(o.bitmap);
+    if (!picture.ok()) return error(QStringLiteral("cannot read bitmap %1: %2").arg(o.bitmap, picture.error));
+    Reference reference;
+    std::vector<WordCharacter> word;
+    if (o.text.isEmpty()) {
+        // The window's ranking keeps the window's picture; the aspect-aware one enlarges small ink.
+        reference = referenceOf(picture.image, o.rank == RankBy::Aspect);
+        if (!reference.ok()) return error(QStringLiteral("%1: %2").arg(o.bitmap, reference.error));
+        const int shown = characterCount(picture.image);
+        if (shown > 1)
+            return error(QStringLiteral("%1 shows %2 characters, not one: use --text").arg(o.bitmap).arg(shown));
+    } else {
+        QString why;
+        word = wordOf(picture.image, text, &why);
+        if (word.empty()) return error(QStringLiteral("%1: %2").arg(o.bitmap, why));
+        reference = word.front().reference;
+    }
 
     const FileJobs files = fileJobs(o.fontDirs);
     if (!files.error.isEmpty()) return error(files.error);
 
-    // The first font system is made here, on the main thread, before any worker starts:
-    // setting fontconfig up is not safe to race.
-    FontSystem fonts;
+    // The first session (and its font system) is made here, on the main thread, before any
+    // other starts: setting fontconfig up is not safe to race.
+    Session session;
+    session.setReference(reference);
+    if (word.size() > 1) session.setWord(word);
+    SearchParams& params = session.params();
+    params.charCode = word.empty() ? charCodeOf(text) : word.front().charCode;
+    params.speedup = o.speedup;
+    params.aspect = o.rank == RankBy::Aspect;
+    params.top = o.top;
+    params.minPercent = o.minPercent;
     std::vector<FontJob> jobs = files.jobs;
     if (o.system) {
-        const std::vector<FontJob> installed = installedJobs(fonts);
+        const std::vector<FontJob> installed = installedJobs(session.fonts());
         jobs.insert(jobs.end(), installed.begin(), installed.end());
     }
     if (jobs.empty()) {
@@ -77,13 +144,9 @@ int main(int argc, char** argv) {
         return error(QStringLiteral("no fonts found under %1").arg(o.fontDirs.join(QStringLiteral(", "))));
     }
 
-    SweepSettings settings;
-    settings.charText = o.charText;
-    settings.speedup = o.speedup;
-    settings.jobs = o.jobs;
     QElapsedTimer clock;
     clock.start();
-    SweepProgress progress;
+    SearchProgress progress;
     if (stderrIsTerminal) {
         progress = [&clock](int done, int total) {
             const QString line = progressText(done, total, clock.nsecsElapsed() / 1e9);
@@ -91,17 +154,32 @@ int main(int argc, char** argv) {
             std::fflush(stderr);
         };
     }
-    const std::vector<FontResult> results =
-        runSweep(fonts, Reference{&reference.canvas, reference.box}, jobs, settings, progress);
+    const std::vector<FontResult> results = searchInParallel(session, jobs, o.jobs, progress);
 
-    int unreadable = 0;
-    for (const FontResult& r : results) unreadable += r.unreadable ? 1 : 0;
-
-    write(stdout, formatRows(rankResults(results, o.minPercent, o.top, o.rank), o.format));
+    int unreadable = 0, matched = 0, weighed = 0;
+    for (const FontResult& r : results) {
+        unreadable += r.unreadable ? 1 : 0;
+        matched += r.matched ? 1 : 0;
+        weighed += r.weighed ? 1 : 0;
+    }
+    const std::vector<ResultRow> rows = rankResults(results, o.minPercent, o.top, o.rank);
+    write(stdout, formatRows(rows, o.format, text));
     std::fflush(stdout);
-    if (unreadable > 0)
-        write(stderr, QStringLiteral("lettrino-match: %1 of %2 fonts could not be read and were skipped\n")
-                          .arg(unreadable)
-                          .arg(jobs.size()));
+
+    // The summary: what was matched, what could not be, and how much work the ranking needed.
+    const int total = int(jobs.size());
+    const int withoutGlyph = total - matched - unreadable;
+    QString summary = QStringLiteral("lettrino-match: %1 fonts, %2 matched").arg(total).arg(matched);
+    if (withoutGlyph > 0)
+        summary += QStringLiteral(", %1 without \"%2\"").arg(withoutGlyph).arg(text);
+    if (unreadable > 0) summary += QStringLiteral(", %1 could not be read and were skipped").arg(unreadable);
+    if (params.aspect) summary += QStringLiteral(", %1 scored in full").arg(weighed);
+    write(stderr, summary + QLatin1Char('\n'));
+
+    if (!o.sheet.isEmpty()) {
+        QString why;
+        const QString caption = QStringLiteral("%1 \u2014 \u201c%2\u201d").arg(QFileInfo(o.bitmap).fileName(), text);
+        if (!writeSheet(session, jobs, rows, caption, o.sheet, &why)) return error(why);
+    }
     return 0;
 }

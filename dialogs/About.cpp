@@ -4,25 +4,24 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/Form1.h"
+#include <QCoreApplication>
+#include <QDir>
 #include "dialogs/Twips.h"
 
-#include <algorithm>
 
 namespace lettrino {
 
 About::About(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("About"));
     if (parent) setFont(parent->font());  // the main window's small dialog font
-    setWindowTitle(QStringLiteral("About ") + Form1::caption());
+    setWindowTitle(QStringLiteral("About ") + programCaption());
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(twips(4335), twips(3015));
 
-    Label1 = new QLabel(Form1::caption(), this);
+    Label1 = new QLabel(programCaption(), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
     QFont title = Label1->font();
@@ -51,24 +50,21 @@ About::About(QWidget* parent) : QDialog(parent) {
                        "Comments, suggestions and problem reports\n"
                        "are welcome. Write to me at"));
 
-    Text2 = new QLineEdit(email(), this);
+    // No address yet: the line stays inactive rather than point at one that reaches nobody.
+    Text2 = new QLineEdit(this);
     Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setPlaceholderText(QStringLiteral("(no address yet)"));
     Text2->setReadOnly(true);
+    Text2->setEnabled(false);
     Text2->setFocusPolicy(Qt::NoFocus);
     Text2->setFrame(false);
     Text2->setTextMargins(0, 0, 0, 0);
-    Text2->setCursorPosition(0);  // the address from its start
-    Text2->setCursor(Qt::PointingHandCursor);
-    QFont link = Text2->font();
-    link.setUnderline(true);
-    Text2->setFont(link);
-    Text2->installEventFilter(this);
 
     // The two text fields read as text on the dialog: the menu colour behind them.
     for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2)}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Base, palette().color(QPalette::Window));
-        p.setColor(QPalette::Text, w == Text2 ? QColor(Qt::blue) : palette().color(QPalette::WindowText));
+        p.setColor(QPalette::Text, palette().color(QPalette::WindowText));
         w->setPalette(p);
     }
 
@@ -86,9 +82,6 @@ About::About(QWidget* parent) : QDialog(parent) {
     placeTwips(OKButton, 600, 2400, 1215, 375);
     placeTwips(Command1, 2400, 2400, 1215, 375);
     // The e-mail field and the buttons lie over the notice.
-    // The address is shown whole: the field grows to its text where the font is wider.
-    Text2->resize(std::max(Text2->width(), Text2->fontMetrics().horizontalAdvance(email()) + 4),
-                  Text2->height());
     Text2->raise();
     OKButton->raise();
     Command1->raise();
@@ -105,13 +98,9 @@ void About::showModal() {
     OKButton->setFocus();
 }
 
-bool About::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text2 && event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email()));
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
+QUrl About::homePage() {
+    return QUrl::fromLocalFile(
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/lettrino/README.md")));
 }
 
 }  // namespace lettrino

@@ -10,9 +10,9 @@ class QPushButton;
 
 namespace lettrino {
 
-// The About box: name and version, a credit line, a short notice, the author's e-mail
-// address (a click writes to it) and a button that opens the home page. Both addresses
-// are handed to the desktop's URL handler, never to a shell.
+// The About box: name and version, a credit line, a short notice, the e-mail line (inactive
+// until the project has an address that reaches someone) and a button that opens the
+// program's own README as installed, through the desktop's URL handler, never a shell.
 class About : public QDialog {
     Q_OBJECT
 public:
@@ -20,8 +20,11 @@ public:
 
     void showModal();
 
-    static QUrl homePage() { return QUrl(QStringLiteral("https://lettrino.example.org")); }
-    static QString email() { return QStringLiteral("dev@example.org"); }
+    // "Lettrino v1.03": the main window's caption.
+    static QString programCaption() { return QStringLiteral("Lettrino v1.03"); }
+    // The README installed beside the program: <prefix>/share/doc/lettrino/README.md, where
+    // the program lives in <prefix>/bin.
+    static QUrl homePage();
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -29,9 +32,6 @@ public:
     QLineEdit* Text2 = nullptr;
     QPushButton* Command1 = nullptr;  // "Home Page"
     QPushButton* OKButton = nullptr;  // "Aceptar"
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace lettrino

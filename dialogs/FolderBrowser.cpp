@@ -170,9 +170,9 @@ QString FolderBrowser::join(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-QStringList FolderBrowser::filesMatching(const QString& folder, const QString& pattern) {
+QStringList FolderBrowser::filesMatching(const QString& folder, const QStringList& patterns) {
     QDir dir(folder);
-    dir.setNameFilters({pattern});
+    dir.setNameFilters(patterns);
     dir.setFilter(QDir::Files | QDir::Readable);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     // QDir's name filters ignore case unless told otherwise.

@@ -64,7 +64,7 @@ public:
     // Joins a folder and a file name with exactly one "/".
     static QString join(const QString& folder, const QString& name);
     // The files of a folder whose names match a pattern such as "*.bmp", any case, by name.
-    static QStringList filesMatching(const QString& folder, const QString& pattern);
+    static QStringList filesMatching(const QString& folder, const QStringList& patterns);
 
 Q_SIGNALS:
     void folderChanged();

@@ -7,21 +7,21 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/Form1.h"
 #include "dialogs/FolderBrowser.h"
 #include "dialogs/Twips.h"
 
 namespace lettrino {
 
-Form2::Form2(Form1* main) : QDialog(main), main_(main) {
+Form2::Form2(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form2"));
-    setFont(main->font());  // the main window's small dialog font
+    if (parent) setFont(parent->font());  // the main window's small dialog font
     setWindowTitle(QStringLiteral("Select Bitmap"));
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(twips(5280), twips(3480));
 
     browser_ = new FolderBrowser(this, [](const QString& folder) {
-        return FolderBrowser::filesMatching(folder, QStringLiteral("*.bmp"));
+        return FolderBrowser::filesMatching(folder, {QStringLiteral("*.bmp"), QStringLiteral("*.png"), QStringLiteral("*.jpg"),
+                                                     QStringLiteral("*.jpeg"), QStringLiteral("*.gif")});
     });
     Label2 = new QLabel(QStringLiteral("Selected Bitmap File:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -89,7 +89,7 @@ void Form2::ok() {
         return;
     }
     hide();
-    main_->loadBitmap(FolderBrowser::join(browser_->path(), name), name);
+    Q_EMIT bitmapChosen(FolderBrowser::join(browser_->path(), name), name);
 }
 
 }  // namespace lettrino

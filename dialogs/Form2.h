@@ -9,15 +9,14 @@ class QPushButton;
 namespace lettrino {
 
 class FolderBrowser;
-class Form1;
 
-// The bitmap dialog ("Select Bitmap"): drive, folder and file lists of *.bmp files; Ok loads
-// the selected file into the main window's reference canvas. Made once, then only hidden,
+// The bitmap dialog ("Select Bitmap"): drive, folder and file lists of picture files (*.bmp,
+// *.png, *.jpg, *.jpeg, *.gif); Ok reports the selected file by bitmapChosen. Made once, then only hidden,
 // so it reopens where it was left.
 class Form2 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form2(Form1* main);
+    explicit Form2(QWidget* parent = nullptr);
 
     // Shows the dialog modally (the main window takes no input until it is hidden).
     void showModal();
@@ -31,11 +30,14 @@ public:
     QPushButton* Command1 = nullptr;  // "Ok"
     QPushButton* Command2 = nullptr;  // "Cancel"
 
+Q_SIGNALS:
+    // Ok with a file selected: its full path and its name.
+    void bitmapChosen(const QString& path, const QString& fileName);
+
 private:
     void folderChanged();
     void ok();
 
-    Form1* main_;
     FolderBrowser* browser_ = nullptr;
 };
 

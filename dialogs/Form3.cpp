@@ -6,16 +6,15 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/Form1.h"
 #include "dialogs/FolderBrowser.h"
 #include "dialogs/Twips.h"
 #include "fonts/FontList.h"
 
 namespace lettrino {
 
-Form3::Form3(Form1* main) : QDialog(main), main_(main) {
+Form3::Form3(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form3"));
-    setFont(main->font());  // the main window's small dialog font
+    if (parent) setFont(parent->font());  // the main window's small dialog font
     setWindowTitle(QStringLiteral("Select Font Directory"));
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(twips(4905), twips(3315));
@@ -57,7 +56,8 @@ Form3::Form3(Form1* main) : QDialog(main), main_(main) {
     browser_->folderList()->installEventFilter(this);
 
     connect(Command1, &QPushButton::clicked, this, [this] {
-        main_->loadFontFolder(folder());
+        const QString chosen = folder();
+        Q_EMIT folderChosen(chosen);
         hide();
     });
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);

@@ -8,15 +8,14 @@ class QPushButton;
 namespace lettrino {
 
 class FolderBrowser;
-class Form1;
 
 // The font-folder dialog ("Select Font Directory"): drive, folder and file lists of the
-// *.ttf and *.otf files; Ok hands the folder to the main window, which loads its files.
+// *.ttf and *.otf files; Ok reports the folder by folderChosen.
 // Made once, then only hidden, so it reopens where it was left.
 class Form3 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form3(Form1* main);
+    explicit Form3(QWidget* parent = nullptr);
 
     void showModal();
 
@@ -33,8 +32,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+Q_SIGNALS:
+    // Ok: the folder whose font files are to be the font list.
+    void folderChosen(const QString& folder);
+
 private:
-    Form1* main_;
     FolderBrowser* browser_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "fonts/FontList.h"
 
 #include <QDir>
+#include <QFile>
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -43,15 +44,35 @@ QStringList fontFilesIn(const QString& folder) {
     return files;
 }
 
-QStringList fontFilesUnder(const QString& folder) {
+bool isCollectionFileName(const QString& name) {
+    return name.endsWith(QLatin1String(".ttc"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".otc"), Qt::CaseInsensitive);
+}
+
+QStringList fontFilesUnder(const QString& folder, bool collections) {
     QStringList files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (isFontFileName(it.fileName())) files.append(path);
+        if (isFontFileName(it.fileName()) || (collections && isCollectionFileName(it.fileName())))
+            files.append(path);
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+int collectionFaceCount(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    // "ttcf", a version, then the number of fonts, big-endian.
+    const QByteArray head = file.read(12);
+    if (!head.startsWith("ttcf")) return isCollectionFileName(path) ? 0 : 1;
+    if (head.size() < 12) return 0;
+    const auto byte = [&head](int i) { return quint32(quint8(head[i])); };
+    const quint32 count = byte(8) << 24 | byte(9) << 16 | byte(10) << 8 | byte(11);
+    // FontSystem registers at most this many faces of one file.
+    constexpr quint32 kMaxFaces = 64;
+    return int(std::min(count, kMaxFaces));
 }
 
 QString folderTag(const QString& path) {

@@ -30,8 +30,14 @@ bool isFontFileName(const QString& name);
 // The font files of one folder (not its subfolders), sorted by name; empty when the folder
 // cannot be read.
 QStringList fontFilesIn(const QString& folder);
-// The font files under a folder and all its subfolders, as full paths, sorted.
-QStringList fontFilesUnder(const QString& folder);
+// True for a font collection's file name: *.ttc or *.otc, in any case.
+bool isCollectionFileName(const QString& name);
+// The font files under a folder and all its subfolders, as full paths, sorted; with
+// collections, the font collections' files too.
+QStringList fontFilesUnder(const QString& folder, bool collections = false);
+// The number of faces a font collection's file holds (its header's count), 1 for any other
+// file; 0 for a collection whose header cannot be read.
+int collectionFaceCount(const QString& path);
 // How a folder path is held in a FontList: without its trailing "/", the root as "".
 QString folderTag(const QString& path);
 

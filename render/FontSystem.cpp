@@ -456,6 +456,18 @@ int FontSystem::codeOf(char32_t ch) {
     return -1;
 }
 
+int FontSystem::codeOfCharacter(char32_t ch) {
+    if (ch > 0x10FFFF || (ch >= 0xD800 && ch < 0xE000)) return -1;
+    const int code = codeOf(ch);
+    if (code >= 0) return code;
+    return ch < 256 ? int(ch) : int(kUnicodeCode | ch);
+}
+
+char32_t FontSystem::characterOfCode(int code) {
+    if (code & kUnicodeCode) return char32_t(code & ~kUnicodeCode);
+    return unicodeOf(code);
+}
+
 const FontSystem::RenderedGlyph* FontSystem::render(const Font& font, int code) {
     int slot = font.slot;
     Face* f = face(slot);
@@ -480,6 +492,8 @@ const FontSystem::RenderedGlyph* FontSystem::render(const Font& font, int code) 
             index = FT_Get_Char_Index(f->ft, FT_ULong(0xF000 + code));
             if (index == 0) index = FT_Get_Char_Index(f->ft, FT_ULong(code));
         }
+    } else if (code & kUnicodeCode) {
+        if (f->charmap == CharMap::Unicode) index = FT_Get_Char_Index(f->ft, FT_ULong(code & ~kUnicodeCode));
     } else if (const char32_t ch = unicodeOf(code)) {
         index = FT_Get_Char_Index(f->ft, f->charmap == CharMap::Unicode ? FT_ULong(ch) : FT_ULong(code));
     }

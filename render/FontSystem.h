@@ -86,7 +86,7 @@ public:
     // A font description. An empty or unknown name resolves to fontconfig's substitute.
     Font createFont(const QString& face, double points);
 
-    // The metrics of a character code (0-255) in a font.
+    // The metrics of a character code (0-255, or kUnicodeCode | ch) in a font.
     GlyphMetrics glyphMetrics(const Font& font, int code);
     // Draws one character with its reference point at (x, y) on the baseline, blending
     // black onto the canvas. Nothing happens for a code without a glyph.
@@ -96,6 +96,16 @@ public:
     static char32_t unicodeOf(int code);
     // The Windows-1252 code of a character, -1 when it has none.
     static int codeOf(char32_t ch);
+
+    // Character codes beyond the code page: kUnicodeCode | the code point, drawn through the
+    // font's Unicode character map only.
+    static constexpr int kUnicodeCode = 0x40000000;
+    // The code that draws a character: its Windows-1252 code; a character below 256 that the
+    // code page lacks stands for itself (as the code page's conversion leaves it); any other
+    // kUnicodeCode | ch. -1 for a code point that is no character.
+    static int codeOfCharacter(char32_t ch);
+    // The character a code draws, 0 when it draws none.
+    static char32_t characterOfCode(int code);
 
     // How font files are opened. Read (the default) goes through pread and a small window of
     // the file's bytes: a file cut short, or on a drive that goes away, while its face is open

@@ -12,9 +12,15 @@ constexpr int kCentre = 100;
 constexpr int kCrossInset = 5;
 }  // namespace
 
-int charCodeOf(const QString& charText) {
-    if (charText.isEmpty() || charText.at(0).isSurrogate()) return -1;
-    return FontSystem::codeOf(char32_t(charText.at(0).unicode()));
+int charCodeOf(const QString& text) {
+    if (text.isEmpty()) return -1;
+    return FontSystem::codeOfCharacter(text.toUcs4().value(0));
+}
+
+QString textOfCharCode(int code) {
+    const char32_t u = FontSystem::characterOfCode(code);
+    if (u) return QString::fromUcs4(&u, 1);
+    return code >= 0 && code < 256 ? QString(QChar(code)) : QString();
 }
 
 InkBox centredBlackBox(int bx, int by) {
@@ -53,15 +59,12 @@ bool GlyphRenderer::drawGlyph(const QString& face, double trialPoints, int code,
 
     const InkBox box = out.glyphBox = centredBlackBox(bx, by);
     canvas_.drawRect(box.left, box.top, box.right, box.bottom, kRed);
-    out.topText = box.topText();
-    out.leftText = box.leftText();
-    out.sizeText = box.sizeText();
     out.fontDisplayed = true;
     return true;
 }
 
 RenderOutcome GlyphRenderer::displayFont(const QString& filenametodisp, const QString& filepath,
-                                         const QString& charText, const InkBox& reference, const Hooks& hooks) {
+                                         int code, const InkBox& reference, const Hooks& hooks) {
     RenderOutcome out;
     out.filename = filenametodisp;
     if (hooks.filenameShown) hooks.filenameShown(filenametodisp);
@@ -82,7 +85,6 @@ RenderOutcome GlyphRenderer::displayFont(const QString& filenametodisp, const QS
 
     const int inkHeight = reference.bottom - reference.top + 1;
     canvas_.clear();
-    const int code = charCodeOf(charText);
     const bool drawable = !out.registrationFailed && inkHeight > 0 && code >= 0;
     if (!drawable || !drawGlyph(out.faceName, inkHeight, code, inkHeight, false, out)) {
         // No glyph: a black cross over the cleared canvas.
@@ -96,8 +98,7 @@ RenderOutcome GlyphRenderer::displayFont(const QString& filenametodisp, const QS
 }
 
 RenderOutcome GlyphRenderer::displayFontFast(const QString& filenametodisp, const QString& filepath,
-                                             const QString& charText, const InkBox& reference,
-                                             int initialFontCount) {
+                                             int code, const InkBox& reference, int faceAt) {
     RenderOutcome out;
     const bool installed = filepath == kInstalledMarker;
     const QString path = filepath + filenametodisp;
@@ -106,7 +107,7 @@ RenderOutcome GlyphRenderer::displayFontFast(const QString& filenametodisp, cons
         out.faceName = filenametodisp;
     } else {
         out.registrationFailed = fonts_.addFontResource(path) == 0;
-        out.faceName = fonts_.faceName(initialFontCount);
+        out.faceName = fonts_.faceName(faceAt);
         if (out.faceName.isEmpty()) {
             out.faceName = QStringLiteral("Error: Already Installed");
             notFound = true;
@@ -115,7 +116,6 @@ RenderOutcome GlyphRenderer::displayFontFast(const QString& filenametodisp, cons
     out.filename = filenametodisp;
 
     const int inkHeight = reference.bottom - reference.top + 1;
-    const int code = charCodeOf(charText);
     if (!notFound && inkHeight > 0 && code >= 0) drawGlyph(out.faceName, inkHeight, code, inkHeight, true, out);
     if (!installed) fonts_.removeFontResource(path);
     return out;

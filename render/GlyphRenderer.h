@@ -21,18 +21,24 @@ struct RenderOutcome {
     InkBox glyphBox;              // only meaningful when fontDisplayed
     QString filename;             // FontFilenameText
     QString faceName;             // FontFontnameText
-    QString topText = QStringLiteral("0 pixels");
-    QString leftText = QStringLiteral("0 pixels");
-    QString sizeText = QStringLiteral("0 x 0 pixels");
     bool registrationFailed = false;  // the font file could not be registered
     bool drewCross = false;           // the no-glyph cross was drawn (normal renderer only)
     double trialPoints = 0;           // S1: the trial size as the font reports it
     double finalPoints = 0;           // S2, 0 when no glyph
+
+    // The Font Info labels: the glyph box's, or zeros when no glyph was drawn. Made only when
+    // asked for: a search of thousands of fonts shows few of them.
+    QString topText() const { return fontDisplayed ? glyphBox.topText() : QStringLiteral("0 pixels"); }
+    QString leftText() const { return fontDisplayed ? glyphBox.leftText() : QStringLiteral("0 pixels"); }
+    QString sizeText() const { return fontDisplayed ? glyphBox.sizeText() : QStringLiteral("0 x 0 pixels"); }
 };
 
-// The character code the renderers draw for a CharText: the Windows-1252 code of its
-// first character, -1 for an empty text or a character outside that code page.
-int charCodeOf(const QString& charText);
+// The character code the renderers draw for a text: that of its first character (FontSystem::codeOfCharacter),
+// -1 for an empty text.
+int charCodeOf(const QString& text);
+// The text of a character code: the character itself; a code from 0 to 255 that the code
+// page has no character for stands for itself, as the code page's conversion leaves it.
+QString textOfCharCode(int code);
 
 // Where a black box of bx x by pixels lands when centred on (100, 100), halves truncated:
 // width 40 gives columns 80-119, width 41 columns 80-120.
@@ -59,13 +65,14 @@ public:
     // draws the glyph and its box, or a black cross when there is no glyph (also when the
     // file cannot be registered, or the character or the reference ink is missing).
     RenderOutcome displayFont(const QString& filenametodisp, const QString& filepath,
-                              const QString& charText, const InkBox& reference, const Hooks& hooks = {});
+                              int charCode, const InkBox& reference, const Hooks& hooks = {});
 
     // The search run's renderer: the same glyph, box and labels; the face of a font file is
-    // the name at initialFontCount; no cross, and the canvas is left as it was, when there
+    // the name at faceAt (the face count before it was registered, plus the face's index in a
+    // collection); no cross, and the canvas is left as it was, when there
     // is no glyph.
     RenderOutcome displayFontFast(const QString& filenametodisp, const QString& filepath,
-                                  const QString& charText, const InkBox& reference, int initialFontCount);
+                                  int charCode, const InkBox& reference, int faceAt);
 
 private:
     // Sizes, draws and outlines the glyph once the face is known and the canvas prepared.

@@ -1,4 +1,4 @@
-#include "cli/FontSource.h"
+#include "session/FontSource.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
 
-namespace lettrino::cli {
+namespace lettrino {
 
 FileJobs fileJobs(const QStringList& folders) {
     FileJobs out;
@@ -28,7 +28,7 @@ FileJobs fileJobs(const QStringList& folders) {
             return out;
         }
         const QString root = QDir::cleanPath(info.absoluteFilePath());
-        for (const QString& found : fontFilesUnder(root)) {
+        for (const QString& found : fontFilesUnder(root, true)) {
             const QFileInfo file(found);
             const QString path = QDir::cleanPath(file.absoluteFilePath());
             if (seen.contains(path)) continue;
@@ -36,11 +36,16 @@ FileJobs fileJobs(const QStringList& folders) {
             FontList list;
             list.installed = false;
             list.folder = folderTag(file.absolutePath());
-            out.jobs.push_back({file.fileName(), list.prefix(), path});
+            // Every face of a collection is a font of its own; a collection whose header cannot
+            // be read is still tried (it is then counted as unreadable).
+            const int faces = isCollectionFileName(file.fileName()) ? std::max(1, collectionFaceCount(path)) : 1;
+            for (int i = 0; i < faces; ++i) out.jobs.push_back({file.fileName(), list.prefix(), path, i});
         }
     }
     std::sort(out.jobs.begin(), out.jobs.end(),
-              [](const FontJob& a, const FontJob& b) { return a.file < b.file; });
+              [](const FontJob& a, const FontJob& b) {
+                  return a.file != b.file ? a.file < b.file : a.faceIndex < b.faceIndex;
+              });
     return out;
 }
 
@@ -52,4 +57,12 @@ std::vector<FontJob> installedJobs(const FontSystem& fonts) {
     return jobs;
 }
 
-}  // namespace lettrino::cli
+std::vector<FontJob> jobsOf(const FontList& list) {
+    std::vector<FontJob> jobs;
+    jobs.reserve(size_t(list.count()));
+    const QString prefix = list.prefix();
+    for (int i = 0; i < list.count(); ++i) jobs.push_back({list.entries.at(i), prefix, list.pathOf(i)});
+    return jobs;
+}
+
+}  // namespace lettrino

@@ -1,4 +1,4 @@
-#include "cli/SampleGlyph.h"
+#include "session/SampleGlyph.h"
 
 #include <QVector>
 
@@ -7,7 +7,7 @@
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
 
-namespace lettrino::cli {
+namespace lettrino {
 
 namespace {
 
@@ -50,7 +50,8 @@ QImage drawSampleGlyph(FontSystem& fonts, const FontJob& font, const QString& ch
         reference.right = reference.bottom;
         canvas.clear();
         const RenderOutcome out =
-            renderer.displayFontFast(font.entry, font.prefix, charText, reference, initialFontCount);
+            renderer.displayFontFast(font.entry, font.prefix, charCodeOf(charText), reference,
+                                     initialFontCount + font.faceIndex);
         if (out.registrationFailed) return fail(QStringLiteral("cannot read %1").arg(font.file));
         if (!out.fontDisplayed)
             return fail(QStringLiteral("%1 has no glyph for \"%2\"").arg(out.faceName, charText));
@@ -67,4 +68,4 @@ QImage drawSampleGlyph(FontSystem& fonts, const FontJob& font, const QString& ch
     return fail(QStringLiteral("the glyph's height does not settle"));
 }
 
-}  // namespace lettrino::cli
+}  // namespace lettrino

@@ -3,13 +3,12 @@
 #include <QImage>
 #include <QString>
 
-#include "cli/FontSource.h"
+#include "session/FontSource.h"
 
 namespace lettrino {
-class FontSystem;
-}
 
-namespace lettrino::cli {
+class FontSystem;
+
 
 // Draws one character of one font as a reference bitmap: grey glyph on white, centred on
 // the canvas point (100, 100), its ink `inkHeight` pixels tall or as near as the font
@@ -23,4 +22,4 @@ namespace lettrino::cli {
 QImage drawSampleGlyph(FontSystem& fonts, const FontJob& font, const QString& charText, int inkHeight,
                        int imageSize, QString* error);
 
-}  // namespace lettrino::cli
+}  // namespace lettrino

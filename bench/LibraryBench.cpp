@@ -1,0 +1,105 @@
+// `lettrino-bench library`: a font library of N links to the installed font files (folders of
+// 500), swept as lettrino-match sweeps it, for the default ranking and for --rank match, with
+// the bare FreeType loop over the same files in the same run. Prints fonts/s and peak memory.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#include "bench/BenchCommon.h"
+#include "cli/ResultTable.h"
+#include "fonts/FontList.h"
+#include "render/GlyphRenderer.h"
+#include "session/FontSource.h"
+#include "session/Session.h"
+
+using namespace lettrino;
+
+double rawSweep(const QStringList& files, int threads, long long* checksum);
+
+namespace {
+
+// The peak resident memory since the last reset, in bytes (VmHWM).
+long long peakBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
+}
+
+void resetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
+}
+
+}  // namespace
+
+int libraryBench(int argc, char** argv) {
+    const auto options = bench::readOptions(argc, argv, {"size", "fonts", "char", "jobs", "top", "bitmap"},
+                                            "lettrino-bench library [--size N] [--fonts DIR] [--char C] [--jobs N] "
+                                            "[--top K] [--bitmap FILE]");
+    if (!options) return 2;
+    const int size = std::max(1, options->value(QStringLiteral("size"), QStringLiteral("20000")).toInt());
+    const QString fontsDir = options->value(QStringLiteral("fonts"), QStringLiteral("/usr/share/fonts"));
+    const QString character = options->value(QStringLiteral("char"), QStringLiteral("A"));
+    const int jobs = std::max(1, options->value(QStringLiteral("jobs"), QStringLiteral("2")).toInt());
+    const int top = std::max(0, options->value(QStringLiteral("top"), QStringLiteral("20")).toInt());
+    const QString bitmap = options->value(QStringLiteral("bitmap"));
+
+    const QStringList installed = fontFilesUnder(fontsDir);
+    if (installed.isEmpty()) {
+        std::fprintf(stderr, "lettrino-bench: no font files under %s\n", qPrintable(fontsDir));
+        return 2;
+    }
+    QTemporaryDir library;
+    QStringList links;
+    for (int i = 0; i < size; ++i) {
+        const QString folder = library.filePath(QStringLiteral("d%1").arg(i / 500));
+        if (i % 500 == 0) QDir().mkpath(folder);
+        const QString source = installed.at(i % installed.size());
+        const QString link = folder + QStringLiteral("/f%1_%2").arg(i, 5, 10, QLatin1Char('0')).arg(QFileInfo(source).fileName());
+        QFile::link(source, link);
+        links << link;
+    }
+    std::printf("library: %d links to %lld font files, %d threads, top %d\n", size, qlonglong(installed.size()), jobs,
+                top);
+
+    Reference reference;
+    if (bitmap.isEmpty())
+        reference.setPicture(bench::drawnReference(character));
+    else
+        reference = loadReference(bitmap);
+    if (!reference.ok()) {
+        std::fprintf(stderr, "lettrino-bench: %s\n", qPrintable(reference.error));
+        return 2;
+    }
+
+    // The page cache is warmed by the first sweep; each mode then runs twice, the faster counts.
+    for (const bool aspect : {true, true, false, false}) {
+        Session session;
+        session.setReference(reference);
+        session.params().charCode = charCodeOf(character);
+        session.params().aspect = aspect;
+        session.params().top = top;
+        resetPeak();
+        QElapsedTimer timer;
+        timer.start();
+        const FileJobs files = fileJobs({library.path()});
+        const std::vector<FontResult> results = searchInParallel(session, files.jobs, jobs);
+        const auto rows = cli::rankResults(results, 0, top, aspect ? cli::RankBy::Aspect : cli::RankBy::Match);
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+        int weighed = 0;
+        for (const FontResult& r : results) weighed += r.weighed ? 1 : 0;
+        std::printf("%-8s %d fonts in %.3f s = %.0f fonts/s, %d weighed in full, peak %.1f MB, first %s\n",
+                    aspect ? "aspect" : "match", size, seconds, size / seconds, weighed,
+                    double(peakBytes()) / (1024.0 * 1024.0), rows.empty() ? "-" : qPrintable(rows.front().face));
+    }
+    long long checksum = 0;
+    const double raw = rawSweep(links, jobs, &checksum);
+    std::printf("raw      %d fonts in %.3f s = %.0f fonts/s\n", size, raw, size / raw);
+    return 0;
+}

@@ -1,0 +1,304 @@
+#include "session/Session.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "render/FontSystem.h"
+
+namespace lettrino {
+
+Session::Session()
+    : fonts_(std::make_unique<FontSystem>()),
+      initialFontCount_(fonts_->faceCount()),
+      renderer_(*fonts_, glyph_) {}
+
+Session::Session(const Session& like, std::nullptr_t) : Session() {
+    params_ = like.params_;
+    setReference(like.reference_);
+    setWord(like.word_);
+}
+
+Session::~Session() = default;
+
+void Session::setReference(const Reference& reference) {
+    reference_ = reference;
+    referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
+}
+
+void Session::setWord(std::vector<WordCharacter> characters) {
+    word_ = std::move(characters);
+    wordInk_.resize(word_.size());
+    referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
+}
+
+const AspectReference& Session::referenceInk(int i) {
+    if (referenceInk_.size() <= size_t(i)) referenceInk_.resize(size_t(i) + 1);
+    std::optional<AspectReference>& ink = referenceInk_[size_t(i)];
+    if (!ink) {
+        const Reference& ref = word_.empty() ? reference_ : word_[size_t(i)].reference;
+        ink = AspectReference(inkMask(ref.canvas, ref.box));
+    }
+    return *ink;
+}
+
+RenderOutcome Session::drawCharacter(const FontJob& job, int i) {
+    if (word_.empty()) return displayFontFast(job.entry, job.prefix, job.faceIndex);
+    const WordCharacter& c = word_.at(size_t(i));
+    const RenderOutcome out = renderer_.displayFontFast(job.entry, job.prefix, c.charCode, c.reference.box,
+                                                        initialFontCount_ + job.faceIndex);
+    fontDisplayed_ = out.fontDisplayed;
+    if (out.fontDisplayed) glyphBox_ = out.glyphBox;
+    return out;
+}
+
+bool Session::mayReachTop(const FontResult& r, double bound) const {
+    const bool counted = r.score.m * 100.0 >= params_.minPercent;
+    return !(params_.top > 0 && counted && int(best_.size()) == params_.top && bound < best_.front());
+}
+
+void Session::noteWeighed(const FontResult& r) {
+    if (params_.top <= 0 || r.score.m * 100.0 < params_.minPercent) return;
+    // best_ is a min-heap of the top scores so far.
+    if (int(best_.size()) < params_.top) {
+        best_.push_back(r.aspectScore);
+        std::push_heap(best_.begin(), best_.end(), std::greater<>());
+    } else if (r.aspectScore > best_.front()) {
+        std::pop_heap(best_.begin(), best_.end(), std::greater<>());
+        best_.back() = r.aspectScore;
+        std::push_heap(best_.begin(), best_.end(), std::greater<>());
+    }
+}
+
+RenderOutcome Session::displayFont(const QString& entry, const QString& prefix, const GlyphRenderer::Hooks& hooks) {
+    const RenderOutcome out = renderer_.displayFont(entry, prefix, params_.charCode, reference_.box, hooks);
+    fontDisplayed_ = out.fontDisplayed;
+    if (out.fontDisplayed) glyphBox_ = out.glyphBox;
+    return out;
+}
+
+RenderOutcome Session::displayFontFast(const QString& entry, const QString& prefix, int faceIndex) {
+    const RenderOutcome out =
+        renderer_.displayFontFast(entry, prefix, params_.charCode, reference_.box, initialFontCount_ + faceIndex);
+    fontDisplayed_ = out.fontDisplayed;
+    if (out.fontDisplayed) glyphBox_ = out.glyphBox;
+    return out;
+}
+
+MatchScan Session::matchScan() const {
+    return MatchScan(reference_.canvas, reference_.box, glyph_, glyphBox_, params_.speedup);
+}
+
+MatchScore Session::matchFast() const {
+    return lettrino::matchFast(reference_.canvas, reference_.box, glyph_, glyphBox_, params_.speedup);
+}
+
+std::optional<results::ResultRow> Session::resultRow(const MatchScore& score, const QString& filename,
+                                                     const QString& face, int rowTag, const QString& entry,
+                                                     const QString& prefix) const {
+    if (!results::passesAdd(score.m, params_.addThreshold)) return std::nullopt;
+    // The Font cell's tag is the folder without its trailing "/"; "" for installed faces.
+    QString folder;
+    if (prefix != kInstalledMarker) folder = prefix.endsWith(QLatin1Char('/')) ? prefix.chopped(1) : prefix;
+    return results::makeRow(score, params_.boldThreshold, filename, face, rowTag, entry, folder, prefix);
+}
+
+FontResult Session::matchFont(const FontJob& job, RenderOutcome* drawn) {
+    if (!word_.empty()) return matchWord(job, drawn);
+    FontResult r;
+    r.file = job.file;
+    try {
+        const RenderOutcome outcome = displayFontFast(job.entry, job.prefix, job.faceIndex);
+        r.face = outcome.faceName;
+        if (drawn) *drawn = outcome;
+        if (outcome.registrationFailed) {
+            r.unreadable = true;
+            return r;
+        }
+        if (!outcome.fontDisplayed) return r;
+        r.score = matchFast();
+        r.glyphBox = outcome.glyphBox;
+        r.matched = true;
+        if (!params_.aspect) return r;
+
+        // The aspect score never exceeds the match: a font whose match is below the top-th best
+        // score so far cannot be among the top.
+        if (!mayReachTop(r, r.score.m)) return r;
+        measureInk(glyph_, outcome.glyphBox, glyphInk_);
+        const AspectScore aspect = referenceInk(0).score(r.score.m, glyphInk_);
+        r.aspectScore = aspect.score;
+        r.inkAgreement = aspect.agreement;
+        r.aspectDistance = aspect.aspectDistance;
+        r.weighed = true;
+        noteWeighed(r);
+    } catch (const std::exception&) {
+        // A font that makes the engine give up counts as unreadable; the search goes on.
+        r.unreadable = true;
+        r.matched = false;
+        r.weighed = false;
+    }
+    return r;
+}
+
+FontResult Session::matchWord(const FontJob& job, RenderOutcome* drawn) {
+    FontResult r;
+    r.file = job.file;
+    const int n = int(word_.size());
+    std::vector<MatchScore> scores(static_cast<size_t>(n));
+    std::vector<InkBox> boxes(static_cast<size_t>(n));
+    std::vector<double> logSizes(static_cast<size_t>(n));
+    try {
+        // Every character is drawn and matched first; a font that lacks one is not matched.
+        double sumM = 0, sumX = 0, sumY = 0, sumLogM = 0;
+        for (int i = 0; i < n; ++i) {
+            const RenderOutcome outcome = drawCharacter(job, i);
+            if (i == 0) {
+                r.face = outcome.faceName;
+                if (drawn) *drawn = outcome;
+            }
+            if (outcome.registrationFailed) {
+                r.unreadable = true;
+                return r;
+            }
+            if (!outcome.fontDisplayed) return r;
+            const WordCharacter& c = word_[size_t(i)];
+            scores[size_t(i)] = lettrino::matchFast(c.reference.canvas, c.reference.box, glyph_, outcome.glyphBox,
+                                                    params_.speedup);
+            boxes[size_t(i)] = outcome.glyphBox;
+            // The glyph canvas holds one character at a time: its ink is kept for the weighing.
+            if (params_.aspect) measureInk(glyph_, outcome.glyphBox, wordInk_[size_t(i)]);
+            logSizes[size_t(i)] = std::log(std::max(outcome.finalPoints, 1e-4) / std::max(c.scale, 1e-9));
+            sumM += scores[size_t(i)].m;
+            sumX += scores[size_t(i)].xRatio;
+            sumY += scores[size_t(i)].yRatio;
+            sumLogM += std::log(std::max(scores[size_t(i)].m, 1e-12));
+        }
+        double meanLog = 0;
+        for (double l : logSizes) meanLog += l / n;
+        double spread = 0;
+        for (double l : logSizes) spread += std::fabs(l - meanLog) / n;
+        r.score.m = sumM / n;
+        r.score.xRatio = sumX / n;
+        r.score.yRatio = sumY / n;
+        r.glyphBox = boxes[0];
+        r.sizeSpread = spread;
+        r.matched = true;
+        if (!params_.aspect) return r;
+
+        // Every character's aspect score is at most its match.
+        const double sizeWeight = std::exp(-kSizeWeight * spread);
+        if (!mayReachTop(r, std::exp(sumLogM / n) * sizeWeight)) return r;
+        double sumLogScore = 0, sumAgreement = 0, sumDistance = 0;
+        for (int i = 0; i < n; ++i) {
+            const AspectScore aspect = referenceInk(i).score(scores[size_t(i)].m, wordInk_[size_t(i)]);
+            sumLogScore += std::log(std::max(aspect.score, 1e-12));
+            sumAgreement += aspect.agreement;
+            sumDistance += aspect.aspectDistance;
+        }
+        r.aspectScore = std::exp(sumLogScore / n) * sizeWeight;
+        r.inkAgreement = sumAgreement / n;
+        r.aspectDistance = sumDistance / n;
+        r.weighed = true;
+        noteWeighed(r);
+    } catch (const std::exception&) {
+        r.unreadable = true;
+        r.matched = false;
+        r.weighed = false;
+    }
+    return r;
+}
+
+int Session::search(const std::vector<FontJob>& jobs, const NextFont& next, const FontDone& done) {
+    // Start from a clear canvas, then draw straight to the screen layer, so that every clear
+    // goes back to white.
+    glyph_.clear();
+    glyph_.setAutoRedraw(false);
+    best_.clear();
+    int last = -1;
+    RenderOutcome drawn;
+    for (int i = next(); i >= 0 && i < int(jobs.size()); i = next()) {
+        const FontResult result = matchFont(jobs[size_t(i)], &drawn);
+        last = i;
+        if (done && !done(i, drawn, result)) break;
+    }
+    glyph_.setAutoRedraw(true);
+    return last;
+}
+
+int Session::search(const std::vector<FontJob>& jobs, int from, const FontDone& done) {
+    int position = std::max(0, from);
+    return search(jobs, [&position] { return position++; }, done);
+}
+
+std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontJob>& jobs, int threads,
+                                         const SearchProgress& progress, int progressIntervalMs) {
+    const int total = int(jobs.size());
+    std::vector<FontResult> results(jobs.size());
+    if (total == 0) {
+        if (progress) progress(0, 0);
+        return results;
+    }
+
+    std::atomic<int> next{0};
+    std::atomic<int> done{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = std::max(1, std::min(threads, total));
+    const int count = running;
+
+    // Each thread claims the next job, so that slow fonts do not hold up one thread's share;
+    // each result goes to its own slot, so no lock is needed for them.
+    auto work = [&](Session& session) {
+        session.search(jobs, [&next] { return next++; },
+                       [&](int i, const RenderOutcome&, const FontResult& result) {
+                           results[size_t(i)] = result;
+                           ++done;
+                           return true;
+                       });
+    };
+    auto signalEnd = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        --running;
+        finished.notify_all();
+    };
+
+    std::vector<std::thread> pool;
+    pool.reserve(size_t(count));
+    pool.emplace_back([&] {
+        work(first);
+        signalEnd();
+    });
+    for (int t = 1; t < count; ++t) {
+        pool.emplace_back([&] {
+            {
+                Session own(first, nullptr);
+                work(own);
+            }
+            signalEnd();
+        });
+    }
+
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        const auto interval = std::chrono::milliseconds(std::max(1, progressIntervalMs));
+        while (running > 0) {
+            finished.wait_for(lock, interval, [&] { return running == 0; });
+            if (progress && running > 0) {
+                lock.unlock();
+                progress(done.load(), total);
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread& t : pool) t.join();
+    if (progress) progress(total, total);
+    return results;
+}
+
+}  // namespace lettrino

@@ -1,0 +1,182 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "canvas/Canvas.h"
+#include "canvas/InkBox.h"
+#include "match/Aspect.h"
+#include "match/InkMask.h"
+#include "match/Matcher.h"
+#include "match/Results.h"
+#include "render/GlyphRenderer.h"
+#include "session/FontSource.h"
+#include "session/Reference.h"
+
+namespace lettrino {
+
+class FontSystem;
+
+// What a search is asked to compare: the character and how closely to look.
+struct SearchParams {
+    // The character code the renderers draw (render/GlyphRenderer.h charCodeOf): a
+    // Windows-1252 code from 0 to 255, or a Unicode character beyond that code page.
+    int charCode = 'A';
+    int speedup = 1;           // 1: every pixel, graded; 2-10: every n-th row and column, exact
+    int addThreshold = 800;    // tenths of a percent: a match strictly above earns a results row
+    int boldThreshold = 900;   // tenths of a percent: a match reaching it is listed in bold
+    bool aspect = false;       // also weigh each match by its shared ink and proportions
+    // With aspect, only this many of the best need exact aspect scores (0: every font). A font
+    // whose match cannot beat the top-th best score found so far is not weighed: the aspect
+    // score never exceeds the match, so it cannot be among them.
+    int top = 0;
+    // With top: only fonts whose match in percent is at least this count among the best.
+    double minPercent = 0;
+};
+
+// One character of a word the picture shows: its own reference (the character prepared on a
+// canvas of its own), the code to draw, and how many canvas pixels one pixel of the picture
+// became, so that the sizes a font needs for the characters can be compared.
+struct WordCharacter {
+    Reference reference;
+    int charCode = -1;
+    double scale = 1;
+};
+
+// How much the font sizes that the characters of a word ask for may stray from each other
+// before it counts: the score of a word is weighed by exp(-kSizeWeight * s), where s is the
+// mean of | ln size(i) - mean ln size |. A font whose letters have the picture's proportions
+// to each other (x-height to cap height, ascenders, descenders) asks for one size for all.
+constexpr double kSizeWeight = 3.0;
+
+// What matching one font gave.
+struct FontResult {
+    QString face;             // the face drawn (for a file, the face it registered)
+    QString file;             // the font's file, as the job named it
+    bool matched = false;     // a glyph was drawn and compared: score holds the match
+    bool unreadable = false;  // the font file could not be registered, or failed while drawn
+    bool weighed = false;     // the aspect score was computed (matched, aspect on, not cut by top)
+    MatchScore score;
+    InkBox glyphBox;            // the drawn glyph's box, when matched
+    double aspectScore = 0;     // the match weighed by how well the ink and its proportions agree
+    double inkAgreement = 0;    // what the aspect score weighs by (match/Aspect.h)
+    double aspectDistance = 0;
+    double sizeSpread = 0;      // for a word: s above; 0 for one character
+};
+
+// One search: the font system, the reference, the glyph canvas and its renderer, and the
+// parameters. Both front ends work through it: the window makes one in main() and draws,
+// matches and searches through it; lettrino-match runs one per thread. Not copyable, not
+// thread-safe (its font system is not): one session per thread.
+class Session {
+public:
+    Session();
+    // A session for another thread: the same reference and parameters, a font system of its own.
+    // Make it on the thread that uses it.
+    explicit Session(const Session& like, std::nullptr_t);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    FontSystem& fonts() { return *fonts_; }
+    // The face count before anything was registered: a font file's face is the name at this
+    // index while it is registered on its own.
+    int initialFontCount() const { return initialFontCount_; }
+
+    SearchParams& params() { return params_; }
+    const SearchParams& params() const { return params_; }
+
+    Reference& reference() { return reference_; }
+    const Reference& reference() const { return reference_; }
+    void setReference(const Reference& reference);
+
+    // Matches fonts against a word, character by character, instead of the one reference
+    // (matchFont and search; the window's routines keep to the one reference). An empty list
+    // goes back to the one reference.
+    void setWord(std::vector<WordCharacter> characters);
+    const std::vector<WordCharacter>& word() const { return word_; }
+    // Draws character i of the word (or the one character, for i = 0 without a word) with the
+    // fast renderer, as matchFont draws it; the glyph canvas then holds it.
+    RenderOutcome drawCharacter(const FontJob& job, int i);
+
+    Canvas& glyphCanvas() { return glyph_; }
+    const Canvas& glyphCanvas() const { return glyph_; }
+    // The glyph last drawn: whether there is one, and its box (kept from the drawing before
+    // when the last one drew nothing).
+    bool fontDisplayed() const { return fontDisplayed_; }
+    const InkBox& glyphBox() const { return glyphBox_; }
+
+    // The normal renderer (the window's browsing): registers a font file for the call, draws
+    // the glyph or the no-glyph cross. The hooks let the window show the file name and the
+    // "can't open" message at the moments it shows them.
+    RenderOutcome displayFont(const QString& entry, const QString& prefix, const GlyphRenderer::Hooks& hooks = {});
+    // The search run's renderer: no cross, no message; the face of a file is its first face
+    // (or faceIndex-th of a collection).
+    RenderOutcome displayFontFast(const QString& entry, const QString& prefix, int faceIndex = 0);
+
+    // Compares the glyph drawn last with the reference: row by row (the window animates it),
+    // or at once.
+    MatchScan matchScan() const;
+    MatchScore matchFast() const;
+
+    // Draws one font with the fast renderer and scores it (and weighs it, with params().aspect).
+    FontResult matchFont(const FontJob& job, RenderOutcome* drawn = nullptr);
+
+    // The results row a match earns, or nothing when it does not pass the add threshold.
+    std::optional<results::ResultRow> resultRow(const MatchScore& score, const QString& filename,
+                                                const QString& face, int rowTag, const QString& entry,
+                                                const QString& prefix) const;
+
+    // Called after each font of a search with its position in the list, what was drawn and
+    // what it scored; returning false ends the search after that font.
+    using FontDone = std::function<bool(int index, const RenderOutcome& drawn, const FontResult& result)>;
+    // The position of the next font to match; one past the end (or more) ends the search.
+    using NextFont = std::function<int()>;
+    // Runs the jobs at the positions `next` gives through matchFont, the glyph canvas drawing
+    // without a persistent image (every clear goes back to white); switches persistent drawing
+    // back on at the end. Returns the position of the last font matched, -1 when none was.
+    int search(const std::vector<FontJob>& jobs, const NextFont& next, const FontDone& done);
+    // jobs[from], jobs[from + 1], ... to the end.
+    int search(const std::vector<FontJob>& jobs, int from, const FontDone& done);
+
+private:
+    FontResult matchWord(const FontJob& job, RenderOutcome* drawn);
+    // Whether a font whose score can be at most `bound` can still be among the top, and
+    // noting a weighed score among them.
+    bool mayReachTop(const FontResult& r, double bound) const;
+    void noteWeighed(const FontResult& r);
+    const AspectReference& referenceInk(int i);
+
+    std::unique_ptr<FontSystem> fonts_;
+    int initialFontCount_ = 0;
+    SearchParams params_;
+    Reference reference_;
+    std::vector<WordCharacter> word_;
+    // The references' ink, measured on first use: one, or one per character of the word.
+    std::vector<std::optional<AspectReference>> referenceInk_;
+
+    InkMask glyphInk_;  // reused from font to font
+    std::vector<InkMask> wordInk_;  // one per character of the word, reused from font to font
+    Canvas glyph_;
+    GlyphRenderer renderer_;
+    bool fontDisplayed_ = false;
+    InkBox glyphBox_{0, 0, 0, 0};
+    // The top-th best aspect score seen in this search, while params().top is set.
+    std::vector<double> best_;
+};
+
+// Called on the calling thread while a parallel search runs, and once at its end.
+using SearchProgress = std::function<void(int done, int total)>;
+
+// Matches every job on `threads` threads (one session each) and returns the results in the
+// jobs' order. The first thread uses `first` (made by the caller on its own thread, so that
+// fontconfig is set up before any other starts); every other makes its own session on its own
+// thread, like `first`. The caller must not use `first` until the search returns.
+std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontJob>& jobs, int threads,
+                                         const SearchProgress& progress = {}, int progressIntervalMs = 250);
+
+}  // namespace lettrino
