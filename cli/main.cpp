@@ -75,7 +75,15 @@ int main(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> app;
     if (sheet) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The offscreen platform's start-up notes (a missing runtime folder) are no business of
+        // this program's users.
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&,
+                                                                    const QString& message) {
+            if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(message));
+        });
         app = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(previous);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
