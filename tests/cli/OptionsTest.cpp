@@ -1,104 +1,97 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "cli/Options.h"
 
 namespace lettrino::cli {
 namespace {
 
-using Action = ParsedArguments::Action;
+struct Case {
+    std::vector<const char*> args;  // UTF-8, without the program name
+    std::string want;               // describe()'s line, "(help)", "(version)" or the error
+    int defaultJobs = 3;
+    bool terminal = false;
+};
 
-QStringList split(const char* line) {
-    return QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+// Every option, so that a failing case shows which came out wrong (format 0 table, 2 json; rank 1 match).
+std::string describe(const MatchOptions& o) {
+    const auto n = [](double v) { return QString::number(v); };
+    const QStringList fields{o.bitmap,  o.fontDirs.join(','), n(o.system),    o.charText,
+                             o.text,    n(o.speedup),         n(o.top),       n(o.minPercent),
+                             n(o.jobs), n(int(o.format)),     n(int(o.rank)), o.sheet};
+    return fields.join('|').toStdString();
 }
 
-TEST(Options, DefaultsDependOnTheSurroundings) {
-    const ParsedArguments onTerminal = parseArguments({QStringLiteral("a.bmp")}, 6, true);
-    ASSERT_EQ(onTerminal.action, Action::Run);
-    const MatchOptions& o = onTerminal.options;
-    EXPECT_EQ(o.bitmap, QStringLiteral("a.bmp"));
-    EXPECT_TRUE(o.system);
-    EXPECT_TRUE(o.fontDirs.isEmpty());
-    EXPECT_EQ(o.charText, QStringLiteral("A"));
-    EXPECT_EQ(o.speedup, 1);
-    EXPECT_EQ(o.top, 20);
-    EXPECT_EQ(o.minPercent, 0.0);
-    EXPECT_EQ(o.jobs, 6);
-    EXPECT_EQ(o.format, OutputFormat::Table);
-    EXPECT_EQ(o.rank, RankBy::Aspect);
-
-    EXPECT_EQ(parseArguments({QStringLiteral("a.bmp")}, 6, false).options.format, OutputFormat::Tsv);
-    EXPECT_EQ(parseArguments({QStringLiteral("a.bmp")}, 0, false).options.jobs, 1);
+void check(const Case& c) {
+    QStringList args;
+    for (const char* a : c.args) args << QString::fromUtf8(a);
+    const ParsedArguments p = parseArguments(args, c.defaultJobs, c.terminal);
+    std::string got = p.action == ParsedArguments::Action::Help ? "(help)" : "(version)";
+    if (p.action == ParsedArguments::Action::Run) got = describe(p.options);
+    if (p.action == ParsedArguments::Action::Error) got = p.error.toStdString();
+    EXPECT_EQ(got, c.want) << args.join(' ').toStdString();
 }
 
-TEST(Options, ValuesAreRead) {
-    const ParsedArguments p = parseArguments(
-        split("--fonts /x --char=g --speedup 3 --top=0 --min 80.5 --jobs 2 --format json --fonts /y b.bmp"),
-        4, true);
-    ASSERT_EQ(p.action, Action::Run) << p.error.toStdString();
-    const MatchOptions& o = p.options;
-    EXPECT_EQ(o.fontDirs, QStringList({QStringLiteral("/x"), QStringLiteral("/y")}));
-    EXPECT_FALSE(o.system);
-    EXPECT_EQ(o.charText, QStringLiteral("g"));
-    EXPECT_EQ(o.speedup, 3);
-    EXPECT_EQ(o.top, 0);
-    EXPECT_DOUBLE_EQ(o.minPercent, 80.5);
-    EXPECT_EQ(o.jobs, 2);
-    EXPECT_EQ(o.format, OutputFormat::Json);
-    EXPECT_EQ(parseArguments(split("--rank match b.bmp"), 1, true).options.rank, RankBy::Match);
-    EXPECT_EQ(parseArguments(split("--rank=aspect b.bmp"), 1, true).options.rank, RankBy::Aspect);
+const std::string kSixtyFour = std::string(63, 'x') + " x ";  // 64 characters besides the spaces
+const std::string kSixtyFive = std::string(65, 'x') + " ";
 
-    EXPECT_TRUE(parseArguments(split("--fonts /x --system b.bmp"), 1, true).options.system);
-    // A Windows-1252 character beyond ASCII, and a bitmap named like an option after "--".
-    const ParsedArguments euro = parseArguments(
-        {QStringLiteral("--char"), QString(QChar(0x20AC)), QStringLiteral("--"), QStringLiteral("--odd.bmp")},
-        1, true);
-    ASSERT_EQ(euro.action, Action::Run);
-    EXPECT_EQ(euro.options.charText, QString(QChar(0x20AC)));
-    EXPECT_EQ(euro.options.bitmap, QStringLiteral("--odd.bmp"));
-}
-
-TEST(Options, HelpAndVersionWinOverEverythingElse) {
-    EXPECT_EQ(parseArguments(split("--help"), 1, true).action, Action::Help);
-    EXPECT_EQ(parseArguments(split("a.bmp --speedup 0 --help"), 1, true).action, Action::Error);
-    EXPECT_EQ(parseArguments(split("--help --speedup 0"), 1, true).action, Action::Help);
-    EXPECT_EQ(parseArguments(split("--version"), 1, true).action, Action::Version);
-}
-
-TEST(Options, BadArgumentsAreRefusedWithAReason) {
-    struct Case {
-        QStringList args;
-        const char* reason;  // a piece of the message
-    };
+TEST(Options, ValidArgumentsGiveTheirOptions) {
     const Case cases[] = {
-        {{}, "no bitmap"},
-        {split("a.bmp b.bmp"), "one bitmap only"},
-        {split("--frobnicate a.bmp"), "unknown option --frobnicate"},
-        {split("a.bmp --speedup"), "--speedup needs a value"},
-        {split("--speedup 0 a.bmp"), "from 1 to 10"},
-        {split("--speedup 11 a.bmp"), "from 1 to 10"},
-        {split("--speedup 2.5 a.bmp"), "from 1 to 10"},
-        {split("--top -1 a.bmp"), "--top"},
-        {split("--top x a.bmp"), "--top"},
-        {split("--min 101 a.bmp"), "--min"},
-        {split("--min -3 a.bmp"), "--min"},
-        {split("--min nan a.bmp"), "--min"},
-        {split("--jobs 0 a.bmp"), "--jobs"},
-        {split("--jobs 100000 a.bmp"), "--jobs"},
-        {split("--format xml a.bmp"), "table, tsv or json"},
-        {split("--rank size a.bmp"), "aspect or match"},
-        {split("--char ab a.bmp"), "one character of Windows-1252"},
-        {{QStringLiteral("--char"), QString(), QStringLiteral("a.bmp")}, "one character of Windows-1252"},
-        {{QStringLiteral("--char"), QString(QChar(0x0416)), QStringLiteral("a.bmp")}, "Windows-1252"},
-        {{QStringLiteral("--fonts="), QStringLiteral("a.bmp")}, "--fonts needs a folder"},
-        {split("--system=yes a.bmp"), "takes no value"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-        const ParsedArguments p = parseArguments(c.args, 2, false);
-        EXPECT_EQ(p.action, Action::Error);
-        EXPECT_TRUE(p.error.contains(QLatin1String(c.reason))) << p.error.toStdString();
-        EXPECT_FALSE(p.error.contains(QLatin1Char('\n')));
-    }
+        // clang-format off
+        {{"a.bmp"}, "a.bmp||1|A||1|20|0|3|1|0|"},
+        {{"a.bmp"}, "a.bmp||1|A||1|20|0|1|0|0|", 0, true},
+        {{"a.bmp"}, "a.bmp||1|A||1|20|0|256|1|0|", 1000},
+        {{"--fonts", "/x", "--char=g", "--speedup", "10", "--top=0", "--min", "80.5", "--jobs", "256",
+          "--format", "json", "--rank", "match", "--fonts", "/y", "b.bmp"},
+         "b.bmp|/x,/y|0|g||10|0|80.5|256|2|1|"},
+        {{"--fonts", "/x", "--system", "--min=100", "--jobs", "1", "--format", "table", "--rank=aspect",
+          "a.bmp"}, "a.bmp|/x|1|A||1|20|100|1|0|0|"},
+        {{"--format", "tsv", "--speedup", "1", "--", "--odd.bmp"}, "--odd.bmp||1|A||1|20|0|3|1|0|"},
+        {{"--char", "é", "a.bmp"}, "a.bmp||1|é||1|20|0|3|1|0|"}, {{"--char", "Ж", "a.bmp"}, "a.bmp||1|Ж||1|20|0|3|1|0|"},
+        {{"--char=Ω", "a.bmp"}, "a.bmp||1|Ω||1|20|0|3|1|0|"}, {{"--char", "😀", "a.bmp"}, "a.bmp||1|😀||1|20|0|3|1|0|"},
+        {{"--text", "Hi Jo", "a.bmp"}, "a.bmp||1|A|Hi Jo|1|20|0|3|1|0|"},
+        {{"--text", kSixtyFour.c_str(), "a.bmp"}, "a.bmp||1|A|" + kSixtyFour + "|1|20|0|3|1|0|"},
+        {{"--sheet", "s.PNG", "a.bmp"}, "a.bmp||1|A||1|20|0|3|1|0|s.PNG"},
+        {{"--top", "100", "--sheet=s.png", "a.bmp"}, "a.bmp||1|A||1|100|0|3|1|0|s.png"},
+    };  // clang-format on
+    for (const Case& c : cases) check(c);
+}
+
+TEST(Options, OtherArgumentsGiveHelpVersionOrTheirOneLineError) {
+    const Case cases[] = {
+        // clang-format off
+        {{"--frob", "-h"}, "(help)"}, {{"a.bmp", "--speedup", "0", "--help"}, "(help)"},
+        {{"--version", "--top"}, "(version)"}, {{}, "no bitmap given"},
+        {{"a.bmp", "b.bmp"}, "one bitmap only, not 2 (\"a.bmp\", \"b.bmp\")"},
+        {{"--x", "a.bmp"}, "unknown option --x"}, {{"-x", "a.bmp"}, "unknown option -x"},
+        {{"a.bmp", "--fonts"}, "option --fonts needs a value"},
+        {{"--system=yes", "a.bmp"}, "option --system takes no value"},
+        {{"--fonts=", "a.bmp"}, "option --fonts needs a folder"},
+        {{"--speedup", "0", "--top", "-1", "a.bmp"},  // the first bad value
+         "--speedup needs a whole number from 1 to 10, not \"0\""},
+        {{"--speedup", "11", "a.bmp"}, "--speedup needs a whole number from 1 to 10, not \"11\""},
+        {{"--top", "x", "a.bmp"}, "--top needs a whole number, 0 or more, not \"x\""},
+        {{"--min", "100.5", "a.bmp"}, "--min needs a percentage from 0 to 100, not \"100.5\""},
+        {{"--min", "nan", "a.bmp"}, "--min needs a percentage from 0 to 100, not \"nan\""},
+        {{"--jobs", "257", "a.bmp"}, "--jobs needs a whole number from 1 to 256, not \"257\""},
+        {{"--jobs", "0", "a.bmp"}, "--jobs needs a whole number from 1 to 256, not \"0\""},
+        {{"--format", "xml", "a.bmp"}, "--format needs table, tsv or json, not \"xml\""},
+        {{"--rank", "size", "a.bmp"}, "--rank needs aspect or match, not \"size\""},
+        {{"--char", "ab", "a.bmp"}, "--char needs one character, not \"ab\""},
+        {{"--char", "", "a.bmp"}, "--char needs one character, not \"\""},
+        {{"--char", "\n", "a.bmp"}, "--char needs one character, not \"\\x0a\""},
+        {{"--text", "  ", "a.bmp"}, "--text needs 1 to 64 characters besides spaces, not \"  \""},
+        {{"--text", kSixtyFive.c_str()},
+         "--text needs 1 to 64 characters besides spaces, not \"" + kSixtyFive + "\""},
+        {{"--text", "a\tb", "a.bmp"}, "--text needs printable characters, not \"a\\x09b\""},
+        {{"--char", "g", "--text", "ab", "a.bmp"}, "--char and --text exclude each other"},
+        {{"--sheet", "s.png.jpg", "a.bmp"}, "--sheet needs a file name ending in .png, not \"s.png.jpg\""},
+        {{"--sheet", "s.png", "--top", "101", "a.bmp"}, "--sheet shows at most 100 results"},
+        {{"--top=0", "--sheet", "s.png", "a.bmp"}, "--sheet shows at most 100 results"},
+    };  // clang-format on
+    for (const Case& c : cases) check(c);
 }
 
 }  // namespace

@@ -1,27 +1,24 @@
-// Runs the built lettrino-match and looks at what it prints and how it ends.
-
-#include <gtest/gtest.h>
+// Runs the built lettrino-match as a user would and reads what it prints and how it ends.
 
 #include <QDir>
-#include <QFile>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "CliFixtures.h"
+#include <gtest/gtest.h>
 
-namespace lettrino::cli {
+#include "HostileFiles.h"
+#include "Printing.h"
+
+namespace lettrino {
 namespace {
-
-using namespace lettrino::cli::test;
 
 struct Outcome {
     int exitCode = -1;
-    QString out;
-    QString err;
+    QString out, err;
+    QStringList lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 };
 
 Outcome runMatch(const QStringList& args) {
@@ -34,175 +31,137 @@ Outcome runMatch(const QStringList& args) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
+const QString kHeader = QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio");
+
 class MatchRun : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        fonts = dir.filePath(QStringLiteral("fonts"));
-        if (!copyFonts(dejavuFonts(), fonts)) GTEST_SKIP() << "the DejaVu fonts are not installed";
-        bitmap = dir.filePath(QStringLiteral("g.bmp"));
-        ASSERT_TRUE(
-            writeSample(fonts + QStringLiteral("/DejaVuSerif.ttf"), QStringLiteral("g"), 140, bitmap));
+        ASSERT_TRUE(dir_.isValid());
+        fonts_ = dir_.filePath(QStringLiteral("fonts"));
+        ASSERT_TRUE(QDir().mkpath(fonts_));
+        ASSERT_EQ(fixtures::copyFonts(fonts_, {"dejavu/DejaVuSans.ttf", "dejavu/DejaVuSans-Bold.ttf",
+                                               "dejavu/DejaVuSerif.ttf", "dejavu/DejaVuSansMono.ttf",
+                                               "dejavu/DejaVuSerifCondensed.ttf"}),
+                  QString());
+        QImage glyph;
+        ASSERT_EQ(fixtures::referenceGlyph(fonts_ + QStringLiteral("/DejaVuSerif.ttf"), QStringLiteral("g"),
+                                           &glyph, 140),
+                  QString());
+        bitmap_ = dir_.filePath(QStringLiteral("g.bmp"));
+        ASSERT_EQ(fixtures::saveBitmap(glyph, bitmap_), QString());
     }
-    QTemporaryDir dir;
-    QString fonts;
-    QString bitmap;
+    // The bitmap against the folder, for "g", then the extra arguments.
+    QStringList args(const QStringList& extra) const {
+        return QStringList{bitmap_, QStringLiteral("--fonts"), fonts_, QStringLiteral("--char"),
+                           QStringLiteral("g")} +
+               extra;
+    }
+    // The first row: the font the bitmap was drawn from.
+    QString sourceRow() const {
+        return "1\t100.00\t100.00\tDejaVu Serif\t" + fonts_ + "/DejaVuSerif.ttf\t1.000\t1.000";
+    }
+    QTemporaryDir dir_;
+    QString fonts_, bitmap_;
 };
 
 TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
-    const QString white = dir.filePath(QStringLiteral("white.bmp"));
-    {
-        QImage image(50, 50, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        ASSERT_TRUE(image.save(white, "BMP"));
-    }
-    const QString text = dir.filePath(QStringLiteral("text.bmp"));
-    {
-        QFile f(text);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not a picture\n");
-    }
-    const QString emptyFolder = dir.filePath(QStringLiteral("nofonts"));
-    QDir().mkpath(emptyFolder);
-    const QString missing = dir.filePath(QStringLiteral("missing.bmp"));
-
-    struct Case {
+    const QString white = dir_.filePath(QStringLiteral("white.bmp")),
+                  text = dir_.filePath(QStringLiteral("text.bmp"));
+    const QString none = dir_.filePath(QStringLiteral("nofonts")),
+                  missing = dir_.filePath(QStringLiteral("missing.bmp"));
+    ASSERT_EQ(fixtures::saveBitmap(fixtures::blockPicture(QRect()), white), QString());
+    ASSERT_TRUE(hostile::writeFile(text, "not a picture\n") && QDir().mkpath(none));
+    const QString cannot = QStringLiteral("lettrino-match: cannot read bitmap ");
+    const struct {
         QStringList args;
-        QString message;  // the whole line, or its start when it ends in "..."
+        QString line;  // the whole line, or its start when it ends in "..."
+    } cases[] = {
+        {{missing, "--fonts", fonts_}, cannot + missing + ": no such file"},
+        {{text, "--fonts", fonts_}, cannot + text + ": ..."},
+        {{fonts_, "--fonts", fonts_}, cannot + fonts_ + ": is a folder"},
+        {{white, "--fonts", fonts_}, "lettrino-match: " + white + ": no character found: ..."},
+        {{bitmap_, "--fonts", none + "/x"}, "lettrino-match: no such folder: " + none + "/x"},
+        {{bitmap_, "--fonts", none}, "lettrino-match: no fonts found under " + none},
+        {{bitmap_, "--speedup", "12"},
+         "lettrino-match: --speedup needs a whole number from 1 to 10, not \"12\" ..."},
     };
-    const Case cases[] = {
-        {{missing, QStringLiteral("--fonts"), fonts},
-         QStringLiteral("lettrino-match: cannot read bitmap ") + missing + QStringLiteral(": no such file")},
-        {{text, QStringLiteral("--fonts"), fonts},
-         QStringLiteral("lettrino-match: cannot read bitmap ") + text + QStringLiteral(": ...")},
-        {{fonts, QStringLiteral("--fonts"), fonts},
-         QStringLiteral("lettrino-match: cannot read bitmap ") + fonts + QStringLiteral(": is a folder")},
-        {{white, QStringLiteral("--fonts"), fonts},
-         QStringLiteral("lettrino-match: cannot read bitmap ") + white +
-             QStringLiteral(": no ink: every pixel is white")},
-        {{bitmap, QStringLiteral("--fonts"), dir.filePath(QStringLiteral("nowhere"))},
-         QStringLiteral("lettrino-match: no such folder: ") + dir.filePath(QStringLiteral("nowhere"))},
-        {{bitmap, QStringLiteral("--fonts"), emptyFolder},
-         QStringLiteral("lettrino-match: no fonts found under ") + emptyFolder},
-        {{bitmap, QStringLiteral("--speedup"), QStringLiteral("12")},
-         QStringLiteral("lettrino-match: --speedup needs a whole number from 1 to 10, not \"12\" (see "
-                        "lettrino-match --help)")},
-        {{bitmap, QStringLiteral("--bogus")}, QStringLiteral("lettrino-match: unknown option --bogus ...")},
-        {{}, QStringLiteral("lettrino-match: no bitmap given ...")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-        const Outcome r = runMatch(c.args);
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.args.join(QLatin1Char(' ')));
+        const Outcome r = runMatch(t.args);
         EXPECT_EQ(r.exitCode, 2);
-        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.out, QString());
         ASSERT_TRUE(r.err.endsWith(QLatin1Char('\n')));
-        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
-        const QString line = r.err.chopped(1);
-        if (c.message.endsWith(QLatin1String("...")))
-            EXPECT_TRUE(line.startsWith(c.message.chopped(3))) << line.toStdString();
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err;
+        if (t.line.endsWith(QLatin1String("...")))
+            EXPECT_TRUE(r.err.startsWith(t.line.chopped(3))) << r.err;
         else
-            EXPECT_EQ(line, c.message);
+            EXPECT_EQ(r.err.chopped(1), t.line);
     }
 }
 
-TEST_F(MatchRun, HelpAndVersion) {
-    const Outcome help = runMatch({QStringLiteral("--help")});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith(QLatin1String("Usage: lettrino-match [options] BITMAP\n")));
-    const Outcome version = runMatch({QStringLiteral("--version")});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, QStringLiteral("lettrino-match " LETTRINO_VERSION "\n"));
-}
-
-TEST_F(MatchRun, TheSourceFontComesFirstAndJobsDoNotChangeTheOutput) {
-    const QStringList common{bitmap,
-                             QStringLiteral("--fonts"),
-                             fonts,
-                             QStringLiteral("--char"),
-                             QStringLiteral("g"),
-                             QStringLiteral("--top"),
-                             QStringLiteral("0")};
-    const Outcome one = runMatch(common + QStringList{QStringLiteral("--jobs"), QStringLiteral("1")});
-    const Outcome two = runMatch(common + QStringList{QStringLiteral("--jobs=2")});
-    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
-    ASSERT_EQ(two.exitCode, 0);
+TEST_F(MatchRun, TheSourceFontComesFirstAtFullMatchWhateverTheJobs) {
+    const Outcome one = runMatch(args({"--top", "0", "--jobs", "1"})),
+                  two = runMatch(args({"--top=0", "--jobs=2"}));
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    EXPECT_EQ(two.exitCode, 0);
     EXPECT_EQ(one.out, two.out);
-    EXPECT_TRUE(one.err.isEmpty()) << one.err.toStdString();  // not a terminal: no progress line
-
-    const QStringList lines = one.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 6);  // tsv by default off a terminal: a header and five fonts
-    EXPECT_EQ(lines[0], QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio"));
-    EXPECT_EQ(lines[1], QStringLiteral("1\t100.00\t100.00\tDejaVu Serif\t") + fonts +
-                            QStringLiteral("/DejaVuSerif.ttf\t1.000\t1.000"));
-    for (int i = 2; i < lines.size(); ++i)
-        EXPECT_TRUE(lines[i].startsWith(QString::number(i) + QLatin1Char('\t')));
+    EXPECT_EQ(one.err, QStringLiteral("lettrino-match: 5 fonts, 5 matched, 5 scored in full\n"))
+        << "no progress line";
+    const QStringList lines = one.lines();
+    ASSERT_EQ(lines.size(), 6);  // tsv off a terminal: the header and five fonts
+    EXPECT_EQ(lines[0], kHeader);
+    EXPECT_EQ(lines[1], sourceRow());
+    for (int i = 2; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].startsWith(QString::number(i) + QLatin1Char('\t'))) << lines[i];
+        EXPECT_LT(lines[i].section(QLatin1Char('\t'), 2, 2).toDouble(), 100.0) << lines[i];
+    }
 }
 
-TEST_F(MatchRun, FormatsTopAndMinimum) {
-    const QStringList common{bitmap, QStringLiteral("--fonts"), fonts, QStringLiteral("--char"),
-                             QStringLiteral("g")};
-    const Outcome json = runMatch(common + QStringList{QStringLiteral("--format"), QStringLiteral("json"),
-                                                       QStringLiteral("--top"), QStringLiteral("2")});
-    ASSERT_EQ(json.exitCode, 0);
-    const QJsonArray rows = QJsonDocument::fromJson(json.out.toUtf8()).array();
+TEST_F(MatchRun, TopMinimumFormatsAndRankings) {
+    const Outcome json = runMatch(args({"--format", "json", "--top", "2"}));
+    QJsonParseError error;
+    const QJsonArray rows = QJsonDocument::fromJson(json.out.toUtf8(), &error).array();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out;
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0].toObject().value(QLatin1String("face")).toString(), QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(rows[0].toObject().value(QLatin1String("match")).toDouble(), 100.0);
-
-    // Nothing reaches the minimum: still a completed run.
-    const Outcome none = runMatch(common + QStringList{QStringLiteral("--min"), QStringLiteral("100"),
-                                                       QStringLiteral("--char"), QStringLiteral("x")});
-    EXPECT_EQ(none.exitCode, 0);
-    EXPECT_EQ(none.out, QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio\n"));
-
-    const Outcome table =
-        runMatch(common + QStringList{QStringLiteral("--format=table"), QStringLiteral("--top=1")});
-    EXPECT_EQ(table.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
-    EXPECT_TRUE(table.out.contains(QLatin1String("100.00  100.00  DejaVu Serif")));
-}
-
-// Each ranking's column falls from the first row to the last.
-TEST_F(MatchRun, RankOrdersAsDocumented) {
-    struct Case {
-        QStringList extra;
-        int column;  // score 1, match 2
-    };
-    const Case cases[] = {{{}, 1},
-                          {{QStringLiteral("--rank"), QStringLiteral("aspect")}, 1},
-                          {{QStringLiteral("--rank=match")}, 2}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.extra.join(QLatin1Char(' ')).toStdString());
-        const Outcome r = runMatch(QStringList{bitmap, QStringLiteral("--fonts"), fonts,
-                                               QStringLiteral("--char"), QStringLiteral("e")} +
-                                   c.extra);
-        ASSERT_EQ(r.exitCode, 0);
-        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
-        ASSERT_EQ(lines.size(), 5);
-        for (int i = 1; i < lines.size(); ++i)
-            EXPECT_GE(lines[i - 1].split(QLatin1Char('\t'))[c.column].toDouble(),
-                      lines[i].split(QLatin1Char('\t'))[c.column].toDouble());
+    // At least the minimum: the source's 100.00 passes --min 100, nothing else does.
+    EXPECT_EQ(runMatch(args({"--min", "100", "--format", "tsv"})).lines(),
+              (QStringList{kHeader, sourceRow()}));
+    const Outcome table = runMatch(args({"--format=table", "--top=1"}));
+    EXPECT_EQ(table.lines().size(), 2);
+    EXPECT_TRUE(table.out.contains(QLatin1String("100.00  100.00  DejaVu Serif"))) << table.out;
+    // Each ranking orders by its own column: score (aspect, the default) or match.
+    const Outcome aspect = runMatch(args({"--char", "e"})),
+                  match = runMatch(args({"--char", "e", "--rank=match"}));
+    for (const auto& [out, column] : {std::pair{aspect.lines().mid(1), 1}, {match.lines().mid(1), 2}}) {
+        ASSERT_EQ(out.size(), 5);
+        for (int i = 1; i < out.size(); ++i)
+            EXPECT_GE(out[i - 1].section(QLatin1Char('\t'), column, column).toDouble(),
+                      out[i].section(QLatin1Char('\t'), column, column).toDouble())
+                << out[i - 1] << " / " << out[i];
     }
 }
 
-TEST_F(MatchRun, BrokenFontFilesAreSkippedAndSummed) {
-    writeBrokenFonts(fonts + QStringLiteral("/broken"));
-    // A real font cut short as well: its header reads, its tables do not.
-    QFile whole(fonts + QStringLiteral("/DejaVuSans.ttf")), cut(fonts + QStringLiteral("/broken/cut.ttf"));
-    ASSERT_TRUE(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
-    cut.write(whole.read(4096));
-    cut.close();
-    const Outcome r = runMatch({bitmap, QStringLiteral("--fonts"), fonts, QStringLiteral("--char"),
-                                QStringLiteral("g"), QStringLiteral("--jobs"), QStringLiteral("2")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.count(QLatin1Char('\n')), 6);
-    EXPECT_EQ(r.err, QStringLiteral("lettrino-match: 3 of 8 fonts could not be read and were skipped\n"));
-
-    const QString onlyBroken = fonts + QStringLiteral("/broken");
-    const Outcome broken = runMatch({bitmap, QStringLiteral("--fonts"), onlyBroken});
-    EXPECT_EQ(broken.exitCode, 0);
-    EXPECT_EQ(broken.err,
-              QStringLiteral("lettrino-match: 3 of 3 fonts could not be read and were skipped\n"));
+TEST_F(MatchRun, BrokenFontFilesAreSkippedAndCounted) {
+    const QString broken = fonts_ + QStringLiteral("/broken");
+    ASSERT_TRUE(QDir().mkpath(broken));
+    const QByteArray sans = hostile::readFile(fonts_ + QStringLiteral("/DejaVuSans.ttf"));
+    // A font cut short: its header reads, its tables do not.
+    ASSERT_TRUE(hostile::writeFile(broken + "/cut.ttf", sans.left(4096)));
+    ASSERT_TRUE(hostile::writeFile(broken + "/empty.ttf", {}));
+    ASSERT_TRUE(hostile::writeFile(broken + "/text.TTF", QByteArray("\0\1\0\0 not a font", 15)));
+    const Outcome all = runMatch(args({"--jobs", "2", "--top", "0"}));
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.lines().size(), 6);
+    EXPECT_TRUE(all.err.startsWith(QLatin1String("lettrino-match: 8 fonts, 5 matched, 3 could not be read")))
+        << all.err;
+    const Outcome only = runMatch({bitmap_, QStringLiteral("--fonts"), broken});
+    EXPECT_EQ(only.exitCode, 0);
+    EXPECT_EQ(only.out, kHeader + "\n");
+    EXPECT_TRUE(only.err.startsWith(QLatin1String("lettrino-match: 3 fonts, 0 matched, 3 could not be read")))
+        << only.err;
 }
 
 }  // namespace
-}  // namespace lettrino::cli
+}  // namespace lettrino

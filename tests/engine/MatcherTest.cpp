@@ -1,130 +1,208 @@
+// Scoring: the match (graded and sparse rules, sampling, boxes), the ink mask and the aspect
+// score, and the results list's rules.
+
 #include <QImage>
+#include <QLocale>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
-#include "TestFonts.h"
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+#include "Printing.h"
 #include "canvas/Canvas.h"
-#include "canvas/InkBox.h"
+#include "match/Aspect.h"
+#include "match/InkMask.h"
 #include "match/Matcher.h"
+#include "match/Results.h"
 
-using namespace lettrino;
-
+namespace lettrino {
 namespace {
-QImage grayImage(int gray) {
+
+struct Rect {
+    int x, y, w, h, grey;
+};
+Canvas rectangles(const std::vector<Rect>& rects) {
     QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
-    image.fill(qRgb(gray, gray, gray));
-    return image;
+    image.fill(Qt::white);
+    QPainter p(&image);
+    for (const Rect& r : rects) p.fillRect(r.x, r.y, r.w, r.h, QColor(r.grey, r.grey, r.grey));
+    p.end();
+    Canvas c;
+    c.setPicture(image);
+    return c;
 }
-QImage patternImage() {
-    QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
-    for (int y = 0; y < Canvas::kSize; ++y)
-        for (int x = 0; x < Canvas::kSize; ++x) {
-            const int g = (x * 37 + y * 11) & 255;
-            image.setPixel(x, y, qRgb(g, g, g));
+Canvas greyCanvas(int grey) {
+    return rectangles({{0, 0, Canvas::kSize, Canvas::kSize, grey}});
+}
+InkMask maskOf(const std::vector<Rect>& rects) {
+    const Canvas c = rectangles(rects);
+    return inkMask(c, scanInkBox(c));
+}
+
+TEST(Matcher, GradedAtSpeedupOneSparseAndExactAboveOutsideReadsMinusOne) {
+    const InkBox square{0, 0, 9, 9}, tall{0, 0, 5, 30}, odd{3, 4, 13, 17};  // 10 x 10, 6 x 31, 10 x 15
+    // 100 x 10 pixels; the glyph's box runs 50 columns past the right edge, where reads give -1.
+    const InkBox strip{0, 0, 99, 9}, beyond{0, 147, 246, 9};
+    const struct {
+        int refGrey, glyphGrey;
+        InkBox ref, glyph;
+        int speedup;
+        std::int64_t score, total;
+    } cases[] = {{100, 101, square, square, 1, 100 * 254, 100 * 255},
+                 {30, 200, square, square, 1, 100 * 85, 100 * 255},
+                 {0, 255, tall, tall, 1, 0, 186 * 255},
+                 {100, 101, square, square, 2, 0, 25},
+                 {100, 100, square, square, 3, 16, 16},
+                 {100, 100, tall, tall, 10, 4, 4},
+                 {7, 7, odd, odd, 4, 12, 12},
+                 {7, 8, odd, odd, 4, 0, 12},
+                 {0, 0, strip, beyond, 1, 10 * (50 * 255 + 50 * 254), 10 * 100 * 255},
+                 {0, 0, strip, beyond, 2, 5 * 25, 5 * 50}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << t.refGrey << " vs " << t.glyphGrey << ", speed-up " << t.speedup);
+        const MatchScore s =
+            matchFast(greyCanvas(t.refGrey), t.ref, greyCanvas(t.glyphGrey), t.glyph, t.speedup);
+        EXPECT_EQ(s.score, t.score);
+        EXPECT_EQ(s.total, t.total);
+        EXPECT_EQ(s.m, double(t.score) / double(t.total));
+        EXPECT_EQ(s.xRatio, 1.0);
+    }
+}
+
+TEST(Matcher, SamplesTheNearestGlyphPixelWithHalvesToEven) {
+    // A 5 x 5 reference box on a 3 x 3 glyph box: ratios 0.5. The glyph box's left is odd and its
+    // top even, so x * 0.5 + 51 picks columns 51, 52, 52, 52, 53 and y * 0.5 + 60 rows 60, 60, 61,
+    // 62, 62. The reference holds exactly those pixels: only that sampling scores 1.
+    const int column[5] = {0, 1, 1, 1, 2}, row[5] = {0, 0, 1, 2, 2};
+    std::vector<Rect> glyph, ref;
+    for (int j = 0; j < 5; ++j)
+        for (int i = 0; i < 5; ++i) {
+            if (i < 3 && j < 3) glyph.push_back({51 + i, 60 + j, 1, 1, 10 + 30 * i + 90 * j});
+            ref.push_back({5 + i, 7 + j, 1, 1, 10 + 30 * column[i] + 90 * row[j]});
         }
-    return image;
+    for (int speedup : {1, 2}) {
+        const MatchScore s = matchFast(rectangles(ref), InkBox{7, 5, 9, 11}, rectangles(glyph),
+                                       InkBox{60, 51, 53, 62}, speedup);
+        EXPECT_EQ(std::tuple(s.m, s.xRatio, s.yRatio), std::tuple(1.0, 0.5, 0.5)) << speedup;
+    }
 }
+
+TEST(Matcher, DegenerateReferenceBoxScoresZero) {
+    const Canvas black = greyCanvas(0);
+    const InkBox glyph{10, 10, 50, 50};
+    for (const InkBox& box : {InkBox{10, 10, 10, 50}, {10, 10, 50, 10}, {201, 201, 0, 0}, {50, 50, 40, 60}})
+        for (int speedup : {1, 3}) {
+            EXPECT_EQ(matchFast(black, box, black, glyph, speedup).m, 0.0) << box.left << "-" << box.right;
+            EXPECT_FALSE(MatchScan(black, box, black, glyph, speedup).hasNextRow())
+                << box.left << "-" << box.right;
+        }
+}
+
+TEST(InkMask, IsThePixelsDarkerThanTheMidGreyOfTheBox) {
+    // The darkest grey, the lightest grey still below the mid-grey, and the darkest one not.
+    const struct {
+        int darkest, justInk, justNot;
+    } cases[] = {{0, 127, 128}, {100, 177, 178}, {253, 253, 254}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.darkest);
+        const InkMask m =
+            maskOf({{20, 20, 10, 10, t.darkest}, {40, 20, 10, 10, t.justInk}, {60, 20, 10, 10, t.justNot}});
+        // 30 x 10 from the darkest block's left to the lighter one's right; columns 10-19 are a gap.
+        EXPECT_EQ(std::tuple(m.width, m.height, m.count, int(m.ink[10]), int(m.ink[20])),
+                  std::tuple(30, 10, 200, 0, 1));
+    }
+    EXPECT_TRUE(maskOf({}).empty());
+    EXPECT_TRUE(inkMask(greyCanvas(0), InkBox{201, 201, 0, 0}).empty());
+    EXPECT_EQ(logAspect(maskOf({{30, 30, 61, 101, 0}})), std::log(61.0 / 101.0));
+}
+
+TEST(AspectScore, WeighsTheMatchByTheDiceShareOfTheStretchedInkAndTheProportions) {
+    const InkMask block = maskOf({{40, 40, 40, 40, 0}}), wide = maskOf({{20, 40, 80, 40, 0}}), none;
+    const InkMask ell = maskOf({{40, 40, 10, 40, 0}, {40, 70, 40, 10, 0}});  // 40 x 40 box, 700 pixels
+    // Four dots in the corners of a 3 x 3 box, sampled at the centres of a 4 x 4 block's pixels:
+    // rows and columns 0, 1, 1, 2 of the dots, so 4 of the 16 pixels share ink.
+    const InkMask square = maskOf({{40, 40, 4, 4, 0}}),
+                  dots = maskOf({{40, 40, 1, 1, 0}, {42, 40, 1, 1, 0}, {40, 42, 1, 1, 0}, {42, 42, 1, 1, 0}});
+    const double ln2 = std::log(2.0), twiceAsWide = 0.9 * std::exp(-0.7 * ln2), shared = 1400.0 / 2300.0;
+    const struct {
+        const InkMask &ref, &glyph;
+        double agreement, m, score, distance;
+    } cases[] = {{block, block, 1, 0.8125, 0.8125, 0},
+                 {ell, ell, 1, 0.8125, 0.8125, 0},
+                 {block, wide, 1, 0.9, twiceAsWide, ln2},
+                 {wide, block, 1, 0.9, twiceAsWide, ln2},
+                 {block, ell, shared, 0.75, 0.75 * shared, 0},
+                 {ell, block, shared, 0.75, 0.75 * shared, 0},
+                 {square, dots, 0.4, 0.9, 0.36, 0},
+                 {block, none, 0, 0.5, 0.5, 0},
+                 {none, block, 0, 0.5, 0.5, 0}};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& t = cases[i];
+        EXPECT_EQ(inkAgreement(t.ref, t.glyph), t.agreement) << i;
+        const AspectScore s = aspectScore(t.m, t.ref, t.glyph);
+        EXPECT_NEAR(s.score, t.score, 1e-12) << i;
+        EXPECT_NEAR(s.aspectDistance, t.distance, 1e-12) << i;
+    }
+}
+
+TEST(AspectScore, TriesTheReferenceTurned) {
+    // A reference leaning by 3 degrees: the upright glyph scores best against it turned back.
+    QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.translate(98, 98);
+    p.rotate(3);
+    p.fillRect(-6, -60, 12, 120, Qt::black);
+    p.end();
+    Canvas leaningCanvas;
+    leaningCanvas.setPicture(image);
+    const InkMask leaning = inkMask(leaningCanvas, scanInkBox(leaningCanvas)),
+                  upright = maskOf({{92, 38, 12, 120, 0}});
+    EXPECT_GE(leaning.width, 17);
+    EXPECT_LE(turned(leaning, -3).width, 14);
+    const AspectScore best = AspectReference(leaning).score(0.9, upright);
+    EXPECT_EQ(best.turn, -3.0);
+    EXPECT_GT(best.score, aspectScore(0.9, leaning, upright).score);
+    const AspectScore same = AspectReference(upright).score(0.8125, upright);
+    EXPECT_EQ(same.score, 0.8125);
+    EXPECT_EQ(same.turn, 0.0);
+}
+
+TEST(Results, AddStrictlyAboveBoldAtOrAboveShownTextsReadBack) {
+    for (const auto& [m, tenths, adds, bold] : {std::tuple{0.8, 800, false, true},
+                                                {0.8000001, 800, true, true},
+                                                {0.7999999, 800, false, false},
+                                                {1.0, 1000, false, true}}) {
+        EXPECT_EQ(results::passesAdd(m, tenths), adds) << m;
+        EXPECT_EQ(results::boldFor(m, tenths), bold) << m;
+    }
+    const QLocale previous;
+    for (const char* locale : {"en_US", "de_DE"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        const QChar point = QLocale().decimalPoint().at(0);
+        auto shown = [point](const char* text) {
+            return QString::fromLatin1(text).replace(QLatin1Char('.'), point);
+        };
+        for (const auto& [text, tenths, keeps, bold] : {std::tuple{"80.00", 800, true, true},
+                                                        {"79.99", 800, false, false},
+                                                        {"80.49", 805, false, false},
+                                                        {"80.50", 805, true, true},
+                                                        {"89.99", 900, false, false},
+                                                        {"abc", 800, true, false}}) {
+            EXPECT_EQ(results::keepsRow(shown(text), tenths), keeps) << locale << " " << text;
+            EXPECT_EQ(results::boldForShown(shown(text), tenths), bold) << locale << " " << text;
+        }
+        const MatchScore s{0.876543, 0.98765, 1.25};
+        const results::ResultRow row = results::makeRow(s, 876, "f.ttf", "Face", 3, "f.ttf", "/d", "/d/");
+        EXPECT_EQ(QStringList({row.match, row.xRatio, row.yRatio}).join(QLatin1Char(' ')),
+                  shown("87.65 0.988 1.250"));
+        EXPECT_TRUE(row.bold);
+    }
+    QLocale::setDefault(previous);
+}
+
 }  // namespace
-
-TEST(Matcher, IdenticalPicturesScoreExactlyOne) {
-    Canvas a, b;
-    a.setPicture(patternImage());
-    b.setPicture(patternImage());
-    const InkBox box{10, 20, 150, 170};
-    for (int s : {1, 2, 3, 7, 10}) {
-        const MatchScore m = matchFast(a, box, b, box, s);
-        EXPECT_EQ(m.m, 1.0) << s;
-        EXPECT_EQ(m.xRatio, 1.0);
-        EXPECT_EQ(m.yRatio, 1.0);
-    }
-}
-
-TEST(Matcher, RedOutlinesNeverChangeTheScore) {
-    Canvas a, b;
-    a.setPicture(patternImage());
-    b.setPicture(patternImage());
-    const InkBox box{10, 20, 150, 170};
-    a.drawRect(box.left, box.top, box.right, box.bottom, kRed);
-    b.drawLine(0, 60, 196, 60, kRed);
-    EXPECT_EQ(matchFast(a, box, b, box, 1).m, 1.0);
-}
-
-TEST(Matcher, GradedRuleAtSpeedupOneExactRuleAbove) {
-    Canvas a, b;
-    a.setPicture(grayImage(100));
-    b.setPicture(grayImage(101));
-    const InkBox box{0, 0, 9, 9};
-    const MatchScore graded = matchFast(a, box, b, box, 1);
-    EXPECT_EQ(graded.total, 10 * 10 * 255);
-    EXPECT_DOUBLE_EQ(graded.m, 254.0 / 255.0);
-    EXPECT_EQ(matchFast(a, box, b, box, 2).m, 0.0);
-}
-
-TEST(Matcher, SparseTotals) {
-    Canvas a, b;
-    const MatchScore s2 = matchFast(a, InkBox{0, 0, 9, 9}, b, InkBox{0, 0, 9, 9}, 2);
-    EXPECT_EQ(s2.total, 25);
-    EXPECT_EQ(s2.score, 25);
-    const MatchScore s10 = matchFast(a, InkBox{0, 0, 5, 30}, b, InkBox{0, 0, 5, 30}, 10);
-    EXPECT_EQ(s10.total, (30 / 10 + 1) * 1);
-}
-
-TEST(Matcher, SamplesTheNearestGlyphPixelHalvesToEven) {
-    // Reference box 5 wide (BW = 4) onto a glyph box 3 wide (FW = 2): XRatio 0.5, so offsets
-    // 0..4 sample glyph columns 0, 0 (0.5 -> 0), 1, 2 (1.5 -> 2), 2.
-    Canvas ref, glyph;
-    QImage g(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32), r = g;
-    g.fill(Qt::white);
-    r.fill(Qt::white);
-    const int glyphGray[3] = {10, 20, 30};
-    const int expected[5] = {10, 10, 20, 30, 30};
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) g.setPixel(50 + x, 60 + y, qRgb(glyphGray[x], glyphGray[x], glyphGray[x]));
-        for (int x = 0; x < 5; ++x) r.setPixel(5 + x, 7 + y, qRgb(expected[x], expected[x], expected[x]));
-    }
-    ref.setPicture(r);
-    glyph.setPicture(g);
-    const MatchScore m = matchFast(ref, InkBox{7, 5, 9, 8}, glyph, InkBox{60, 50, 52, 61}, 2);
-    // S = 2 samples offsets 0, 2, 4 of the first row: all equal
-    EXPECT_EQ(m.score, 3);
-    const MatchScore graded = matchFast(ref, InkBox{7, 5, 9, 8}, glyph, InkBox{60, 50, 52, 61}, 1);
-    EXPECT_EQ(graded.m, 1.0);
-    EXPECT_DOUBLE_EQ(graded.xRatio, 0.5);
-}
-
-TEST(Matcher, ThinOrEmptyReferenceScoresZero) {
-    Canvas a, b;
-    for (const InkBox& ref : {InkBox{10, 10, 10, 50}, InkBox{10, 10, 50, 10}, InkBox{201, 201, 0, 0}}) {
-        const MatchScore m = matchFast(a, ref, b, InkBox{10, 10, 50, 50}, 1);
-        EXPECT_EQ(m.m, 0.0);
-    }
-}
-
-TEST(Matcher, GlyphPixelsOffTheCanvasReadMinusOne) {
-    Canvas a, b;
-    a.setPicture(grayImage(0));
-    b.setPicture(grayImage(0));
-    // The glyph box reaches 50 columns past the right edge: those samples read -1 against 0.
-    const MatchScore m = matchFast(a, InkBox{0, 0, 99, 0 + 9}, b, InkBox{0, 147, 246, 9}, 1);
-    EXPECT_LT(m.m, 1.0);
-    EXPECT_GT(m.m, 0.99);
-}
-
-TEST(Matcher, RowByRowScanClimbsToTheFinalScore) {
-    Canvas a, b;
-    a.setPicture(patternImage());
-    b.setPicture(grayImage(128));
-    const InkBox box{10, 20, 150, 170};
-    MatchScan scan(a, box, b, box, 3);
-    double last = 0;
-    int rows = 0;
-    while (scan.hasNextRow()) {
-        EXPECT_EQ(scan.nextRowOffset(), rows * 3);
-        scan.scoreRow();
-        EXPECT_GE(scan.partial(), last);
-        last = scan.partial();
-        ++rows;
-    }
-    EXPECT_EQ(rows, 160 / 3 + 1);
-    EXPECT_EQ(scan.result().m, matchFast(a, box, b, box, 3).m);
-}
+}  // namespace lettrino

@@ -1,0 +1,196 @@
+// The session: drawing a font both ways, matching a font, and searching a font list on one
+// thread or several, over a folder of installed fonts and a broken file.
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+#include "HostileFiles.h"
+#include "Printing.h"
+#include "render/FontSystem.h"
+#include "session/Session.h"
+
+namespace lettrino {
+namespace {
+
+using fixtures::firstDifference;
+
+// Everything a font's result holds, numbers to the last bit.
+QString summary(const FontResult& r) {
+    const InkBox& b = r.glyphBox;
+    return QString::asprintf("%s | %s | %d%d%d | %.17g %.17g %.17g %.17g | %d %d %d %d", qPrintable(r.face),
+                             qPrintable(r.file), r.matched, r.unreadable, r.weighed, r.score.m,
+                             r.score.xRatio, r.score.yRatio, r.aspectScore, b.top, b.left, b.right, b.bottom);
+}
+
+class SessionTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_EQ(fixtures::copyFonts(dir_.path(),
+                                      {"dejavu/DejaVuSans.ttf", "dejavu/DejaVuSans-Bold.ttf",
+                                       "dejavu/DejaVuSansCondensed.ttf", "dejavu/DejaVuSerif.ttf",
+                                       "dejavu/DejaVuSansMono.ttf", "liberation2/LiberationSans-Regular.ttf",
+                                       "liberation2/LiberationSerif-Regular.ttf", "freefont/FreeSerif.ttf",
+                                       "noto/NotoSansHebrew-Regular.ttf"}),
+                  QString());
+        ASSERT_TRUE(hostile::writeFile(dir_.filePath(QStringLiteral("broken.ttf")),
+                                       QByteArray("\0\1\0\0 not a font", 15)));
+        jobs_ = fileJobs({dir_.path()}).jobs;
+        ASSERT_EQ(jobs_.size(), 10u);
+    }
+
+    const FontJob& job(const char* file) const {
+        return *std::find_if(jobs_.begin(), jobs_.end(),
+                             [file](const FontJob& j) { return j.entry == QLatin1String(file); });
+    }
+    // Gives the session a reference: `ch` drawn from one of the folder's fonts, `height` pixels of ink.
+    void useReference(Session& session, const char* file, const char* ch, int height) {
+        QImage glyph;
+        ASSERT_EQ(fixtures::referenceGlyph(dir_.filePath(QString::fromLatin1(file)), QString::fromUtf8(ch),
+                                           &glyph, height),
+                  QString());
+        Reference reference;
+        reference.setPicture(glyph);
+        ASSERT_TRUE(reference.ok());
+        session.setReference(reference);
+        session.params().charCode = charCodeOf(QString::fromUtf8(ch));
+    }
+    static std::vector<FontResult> searchAll(Session& session, const std::vector<FontJob>& jobs) {
+        std::vector<FontResult> out(jobs.size());
+        session.search(jobs, 0, [&out](int i, const RenderOutcome&, const FontResult& r) {
+            out[size_t(i)] = r;
+            return true;
+        });
+        return out;
+    }
+
+    QTemporaryDir dir_;
+    std::vector<FontJob> jobs_;
+};
+
+TEST_F(SessionTest, MatchingTheFontAReferenceWasDrawnFromIsExactBothWays) {
+    const struct {
+        const char* file;
+        const char* ch;
+        int height, speedup;
+    } cases[] = {{"DejaVuSerif.ttf", "g", 140, 1},    {"DejaVuSans-Bold.ttf", "R", 61, 1},
+                 {"DejaVuSansMono.ttf", "&", 120, 4}, {"DejaVuSans.ttf", "α", 100, 1},
+                 {"DejaVuSans.ttf", "Ж", 90, 2},      {"LiberationSerif-Regular.ttf", "Ж", 100, 1},
+                 {"FreeSerif.ttf", "€", 120, 1},      {"DejaVuSansCondensed.ttf", "È", 110, 10}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << t.file << " " << t.ch << " speed-up " << t.speedup);
+        Session s;
+        ASSERT_NO_FATAL_FAILURE(useReference(s, t.file, t.ch, t.height));
+        s.params().speedup = t.speedup;
+        s.params().aspect = true;
+        const FontResult r = s.matchFont(job(t.file));
+        ASSERT_TRUE(r.matched && r.weighed);
+        EXPECT_EQ(std::tuple(r.score.m, r.score.xRatio, r.score.yRatio, r.aspectScore),
+                  std::tuple(1.0, 1.0, 1.0, 1.0));
+        EXPECT_EQ(r.glyphBox, s.reference().box);
+        EXPECT_EQ(r.file, job(t.file).file);
+        // The window's renderer draws the same pixels and box as the search run's.
+        const QImage fast = s.glyphCanvas().screenImage();
+        const RenderOutcome normal = s.displayFont(job(t.file).entry, job(t.file).prefix);
+        EXPECT_EQ(firstDifference(s.glyphCanvas().screenImage(), fast), "");
+        EXPECT_EQ(normal.glyphBox, r.glyphBox);
+        EXPECT_EQ(normal.faceName, r.face);
+        // A font without the character draws nothing; a broken file is unreadable.
+        const FontResult none = s.matchFont(job("NotoSansHebrew-Regular.ttf"));
+        EXPECT_FALSE(none.matched || none.weighed || none.unreadable);
+        const FontResult broken = s.matchFont(job("broken.ttf"));
+        EXPECT_TRUE(broken.unreadable && !broken.matched);
+    }
+}
+
+TEST_F(SessionTest, SearchRunsFromAPositionToTheEndOrUntilTold) {
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(useReference(s, "DejaVuSerif.ttf", "g", 140));
+    const struct {
+        int from, stopAt;
+        int first, last;  // the positions visited; the search returns last, -1 when first > last
+    } cases[] = {{0, -1, 0, 9}, {7, -1, 7, 9},   {2, 3, 2, 3},   {-5, 1, 0, 1},
+                 {9, 9, 9, 9},  {10, -1, 0, -1}, {25, -1, 0, -1}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << "from " << t.from << " stop at " << t.stopAt);
+        std::vector<int> visited, want;
+        for (int i = t.first; i <= t.last; ++i) want.push_back(i);
+        const int last = s.search(jobs_, t.from, [&](int i, const RenderOutcome& drawn, const FontResult& r) {
+            visited.push_back(i);
+            EXPECT_EQ(r.file, jobs_[size_t(i)].file);
+            EXPECT_EQ(drawn.fontDisplayed, r.matched);
+            return i != t.stopAt;
+        });
+        EXPECT_EQ(visited, want);
+        EXPECT_EQ(last, want.empty() ? -1 : t.last);
+        EXPECT_TRUE(s.glyphCanvas().autoRedraw());
+    }
+}
+
+TEST_F(SessionTest, ParallelSearchGivesTheSequentialResultsInJobOrder) {
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(useReference(s, "DejaVuSerif.ttf", "g", 140));
+    s.params().aspect = true;
+    const std::vector<FontResult> sequential = searchAll(s, jobs_);
+    EXPECT_TRUE(sequential[9].unreadable);
+    for (int threads : {1, 2}) {
+        Session first;
+        first.setReference(s.reference());
+        first.params() = s.params();
+        int reported = -1;
+        const std::vector<FontResult> got = searchInParallel(first, jobs_, threads, [&](int done, int total) {
+            EXPECT_EQ(total, 10);
+            reported = done;
+        });
+        EXPECT_EQ(reported, 10);
+        ASSERT_EQ(got.size(), sequential.size());
+        for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(summary(got[i]), summary(sequential[i])) << threads;
+    }
+}
+
+TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
+    int pruned = 0;
+    for (const char* source : {"LiberationSerif-Regular.ttf", "DejaVuSans.ttf"})
+        for (bool reversed : {false, true}) {
+            std::vector<FontJob> jobs = jobs_;
+            if (reversed) std::reverse(jobs.begin(), jobs.end());
+            Session s;
+            ASSERT_NO_FATAL_FAILURE(useReference(s, source, "a", 100));
+            s.params().aspect = true;
+            const std::vector<FontResult> every = searchAll(s, jobs);
+            for (int top : {1, 2, 3}) {
+                SCOPED_TRACE(testing::Message()
+                             << source << (reversed ? " reversed" : "") << ", top " << top);
+                s.params().top = top;
+                const std::vector<FontResult> cut = searchAll(s, jobs);
+                // A font is weighed unless the top-th best score of those weighed before it beats its match.
+                std::vector<double> weighed, all;
+                for (size_t i = 0; i < cut.size(); ++i) {
+                    if (every[i].matched) all.push_back(every[i].aspectScore);
+                    const bool weigh = every[i].matched && (int(weighed.size()) < top ||
+                                                            every[i].score.m >= weighed[size_t(top - 1)]);
+                    EXPECT_EQ(cut[i].weighed, weigh) << jobs[i].entry;
+                    pruned += every[i].matched && !weigh;
+                    if (!weigh) continue;
+                    EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].entry;
+                    weighed.insert(std::upper_bound(weighed.begin(), weighed.end(), cut[i].aspectScore,
+                                                    std::greater<>()),
+                                   cut[i].aspectScore);
+                }
+                // The best scores are those of a search that weighs every font.
+                std::sort(all.rbegin(), all.rend());
+                weighed.resize(size_t(top));
+                all.resize(size_t(top));
+                EXPECT_EQ(weighed, all);
+            }
+        }
+    EXPECT_GT(pruned, 0);
+}
+
+}  // namespace
+}  // namespace lettrino

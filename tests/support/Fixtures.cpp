@@ -1,0 +1,104 @@
+#include "Fixtures.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "render/FontSystem.h"
+#include "session/FontSource.h"
+#include "session/SampleGlyph.h"
+
+namespace lettrino::fixtures {
+
+namespace {
+
+// One font system for the fixtures, apart from any a test makes: made on first use.
+FontSystem& fixtureFonts() {
+    static FontSystem fonts;
+    return fonts;
+}
+
+QString missing(const QString& what, const QString& fontOrFace) {
+    return QStringLiteral("%1 is missing: install the Debian package %2 (scripts/setup does)")
+        .arg(what, debianPackageOf(fontOrFace));
+}
+
+}  // namespace
+
+QString debianPackageOf(const QString& fontOrFace) {
+    const QString name = fontOrFace.toLower().remove(QLatin1Char(' '));
+    if (name.contains(QLatin1String("dejavu")))
+        return name.contains(QRegularExpression(QStringLiteral("condensed|oblique|italic|extralight|math")))
+                   ? QStringLiteral("fonts-dejavu-extra")
+                   : QStringLiteral("fonts-dejavu-core");
+    if (name.contains(QLatin1String("liberation"))) return QStringLiteral("fonts-liberation2");
+    if (name.contains(QLatin1String("free"))) return QStringLiteral("fonts-freefont-ttf");
+    if (name.contains(QLatin1String("noto"))) return QStringLiteral("fonts-noto-core");
+    return QStringLiteral(
+        "that holds it (fonts-dejavu-core, fonts-dejavu-extra, fonts-liberation2, "
+        "fonts-freefont-ttf or fonts-noto-core)");
+}
+
+QString systemFont(const QString& relative, QString* path) {
+    *path = QStringLiteral(LETTRINO_SYSTEM_FONTS "/") + relative;
+    return QFileInfo(*path).isFile() ? QString() : missing(*path, relative);
+}
+
+QString installedFontFile(const QString& face, QString* path) {
+    path->clear();
+    for (const FontJob& job : installedJobs(fixtureFonts()))
+        if (job.entry == face) *path = job.file;
+    return path->isEmpty() ? missing(QStringLiteral("The installed face ") + face, face) : QString();
+}
+
+QString copyFonts(const QString& folder, const QStringList& relatives) {
+    for (const QString& relative : relatives) {
+        QString from;
+        if (QString why = systemFont(relative, &from); !why.isEmpty()) return why;
+        const QString to = folder + QLatin1Char('/') + QFileInfo(relative).fileName();
+        if (!QFile::copy(from, to)) return QStringLiteral("cannot copy %1 to %2").arg(from, to);
+    }
+    return {};
+}
+
+QString referenceGlyph(const QString& fontFile, const QString& charText, QImage* glyph, int inkHeight) {
+    const QFileInfo info(fontFile);
+    const FontJob job{info.fileName(), info.absolutePath() + QLatin1Char('/'), info.absoluteFilePath(), 0};
+    QString why;
+    *glyph = drawSampleGlyph(fixtureFonts(), job, charText, inkHeight, 200, &why);
+    return glyph->isNull() ? QStringLiteral("no reference glyph from %1: %2").arg(fontFile, why) : QString();
+}
+
+QImage blockPicture(const QRect& block, int size) {
+    QImage picture(size, size, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = block.top(); y <= block.bottom(); ++y)
+        for (int x = block.left(); x <= block.right(); ++x) picture.setPixel(x, y, qRgb(0, 0, 0));
+    return picture;
+}
+
+QString saveBitmap(const QImage& picture, const QString& path) {
+    return picture.save(path, "BMP") ? QString() : QStringLiteral("cannot write ") + path;
+}
+
+QString firstDifference(const QImage& actual, const QImage& expected) {
+    if (actual.size() != expected.size())
+        return QStringLiteral("sizes differ: %1 x %2 vs %3 x %4")
+            .arg(actual.width())
+            .arg(actual.height())
+            .arg(expected.width())
+            .arg(expected.height());
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x) {
+            const QRgb a = actual.pixel(x, y) & 0xFFFFFF, e = expected.pixel(x, y) & 0xFFFFFF;
+            if (a != e)
+                return QStringLiteral("(%1, %2): %3 vs %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(a, 6, 16, QLatin1Char('0'))
+                    .arg(e, 6, 16, QLatin1Char('0'));
+        }
+    return {};
+}
+
+}  // namespace lettrino::fixtures

@@ -1,0 +1,41 @@
+#pragma once
+
+// Fixtures every test suite shares; no test framework inside, so GoogleTest and Qt Test both
+// use them. A fixture that cannot give what it was asked for returns the reason (naming the
+// Debian package that scripts/setup installs, for a missing font), an empty string when all
+// went well, so that a test fails with it: QCOMPARE(copyFonts(...), QString()) or
+// ASSERT_EQ(copyFonts(...), "").
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+namespace lettrino::fixtures {
+
+// The Debian package that brings a font file ("dejavu/DejaVuSans.ttf") or face ("DejaVu Sans").
+QString debianPackageOf(const QString& fontOrFace);
+
+// A font file that scripts/setup installs, as a path under the system's font folders, e.g.
+// systemFont("dejavu/DejaVuSans.ttf", &path).
+QString systemFont(const QString& relative, QString* path);
+// The file of an installed face, e.g. installedFontFile("DejaVu Sans", &path).
+QString installedFontFile(const QString& face, QString* path);
+// Copies installed font files (named as for systemFont) into folder, keeping their names.
+QString copyFonts(const QString& folder, const QStringList& relatives);
+
+// A reference bitmap of one character drawn by the engine's own sample drawing
+// (session/SampleGlyph.h) from a font file: a 200 x 200 grey picture whose ink is about
+// inkHeight pixels tall, centred on (100, 100). Matching it against the same font gives 100 %.
+QString referenceGlyph(const QString& fontFile, const QString& charText, QImage* glyph, int inkHeight = 120);
+
+// A white size x size picture with a black block (nothing when block is empty).
+QImage blockPicture(const QRect& block, int size = 200);
+// Saves a picture as a Windows bitmap.
+QString saveBitmap(const QImage& picture, const QString& path);
+
+// Where two pictures first differ: "" when they are the same size with the same colours
+// (alpha ignored), else the pixel and both values, e.g. "(12, 40): ff0000 vs ffffff".
+QString firstDifference(const QImage& actual, const QImage& expected);
+
+}  // namespace lettrino::fixtures
