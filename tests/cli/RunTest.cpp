@@ -1,6 +1,8 @@
 // Runs the built lettrino-match as a user would and reads what it prints and how it ends.
 
 #include <QDir>
+#include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -161,6 +163,99 @@ TEST_F(MatchRun, BrokenFontFilesAreSkippedAndCounted) {
     EXPECT_EQ(only.out, kHeader + "\n");
     EXPECT_TRUE(only.err.startsWith(QLatin1String("lettrino-match: 3 fonts, 0 matched, 3 could not be read")))
         << only.err;
+}
+
+// A font collection (.ttc) of whole font files: each file's tables keep their place after it,
+// their offsets moved by where the file lands.
+QByteArray collectionOf(const QList<QByteArray>& fonts) {
+    const auto put32 = [](QByteArray& b, int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (24 - 8 * i));
+    };
+    QByteArray out("ttcf\0\1\0\0", 8);
+    out.append(QByteArray(4 + 4 * fonts.size(), '\0'));
+    put32(out, 8, quint32(fonts.size()));
+    for (int f = 0; f < fonts.size(); ++f) {
+        while (out.size() % 4) out.append('\0');
+        const int base = int(out.size());
+        put32(out, 12 + 4 * f, quint32(base));
+        QByteArray font = fonts[f];
+        const int tables = quint8(font[4]) << 8 | quint8(font[5]);
+        for (int t = 0; t < tables; ++t) {
+            const int at = 12 + 16 * t + 8;
+            const quint32 offset = quint32(quint8(font[at])) << 24 | quint8(font[at + 1]) << 16 |
+                                   quint8(font[at + 2]) << 8 | quint8(font[at + 3]);
+            put32(font, at, offset + quint32(base));
+        }
+        out.append(font);
+    }
+    return out;
+}
+
+TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
+    // The bitmap as a dark-mode screenshot: light ink on a dark blue, larger picture, as a PNG
+    // and as a JPEG; the font it was drawn from still comes first.
+    QImage glyph(bitmap_);
+    QImage dark(640, 420, QImage::Format_RGB32);
+    dark.fill(qRgb(20, 24, 48));
+    for (int y = 0; y < glyph.height(); ++y)
+        for (int x = 0; x < glyph.width(); ++x) {
+            const int v = qGray(glyph.pixel(x, y));
+            dark.setPixel(
+                300 + x, 150 + y,
+                qRgb(20 + (255 - v) * 215 / 255, 24 + (255 - v) * 211 / 255, 48 + (255 - v) * 187 / 255));
+        }
+    const QString png = dir_.filePath(QStringLiteral("dark.png")),
+                  jpg = dir_.filePath(QStringLiteral("dark.jpg"));
+    ASSERT_TRUE(dark.save(png) && dark.save(jpg, "JPEG", 60));
+    for (const QString& picture : {png, jpg}) {
+        const Outcome r = runMatch({picture, "--fonts", fonts_, "--char", "g", "--top", "1"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_TRUE(r.lines().value(1).contains(QLatin1String("\tDejaVu Serif\t"))) << picture << r.out;
+    }
+    // A word: two letters side by side, each its own character.
+    QImage word(glyph.width() * 2, glyph.height(), QImage::Format_RGB32);
+    word.fill(Qt::white);
+    for (int y = 0; y < glyph.height(); ++y)
+        for (int x = 0; x < glyph.width(); ++x)
+            word.setPixel(x, y, glyph.pixel(x, y)), word.setPixel(glyph.width() + x, y, glyph.pixel(x, y));
+    const QString gg = dir_.filePath(QStringLiteral("gg.png"));
+    ASSERT_TRUE(word.save(gg));
+    const Outcome two = runMatch({gg, "--fonts", fonts_, "--text", "g g", "--format", "json", "--top", "1"});
+    ASSERT_EQ(two.exitCode, 0) << two.err;
+    const QJsonObject first = QJsonDocument::fromJson(two.out.toUtf8()).array().at(0).toObject();
+    EXPECT_EQ(first.value(QLatin1String("face")).toString(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(first.value(QLatin1String("text")).toString(), QStringLiteral("gg"));
+    EXPECT_EQ(first.value(QLatin1String("sizespread")).toDouble(), 0.0);
+    const Outcome three = runMatch({gg, "--fonts", fonts_, "--text", "ggg"});
+    EXPECT_EQ(three.exitCode, 2);
+    EXPECT_TRUE(three.err.contains(QLatin1String("shows 2 characters"))) << three.err;
+    EXPECT_TRUE(runMatch({gg, "--fonts", fonts_, "--char", "g"}).err.contains(QLatin1String("use --text")));
+
+    // Every face of a collection is scored and named.
+    const QString shelf = dir_.filePath(QStringLiteral("shelf"));
+    ASSERT_TRUE(QDir().mkpath(shelf));
+    ASSERT_TRUE(hostile::writeFile(shelf + "/pair.ttc",
+                                   collectionOf({hostile::readFile(fonts_ + "/DejaVuSans.ttf"),
+                                                 hostile::readFile(fonts_ + "/DejaVuSerif.ttf")})));
+    const Outcome faces = runMatch({bitmap_, "--fonts", shelf, "--char", "g", "--top", "0"});
+    ASSERT_EQ(faces.lines().size(), 3) << faces.out << faces.err;
+    EXPECT_EQ(faces.lines()[1], "1\t100.00\t100.00\tDejaVu Serif\t" + shelf + "/pair.ttc\t1.000\t1.000");
+    EXPECT_TRUE(faces.lines()[2].contains(QLatin1String("\tDejaVu Sans\t"))) << faces.out;
+
+    // The sheet: written whole where asked; a folder that cannot take it leaves the ranking
+    // printed, says why and leaves nothing behind.
+    const QString sheet = dir_.filePath(QStringLiteral("sheet.png"));
+    const Outcome drawn = runMatch(args({"--top", "3", "--sheet", sheet}));
+    EXPECT_EQ(drawn.exitCode, 0) << drawn.err;
+    const QImage written(sheet);
+    EXPECT_FALSE(written.isNull());
+    EXPECT_LE(written.width(), 1600);
+    const QString nowhere = dir_.filePath(QStringLiteral("no/such/folder/sheet.png"));
+    const Outcome refused = runMatch(args({"--top", "3", "--sheet", nowhere}));
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.lines().size(), 4);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("cannot write ") + nowhere)) << refused.err;
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
 }
 
 }  // namespace
