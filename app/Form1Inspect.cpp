@@ -71,7 +71,7 @@ void Form1::canvasMouseMove(int canvas, int button, float x, float y) {
     c1.clear();
     c2.clear();
     const float x1 = float(BitmapBox.left) + dx, y1 = float(BitmapBox.top) + dy;
-    const float x2 = x, y2 = y;
+    const float x2 = float(FontBox.left) + dx, y2 = float(FontBox.top) + dy;
     const int rgb1 = grayAt(c1, x1, y1);
     const int rgb2 = grayAt(c2, x2, y2);
     if (button > 1 || PressCount == 2) {
