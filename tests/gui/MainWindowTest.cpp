@@ -1,337 +1,231 @@
-// The main window's controls at start, its layout rules, the status-bar height drag, and
-// closing it.
-#include <QCheckBox>
-#include <QGroupBox>
+// The main window itself: the rulers and grid on the two canvases, the status line, the
+// layout when resized, and the parameter fields.
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include "Fixtures.h"
 #include "WindowFixture.h"
-#include "app/ResultsList.h"
-#include "app/StatusBar.h"
-#include "app/UpDown.h"
 
 using namespace lettrino;
 using namespace lettrino::testing;
 
-class MainWindowTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
-
-    void inventory_data();
-    void inventory();
-    void frameLabels_data();
-    void frameLabels();
-    void startState();
-    void keyboardOrderFollowsTabIndex();
-    void accessKeysReachTheirFields();
-
-    void layout_data();
-    void layout();
-
-    void dragWithLeftButtonChangesHeight();
-    void dragRefusesHeightsAtOrBelowMinimum();
-    void rightButtonNeverChangesHeight();
-
-    void closingEndsTheProgramDuringASearch();
-};
-
-void MainWindowTest::inventory_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<int>("tab");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<QString>("text");
-    auto row = [](const char* name, int x, int y, int w, int h, int tab, bool enabled,
-                  const char* text = "") {
-        QTest::newRow(name) << QString::fromLatin1(name) << QRect(x, y, w, h) << tab << enabled
-                            << QString::fromUtf8(text);
-    };
-    // Controls below the results list are checked at the design client height, after layout.
-    row("Command2", 8, 8, 201, 25, 0, true, "&Select Bitmap File");
-    row("Command1", 232, 8, 97, 25, 1, false, "Fonts &Directory");
-    row("Command5", 336, 8, 97, 25, 2, false, "S&ystem Fonts");
-    row("Picture1", 8, 40, 201, 201, 41, true);
-    row("Slider1", 216, 35, 16, 212, 3, false);
-    row("Picture2", 232, 40, 201, 201, 42, true);
-    row("Frame3", 0, 32, 233, 217, 50, true);
-    row("Frame1", 8, 248, 201, 121, 32, false, "Bitmap Info");
-    row("Frame2", 232, 248, 201, 121, 21, false, "Font Info");
-    row("Command4", 8, 376, 57, 19, 5, false, "     &Match");
-    row("Check1", 11, 379, 13, 13, 4, false);
-    row("MatchProg", 72, 379, 97, 13, 44, false);
-    row("MatchText", 180, 379, 29, 13, 46, false, "0,00%");
-    row("Label1", 232, 379, 25, 13, 6, false, "&Char:");
-    row("CharText", 264, 376, 17, 20, 7, false, "A");
-    row("CharIndex", 280, 376, 41, 20, 8, false, "65");
-    row("UpDown1", 303, 378, 16, 16, 20, false);
-    row("Label5", 344, 379, 48, 13, 9, false, "Speed&Up:");
-    row("SpeedUp", 400, 376, 33, 20, 10, false, "1");
-    row("UpDown4", 416, 378, 16, 16, 19, false);
-    row("List1", 8, 400, 425, 135, 11, false);
-    row("MainProgressBar", 9, 534, 423, 9, 48, true);
-    row("Label3", 8, 557, 22, 13, 12, false, "&Add:");
-    row("AddThres", 40, 554, 49, 19, 13, false, "80,0");
-    row("UpDown2", 72, 556, 16, 16, 43, false);
-    row("Label4", 104, 557, 24, 13, 14, false, "&Bold:");
-    row("BoldThres", 136, 554, 49, 19, 15, false, "90,0");
-    row("UpDown3", 167, 556, 16, 16, 45, false);
-    row("ButtonFind", 216, 551, 65, 25, 16, false, "&Find");
-    row("ButtonClear", 288, 551, 65, 25, 17, false, "C&lear");
-    row("ButtonAbout", 360, 551, 73, 25, 18, true, "Ab&out");
-    row("StatusBar1", 0, 584, 441, 17, 49, true);
-}
-
-void MainWindowTest::inventory() {
-    QFETCH(QString, name);
-    QFETCH(QRect, geometry);
-    QFETCH(int, tab);
-    QFETCH(bool, enabled);
-    QFETCH(QString, text);
-    auto w = shownWindow();
-    QCOMPARE(w->height(), 601);
-    auto* control = w->findChild<QWidget*>(name);
-    QVERIFY(control);
-    QCOMPARE(control->geometry(), geometry);
-    QCOMPARE(Form1::tabIndexOf(control), tab);
-    QCOMPARE(control->isEnabled(), enabled);
-    QString shown;
-    if (auto* b = qobject_cast<QAbstractButton*>(control)) shown = b->text();
-    if (auto* l = qobject_cast<QLabel*>(control)) shown = l->text();
-    if (auto* e = qobject_cast<QLineEdit*>(control)) shown = e->text();
-    if (auto* g = qobject_cast<QGroupBox*>(control)) shown = g->title();
-    QCOMPARE(shown, text);
-}
-
-void MainWindowTest::frameLabels_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QPoint>("position");
-    QTest::addColumn<int>("tab");
-    QTest::addColumn<QString>("text");
-    auto row = [](const char* name, int x, int y, int tab, const char* text) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QPoint(x, y) << tab << QString::fromLatin1(text);
-    };
-    row("BitmapFilename", 16, 24, 34, "Filename:");
-    row("BitmapFilenameText", 80, 24, 33, "none");
-    row("BitmapTop", 16, 64, 40, "Top:");
-    row("BitmapTopText", 80, 64, 37, "none");
-    row("BitmapLeftText", 80, 80, 36, "none");
-    row("BitmapSizeText", 80, 96, 35, "none");
-    row("FontFilenameText", 80, 24, 26, "none");
-    row("FontFontname", 16, 40, 31, "Font:");
-    row("FontFontnameText", 80, 40, 25, "none");
-    row("FontTopText", 80, 64, 24, "none");
-    row("FontLeftText", 80, 80, 23, "none");
-    row("FontFSize", 16, 96, 27, "Size:");
-    row("FontSizeText", 80, 96, 22, "none");
-}
-
-void MainWindowTest::frameLabels() {
-    // The frames' labels size themselves to their text: their place is fixed, not their width.
-    QFETCH(QString, name);
-    QFETCH(QPoint, position);
-    QFETCH(int, tab);
-    QFETCH(QString, text);
-    auto w = shownWindow();
-    auto* l = w->findChild<QLabel*>(name);
-    QVERIFY(l);
-    QCOMPARE(l->pos(), position);
-    QCOMPARE(Form1::tabIndexOf(l), tab);
-    QCOMPARE(l->text(), text);
-    QVERIFY(!l->isEnabled());
-    QVERIFY(l->width() >= l->sizeHint().width());
-}
-
-void MainWindowTest::startState() {
-    auto w = shownWindow();
-    QCOMPARE(w->windowTitle(), QStringLiteral("Lettrino v1.03"));
-    QCOMPARE(w->InitialFontCount, w->fonts().faceCount());
-    QVERIFY(!w->Check1->isChecked());
-    QVERIFY(w->Check1->text().isEmpty());
-    QCOMPARE(w->CharText->maxLength(), 1);
-    QCOMPARE(w->CharIndex->maxLength(), 3);
-    QCOMPARE(w->SpeedUp->maxLength(), 2);
-    QVERIFY(!w->Timer1->isActive());
-    QCOMPARE(w->Timer1->interval(), 837);
-    struct Spin {
-        UpDown* s;
-        int min, max, step, value;
-        QLineEdit* buddy;
-    };
-    for (const Spin& s :
-         {Spin{w->UpDown1, 0, 255, 1, 65, w->CharIndex}, Spin{w->UpDown2, 0, 1000, 5, 800, nullptr},
-          Spin{w->UpDown3, 800, 1000, 5, 900, nullptr}, Spin{w->UpDown4, 1, 10, 1, 1, w->SpeedUp}}) {
-        QCOMPARE(s.s->minimum(), s.min);
-        QCOMPARE(s.s->maximum(), s.max);
-        QCOMPARE(s.s->step(), s.step);
-        QCOMPARE(s.s->value(), s.value);
-        QCOMPARE(s.s->buddy(), s.buddy);
-    }
-    // The spinners lie over the right end of their fields, above them.
-    QVERIFY(w->CharIndex->geometry().contains(w->UpDown1->geometry()));
-    QVERIFY(w->SpeedUp->geometry().contains(w->UpDown4->geometry()));
-    QCOMPARE(w->childAt(w->UpDown1->geometry().center()), w->UpDown1->childAt(8, 4));
-    QCOMPARE(w->childAt(QPoint(17, 385)), static_cast<QWidget*>(w->Check1));
-    // Statistics mode with the design texts.
-    StatusBar* bar = w->StatusBar1;
-    QCOMPARE(bar->tag(), QStringLiteral("-1"));
-    QCOMPARE(bar->panelText(2), QStringLiteral("Estimated Time: 00:00"));
-    QCOMPARE(bar->panelText(3), QStringLiteral("Fonts Matched: 0 "));
-    QCOMPARE(bar->panelText(4), QStringLiteral("Fonts/Sec: 0,0 "));
-    for (int p = 1; p <= StatusBar::kPanels; ++p) QCOMPARE(bar->panelVisible(p), p >= 2 && p <= 4);
-    // Nothing is loaded.
-    QCOMPARE(w->BitmapBox, (InkBox{0, 0, 0, 0}));
-    QCOMPARE(w->FontListIndex, -1);
-    QVERIFY(!w->FindRunning);
-}
-
-void MainWindowTest::keyboardOrderFollowsTabIndex() {
-    auto w = shownWindow();
-    for (QWidget* c : w->findChildren<QWidget*>()) c->setEnabled(true);
-    // From each focusable control, Tab goes to the focusable control with the next tab index.
-    QList<QWidget*> focusable;
-    for (QWidget* c : w->findChildren<QWidget*>())
-        if (Form1::tabIndexOf(c) >= 0 && (c->focusPolicy() & Qt::TabFocus)) focusable << c;
-    std::sort(focusable.begin(), focusable.end(),
-              [](QWidget* a, QWidget* b) { return Form1::tabIndexOf(a) < Form1::tabIndexOf(b); });
-    QVERIFY(focusable.size() > 10);
-    for (int i = 0; i + 1 < focusable.size(); ++i) {
-        QWidget* next = focusable[i]->nextInFocusChain();
-        while (next && !focusable.contains(next)) next = next->nextInFocusChain();
-        QCOMPARE(next ? next->objectName() : QString(), focusable[i + 1]->objectName());
-    }
-}
-
-void MainWindowTest::accessKeysReachTheirFields() {
-    auto w = shownWindow();
-    QCOMPARE(w->Label1->buddy(), static_cast<QWidget*>(w->CharText));
-    QCOMPARE(w->Label5->buddy(), static_cast<QWidget*>(w->SpeedUp));
-    QCOMPARE(w->Label3->buddy(), static_cast<QWidget*>(w->AddThres));
-    QCOMPARE(w->Label4->buddy(), static_cast<QWidget*>(w->BoldThres));
-}
-
-void MainWindowTest::layout_data() {
-    QTest::addColumn<QSize>("asked");
-    QTest::addColumn<int>("height");  // the client height taken; 0: the minimum
-    QTest::newRow("design height") << QSize(441, 601) << 601;
-    QTest::newRow("150 taller") << QSize(441, 751) << 751;
-    QTest::newRow("wider: width is fixed") << QSize(600, 650) << 650;
-    QTest::newRow("narrower: width is fixed") << QSize(300, 650) << 650;
-    // 8000 twips at 15 twips per pixel: 533 1/3 pixels, so 534 outside, less the frame the
-    // platform reports.
-    QTest::newRow("below the minimum") << QSize(441, 300) << 0;
-}
-
-void MainWindowTest::layout() {
-    QFETCH(QSize, asked);
-    QFETCH(int, height);
-    auto w = shownWindow();
-    if (height == 0) height = 534 - (w->frameGeometry().height() - w->height());
-    // Nothing above the results list moves.
-    QHash<QString, QRect> upper;
-    for (QWidget* c : w->findChildren<QWidget*>())
-        if (c->parentWidget() == w.get() && c->y() < 400) upper[c->objectName()] = c->geometry();
-    w->resize(asked);
-    QCOMPARE(w->size(), QSize(441, height));
-    const int grown = height - 601;
-    QCOMPARE(w->List1->geometry(), QRect(8, 400, 425, 135 + grown));
-    const QList<QPair<QWidget*, int>> bottom = {
-        {w->Label3, 557},      {w->AddThres, 554},       {w->UpDown2, 556},    {w->Label4, 557},
-        {w->BoldThres, 554},   {w->UpDown3, 556},        {w->ButtonFind, 551}, {w->ButtonClear, 551},
-        {w->ButtonAbout, 551}, {w->MainProgressBar, 534}};
-    for (const auto& [control, top] : bottom) QCOMPARE(control->y(), top + grown);
-    QCOMPARE(w->StatusBar1->geometry(), QRect(0, height - 17, 441, 17));
-    for (auto it = upper.begin(); it != upper.end(); ++it)
-        QCOMPARE(w->findChild<QWidget*>(it.key())->geometry(), it.value());
-}
-
 namespace {
-// Presses or moves on the status bar with the cursor at a screen row.
-void barMouse(StatusBar* bar, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int screenY) {
-    const QPoint global(bar->mapToGlobal(QPoint(5, 0)).x(), screenY);
-    const QPointF local = bar->mapFromGlobal(QPointF(global));
-    QMouseEvent e(type, local, QPointF(global), button, held, Qt::NoModifier);
-    QApplication::sendEvent(bar, &e);
+
+// The reference's ink box: columns 20 to 120, rows 30 to 150.
+const QRect kBlock(20, 30, 101, 121);
+
+// A canvas's screen with guide lines through p drawn over it: rulers (one line each way) or
+// the grid (lines 20 pixels apart). The black not-xor pen inverts the pixels it crosses; where
+// two lines cross they cancel.
+QImage withLines(QImage image, QPoint p, bool grid) {
+    const auto on = [grid](int v, int at) { return grid ? ((v - at) % 20 + 20) % 20 == 0 : v == at; };
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (on(x, p.x()) != on(y, p.y())) image.setPixel(x, y, ~image.pixel(x, y) | 0xFF000000u);
+    return image;
 }
+
+QPoint onWidget(QPoint canvasPoint) {
+    return canvasPoint + QPoint(2, 2);
+}
+
+bool statistics(const QStringList& texts) {
+    return texts.size() == 3 && texts[1].startsWith(QLatin1String("Fonts Matched: "));
+}
+
 }  // namespace
 
-void MainWindowTest::dragWithLeftButtonChangesHeight() {
-    auto w = shownWindow();
-    StatusBar* bar = w->StatusBar1;
-    w->SetStatus(Form1::tabIndexOf(w->ButtonAbout), QStringLiteral("hint"));
-    const int y0 = bar->mapToGlobal(QPoint(0, 8)).y();
-    barMouse(bar, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, y0);
-    // The press brings the statistics back at once.
-    QCOMPARE(bar->tag(), QStringLiteral("-1"));
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, y0 + 150);
-    QCOMPARE(w->height(), 751);
-    QCOMPARE(w->List1->height(), 285);
-    QCOMPARE(w->ButtonFind->y(), 701);
-    // The cursor may leave the bar; the bottom edge keeps its distance to it.
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, y0 + 20);
-    QCOMPARE(w->height(), 621);
-    QCOMPARE(bar->tag(), QStringLiteral("-1"));
-}
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    std::unique_ptr<Window> w_;
 
-void MainWindowTest::dragRefusesHeightsAtOrBelowMinimum() {
-    auto w = shownWindow();
-    StatusBar* bar = w->StatusBar1;
-    const int outer = w->frameGeometry().height();
-    const int y0 = bar->mapToGlobal(QPoint(0, 8)).y();
-    barMouse(bar, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, y0);
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, y0 - (outer - 535));
-    QCOMPARE(w->frameGeometry().height(), 535);
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, y0 - (outer - 534));  // 8010 twips: taken
-    QCOMPARE(w->frameGeometry().height(), 534);
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton,
-             y0 - (outer - 533));  // 7995 twips: refused
-    QCOMPARE(w->frameGeometry().height(), 534);
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, y0 - 300);
-    QCOMPARE(w->frameGeometry().height(), 534);
-    // Back down: the drag goes on.
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, y0);
-    QCOMPARE(w->frameGeometry().height(), outer);
-}
-
-void MainWindowTest::rightButtonNeverChangesHeight() {
-    auto w = shownWindow();
-    StatusBar* bar = w->StatusBar1;
-    const int y0 = bar->mapToGlobal(QPoint(0, 8)).y();
-    barMouse(bar, QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, y0);
-    QCOMPARE(bar->tag(), QStringLiteral("-1"));
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::RightButton, y0 + 100);
-    QCOMPARE(w->height(), 601);
-    // The move shows the bar's own hint.
-    QCOMPARE(bar->tag(), QString::number(Form1::tabIndexOf(bar)));
-    QCOMPARE(bar->panelText(5), QStringLiteral("Click and drag to change window size"));
-    barMouse(bar, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::RightButton, y0 + 100);
-    QCOMPARE(w->height(), 601);
-}
-
-void MainWindowTest::closingEndsTheProgramDuringASearch() {
-    // In a child process: closing the window must end it at once with status 0, so the
-    // code after close() never runs.
-    const pid_t pid = fork();
-    QVERIFY(pid >= 0);
-    if (pid == 0) {
-        Form1 w;
-        w.show();
-        w.FindRunning = true;
-        w.close();
-        std::_Exit(42);
+    // The reference block and DejaVu Sans loaded: a glyph box apart from the reference's.
+    QString load() {
+        QString why = chooseBitmap(*w_, dir_.filePath(QStringLiteral("block.bmp")));
+        return why.isEmpty() ? chooseFontFolder(*w_, dir_.filePath(QStringLiteral("fonts"))) : why;
     }
-    int status = 0;
-    QCOMPARE(waitpid(pid, &status, 0), pid);
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), 0);
-}
+    // The glyph canvas's point that corresponds to a point of the reference canvas.
+    QPoint corresponding(QPoint p) const {
+        return p - kBlock.topLeft() +
+               QPoint(captionNumber(*w_, "FontLeftText"), captionNumber(*w_, "FontTopText"));
+    }
+    QLineEdit* field(const char* name) const { return w_->get<QLineEdit>(name); }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid() && QDir(dir_.path()).mkdir(QStringLiteral("fonts")));
+        QCOMPARE(
+            fixtures::saveBitmap(fixtures::blockPicture(kBlock), dir_.filePath(QStringLiteral("block.bmp"))),
+            QString());
+        QCOMPARE(fixtures::copyFonts(dir_.filePath(QStringLiteral("fonts")), {"dejavu/DejaVuSans.ttf"}),
+                 QString());
+    }
+    void init() { w_ = openWindow(); }
+    void cleanup() { w_.reset(); }
+
+    // Holding a button on Picture1 draws guide lines on both canvases at corresponding points
+    // (the same offset from each ink box) and reads both points out; the release takes them off.
+    void guideLines_data() {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("grid");
+        QTest::newRow("left: rulers") << Qt::LeftButton << false;
+        QTest::newRow("right: grid") << Qt::RightButton << true;
+    }
+    void guideLines() {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, grid);
+        QCOMPARE(load(), QString());
+        QWidget* picture1 = w_->get("Picture1");
+        QWidget* picture2 = w_->get("Picture2");
+        const QImage before1 = screenOf(picture1), before2 = screenOf(picture2);
+        const QPoint p1(60, 80), p2 = corresponding(p1);
+        QVERIFY2(p2 != p1, "the two boxes must lie apart");
+        QTest::mousePress(picture1, button, {}, onWidget(p1));
+        const QImage held1 = screenOf(picture1), held2 = screenOf(picture2);
+        const QStringList readout = statusTexts(*w_);
+        QTest::mouseRelease(picture1, button, {}, onWidget(p1));  // before any check can end the test
+        QCOMPARE(fixtures::firstDifference(held1, withLines(before1, p1, grid)), QString());
+        QCOMPARE(fixtures::firstDifference(held2, withLines(before2, p2, grid)), QString());
+        QCOMPARE(readout, (QStringList{"X: 60", "Y: 80", "Black: 0", QStringLiteral("X: %1").arg(p2.x()),
+                                       QStringLiteral("Y: %1").arg(p2.y()),
+                                       QStringLiteral("Black: %1").arg(qRed(before2.pixel(p2)))}));
+        QCOMPARE(fixtures::firstDifference(screenOf(picture1), before1), QString());
+        QCOMPARE(fixtures::firstDifference(screenOf(picture2), before2), QString());
+    }
+
+    // Qt reports a double click as press, release, double click, release: the double click
+    // stands in for the second press. While it is held the right button goes down, the left one
+    // up, and the pointer moves: the grid shows over the pictures as they were (glyph and
+    // outlines kept); the last release restores both canvases, and a match afterwards gives what
+    // it gave before.
+    void doubleClickEndsWithTheCanvasesRestored() {
+        QCOMPARE(load(), QString());
+        QTest::mouseClick(w_->get<QPushButton>("Command4"), Qt::LeftButton);
+        const QString matched = w_->get<QLabel>("MatchText")->text();
+        QWidget* picture1 = w_->get("Picture1");
+        QWidget* picture2 = w_->get("Picture2");
+        const QImage before1 = screenOf(picture1), before2 = screenOf(picture2);
+        const QPoint p1(70, 90), at = onWidget(p1);
+        const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+            QMouseEvent event(type, at, picture1->mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(picture1, &event);
+        };
+        QTest::mousePress(picture1, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(picture1, Qt::LeftButton, {}, at);
+        send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton);
+        send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::RightButton);
+        send(QEvent::MouseMove, Qt::NoButton, Qt::RightButton);
+        const QImage held1 = screenOf(picture1), held2 = screenOf(picture2);
+        send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton);
+        QCOMPARE(fixtures::firstDifference(held1, withLines(before1, p1, true)), QString());
+        QCOMPARE(fixtures::firstDifference(held2, withLines(before2, corresponding(p1), true)), QString());
+        QCOMPARE(fixtures::firstDifference(screenOf(picture1), before1), QString());
+        QCOMPARE(fixtures::firstDifference(screenOf(picture2), before2), QString());
+        QTest::mouseClick(w_->get<QPushButton>("Command4"), Qt::LeftButton);
+        QCOMPARE(w_->get<QLabel>("MatchText")->text(), matched);
+    }
+
+    // A control's hint over it; over the background, and over any disabled control, the
+    // statistics come back.
+    void statusLine_data() {
+        QTest::addColumn<bool>("fonts");
+        QTest::addColumn<QString>("control");  // empty: the window's background
+        QTest::addColumn<QString>("hint");     // empty: the statistics
+        QTest::newRow("enabled button") << true << "ButtonFind"
+                                        << "Start matching the bitmap against selected fonts list";
+        QTest::newRow("background") << false << QString() << QString();
+        QTest::newRow("disabled button") << false << "ButtonFind" << QString();
+        QTest::newRow("disabled field") << false << "CharText" << QString();
+    }
+    void statusLine() {
+        QFETCH(bool, fonts);
+        QFETCH(QString, control);
+        QFETCH(QString, hint);
+        if (fonts) QCOMPARE(load(), QString());
+        QVERIFY(statistics(statusTexts(*w_)));
+        hover(w_->get("ButtonAbout"));
+        QCOMPARE(statusTexts(*w_), QStringList{QStringLiteral("About ") + Form1::caption()});
+        if (control.isEmpty()) {
+            QPoint background(1, 1);
+            while (w_->form.childAt(background)) background += QPoint(1, 1);
+            hover(&w_->form, background);
+        } else {
+            QCOMPARE(w_->get(control.toLatin1().constData())->isEnabled(), !hint.isEmpty());
+            hover(w_->get(control.toLatin1().constData()), QPoint(5, 5));
+        }
+        if (hint.isEmpty())
+            QVERIFY2(statistics(statusTexts(*w_)), qPrintable(statusTexts(*w_).join(QLatin1Char('|'))));
+        else
+            QCOMPARE(statusTexts(*w_), QStringList{hint});
+    }
+
+    // The width stays; the results list takes the height added; the controls below it keep their
+    // distance to the bottom edge, those above it their place; the height has a floor.
+    void layoutFollowsTheHeight() {
+        QWidget& form = w_->form;
+        QWidget* list = w_->get("List1");
+        const int height = form.height(), listHeight = list->height();
+        QHash<QWidget*, QRect> placed;
+        for (QWidget* c : form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (c->isVisible() && c != list) placed[c] = c->geometry();
+        form.resize(600, height + 150);
+        QCOMPARE(form.size(), QSize(441, height + 150));
+        QCOMPARE(list->height(), listHeight + 150);
+        for (auto it = placed.begin(); it != placed.end(); ++it)
+            QCOMPARE(it.key()->geometry(), it.value().translated(0, it.value().y() > list->y() ? 150 : 0));
+        form.resize(441, 100);
+        const int least = form.height();
+        QVERIFY(least > 100);
+        form.resize(441, least - 1);
+        QCOMPARE(form.height(), least);
+        QVERIFY(w_->get("ButtonFind")->geometry().bottom() < w_->get("StatusBar1")->y());
+    }
+
+    // Typed parameters: the character ring keeps the character and its code together and draws
+    // the new character; a value out of range keeps the focus in its field.
+    void typedParameters_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("other");  // the ring's other field, and what it reads then
+        QTest::addColumn<QString>("otherText");
+        const auto row = [](const char* name, const char* field, const char* text, bool accepted,
+                            const char* other = "", const char* otherText = "") {
+            QTest::newRow(name) << QString(field) << QString(text) << accepted << QString(other)
+                                << QString::fromUtf8(otherText);
+        };
+        row("character g", "CharText", "g", true, "CharIndex", "103");
+        row("code 200", "CharIndex", "200", true, "CharText", "È");
+        row("code 128 of Windows-1252", "CharIndex", "128", true, "CharText", "€");
+        row("code 300", "CharIndex", "300", false);
+        row("speed-up 10", "SpeedUp", "10", true);
+        row("speed-up 11", "SpeedUp", "11", false);
+        row("speed-up 0", "SpeedUp", "0", false);
+    }
+    void typedParameters() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QFETCH(QString, other);
+        QFETCH(QString, otherText);
+        QCOMPARE(load(), QString());
+        const QImage glyph = screenOf(w_->get("Picture2"));
+        QLineEdit* typed = this->field(field.toLatin1().constData());
+        typeInto(typed, text);
+        QCOMPARE(typed->hasFocus(), !accepted);
+        if (other.isEmpty()) return;
+        QCOMPARE(this->field(other.toLatin1().constData())->text(), otherText);
+        QVERIFY2(!fixtures::firstDifference(screenOf(w_->get("Picture2")), glyph).isEmpty(),
+                 "the glyph is drawn again");
+    }
+};
 
 QTEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"

@@ -1,205 +1,209 @@
-// The search run driven through the real window: which rows it adds, where it starts and stops,
-// the statistics texts, and closing the window in the middle of a run.
-#include <QApplication>
-#include <QDir>
+// Find and Stop over a folder of DejaVu fonts with a reference drawn from one of them, the rows
+// they list, the thresholds applied again to those rows, and browsing with Match.
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidgetItem>
+#include <QTreeWidget>
+#include <QtTest>
 
-#include <map>
-#include <memory>
+#include <algorithm>
+#include <cmath>
 
-#include "FontsFixtures.h"
+#include "Fixtures.h"
 #include "WindowFixture.h"
-#include "app/CanvasWidget.h"
-#include "app/FontSlider.h"
-#include "app/Form1.h"
-#include "app/ResultsList.h"
-#include "app/StatusBar.h"
-#include "app/UpDown.h"
-#include "canvas/Canvas.h"
-#include "fonts/FontList.h"
-#include "match/Matcher.h"
-#include "match/NumberFormat.h"
-#include "render/FontSystem.h"
-#include "render/GlyphRenderer.h"
 
 using namespace lettrino;
+using namespace lettrino::testing;
 
 namespace {
 
-const QStringList kFonts = {"dejavu/DejaVuSans.ttf",
-                            "dejavu/DejaVuSerif.ttf",
-                            "dejavu/DejaVuSans-Bold.ttf",
-                            "liberation2/LiberationSans-Regular.ttf",
-                            "liberation2/LiberationMono-Regular.ttf",
-                            "freefont/FreeSans.ttf",
-                            "freefont/FreeSerif.ttf",
-                            "dejavu/DejaVuSansMono.ttf"};
-
-// The match of every font file of a folder, computed with the engine alone the way a run does.
-std::map<QString, double> expectedMatches(const QString& folder, const QString& bitmap,
-                                          const QString& character) {
-    FontSystem fonts;
-    Canvas reference, glyph;
-    reference.setPicture(QImage(bitmap));
-    const InkBox box = scanInkBox(reference);
-    glyph.clear();
-    glyph.setAutoRedraw(false);
-    GlyphRenderer renderer(fonts, glyph);
-    const int initial = fonts.faceCount();
-    std::map<QString, double> matches;
-    for (const QString& file : fontFilesIn(folder)) {
-        const RenderOutcome out = renderer.displayFontFast(file, folder + "/", character, box, initial);
-        matches[file] = out.fontDisplayed ? matchFast(reference, box, glyph, out.glyphBox, 1).m : -1;
-    }
-    return matches;
+QString percent(double value) {
+    return QLocale().toString(value, 'f', 1);
+}
+double number(const QString& text) {
+    return QLocale().toDouble(QString(text).remove(QLatin1Char('%')));
+}
+// The rows' first cells.
+QStringList files(const QList<QStringList>& rows) {
+    QStringList names;
+    for (const QStringList& row : rows) names << row[0];
+    return names;
 }
 
 }  // namespace
 
 class SearchRunTest : public QObject {
     Q_OBJECT
-
     QTemporaryDir dir_;
-    QString folder_;
-    std::unique_ptr<Form1> w_;
+    std::unique_ptr<Window> w_;
+    QStringList entries_;  // the font folder's files, as the dialog listed them
 
-    // A window with a reference "A" drawn from DejaVu Sans and a folder of real fonts loaded.
-    bool setUpWindow(const QStringList& fonts) {
-        w_ = testing::shownWindow();
-        folder_ = dir_.path() + "/fonts" + QString::number(qrand_++);
-        if (!QDir().mkpath(folder_) || !fixtures::copyFonts(folder_, fonts)) return false;
-        const QImage reference = fixtures::referenceGlyph(fixtures::systemFont("dejavu/DejaVuSans.ttf"), "A");
-        if (reference.isNull() || !fixtures::loadReference(*w_, reference, dir_.path())) return false;
-        w_->loadFontFolder(folder_);
-        return w_->FontList.count() == fonts.size();
+    QLabel* label(const char* name) const { return w_->get<QLabel>(name); }
+    QLineEdit* field(const char* name) const { return w_->get<QLineEdit>(name); }
+    void click(const char* button) { QTest::mouseClick(w_->get<QPushButton>(button), Qt::LeftButton); }
+    // Find, until the run has ended.
+    void find() {
+        click("ButtonFind");
+        QTRY_VERIFY(w_->get<QPushButton>("ButtonFind")->text() != QLatin1String("Stop"));
     }
-    int qrand_ = 0;
+    QString load(const char* folder) {
+        QString why = chooseBitmap(*w_, dir_.filePath(QStringLiteral("A.bmp")));
+        return why.isEmpty() ? chooseFontFolder(*w_, dir_.filePath(QLatin1String(folder)), &entries_) : why;
+    }
 
 private Q_SLOTS:
-    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("five")) &&
+                QDir(dir_.path()).mkpath(QStringLiteral("two")));
+        QCOMPARE(fixtures::copyFonts(
+                     dir_.filePath(QStringLiteral("five")),
+                     {"dejavu/DejaVuSans.ttf", "dejavu/DejaVuSans-Bold.ttf", "dejavu/DejaVuSansCondensed.ttf",
+                      "dejavu/DejaVuSerif.ttf", "dejavu/DejaVuSansMono.ttf"}),
+                 QString());
+        QCOMPARE(fixtures::copyFonts(dir_.filePath(QStringLiteral("two")),
+                                     {"dejavu/DejaVuSans.ttf", "dejavu/DejaVuSerif.ttf"}),
+                 QString());
+        QImage reference;
+        QCOMPARE(
+            fixtures::referenceGlyph(dir_.filePath(QStringLiteral("five/DejaVuSans.ttf")), "A", &reference),
+            QString());
+        QCOMPARE(fixtures::saveBitmap(reference, dir_.filePath(QStringLiteral("A.bmp"))), QString());
+    }
+    void init() { w_ = openWindow(); }
     void cleanup() { w_.reset(); }
 
-    void runAddsExactlyTheFontsAboveTheThreshold() {
-        if (!setUpWindow(kFonts)) QSKIP("fonts from scripts/setup are missing");
-        w_->AddThres->setText("60.0");
-        w_->UpDown2->setValue(600);
-        const auto expected = expectedMatches(folder_, dir_.filePath("reference.bmp"), "A");
-
-        w_->ButtonFind->click();
-        QCOMPARE(w_->FindRunning, false);
-        QCOMPARE(w_->ButtonFind->text(), QString("&Find"));
-        QCOMPARE(w_->Slider1->value(), kFonts.size() - 1);
-
-        std::map<QString, QString> listed;
-        for (int i = 0; i < w_->List1->topLevelItemCount(); ++i)
-            listed[w_->List1->topLevelItem(i)->text(0)] = w_->List1->topLevelItem(i)->text(1);
-        int above = 0;
-        for (const auto& [file, m] : expected) {
-            if (m > 0.6) {
-                ++above;
-                QVERIFY2(listed.count(file), qPrintable(file));
-                QCOMPARE(listed[file], numfmt::fixed(m * 100, 2));
-            } else {
-                QVERIFY2(!listed.count(file), qPrintable(file));
-            }
+    // Every font above Add gets a row; the reference's own font matches in full at ratio 1, and
+    // every row's ratios are its glyph's box over the bitmap's box, as the size captions read.
+    void findListsTheFontsAboveAdd_data() {
+        QTest::addColumn<double>("add");
+        QTest::addColumn<double>("bold");
+        QTest::newRow("all listed, bold from 100") << 0.0 << 100.0;
+        QTest::newRow("a full match is not above 100") << 100.0 << 100.0;
+    }
+    void findListsTheFontsAboveAdd() {
+        QFETCH(double, add);
+        QFETCH(double, bold);
+        QCOMPARE(load("five"), QString());
+        typeInto(field("BoldThres"), percent(bold));
+        typeInto(field("AddThres"), percent(add));
+        find();
+        const QList<QStringList> found = rows(*w_);
+        QCOMPARE(files(found).size(), add < 100 ? entries_.size() : 0);
+        QVERIFY(statusTexts(*w_).contains(QStringLiteral("Fonts Matched: %1").arg(found.size())));
+        auto* list = w_->get<QTreeWidget>("List1");
+        for (int i = 0; i < found.size(); ++i) {
+            const QStringList& row = found[i];
+            if (row[0] == QLatin1String("DejaVuSans.ttf"))
+                QCOMPARE(row,
+                         (QStringList{"DejaVuSans.ttf", "100.00", "DejaVu Sans", "1.000", "1.000", "bold"}));
+            QCOMPARE(row[5] == QLatin1String("bold"), number(row[1]) >= bold);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->topLevelItem(i)).center());
+            QCOMPARE(label("FontFilenameText")->text(), row[0]);
+            const double xRatio =
+                double(captionNumber(*w_, "FontSizeText", 0)) / captionNumber(*w_, "BitmapSizeText", 0);
+            const double yRatio =
+                double(captionNumber(*w_, "FontSizeText", 1)) / captionNumber(*w_, "BitmapSizeText", 1);
+            QCOMPARE(row.mid(3, 2),
+                     (QStringList{QLocale().toString(xRatio, 'f', 3), QLocale().toString(yRatio, 'f', 3)}));
         }
-        QCOMPARE(int(listed.size()), above);
-        QVERIFY(listed.count("DejaVuSans.ttf"));
-        QCOMPARE(listed["DejaVuSans.ttf"], QString("100.00"));
-        QCOMPARE(w_->StatusBar1->panelText(3), QString("Fonts Matched: %1").arg(above));
-        // the controls a run takes away are back
-        for (QWidget* c : {static_cast<QWidget*>(w_->Command1), static_cast<QWidget*>(w_->Command2),
-                           static_cast<QWidget*>(w_->Command5), static_cast<QWidget*>(w_->Slider1)})
-            QVERIFY(c->isEnabled());
-        QVERIFY(w_->Picture2->canvas().autoRedraw());
     }
 
-    void stopFinishesTheCurrentFontAndTheNextRunStartsThere() {
-        if (!setUpWindow(kFonts)) QSKIP("fonts from scripts/setup are missing");
-        const int j = 3;
-        int highest = -1;
-        bool stopped = false;
-        auto c = connect(w_->Slider1, &QSlider::valueChanged, this, [&](int i) {
-            highest = std::max(highest, i);
-            if (i == j && !stopped) {
-                stopped = true;
-                QVERIFY(w_->FindRunning);
-                QCOMPARE(w_->ButtonFind->text(), QString("Stop"));
-                QVERIFY(!w_->Slider1->isEnabled());
-                QVERIFY(!w_->Command4->isEnabled());
-                QTest::keyClick(w_.get(), Qt::Key_Escape);  // Esc stands for the Stop click
-            }
+    // Stop (clicked from inside the run) ends it after the font in hand; the slider stays on
+    // that font and the next Find starts from it.
+    void stopKeepsTheSliderWhereTheRunWas() {
+        QCOMPARE(load("five"), QString());
+        typeInto(field("AddThres"), percent(0));
+        auto* slider = w_->get<QSlider>("Slider1");
+        QString shownDuringTheRun;
+        connect(slider, &QSlider::valueChanged, this, [&](int position) {
+            if (position == 2 && shownDuringTheRun.isEmpty())
+                QTimer::singleShot(0, this, [&] {
+                    shownDuringTheRun = w_->get<QPushButton>("ButtonFind")->text();
+                    click("ButtonFind");
+                });
         });
-        w_->ButtonFind->click();
-        disconnect(c);
-        QVERIFY(stopped);
-        QCOMPARE(highest, j);
-        QCOMPARE(w_->Slider1->value(), j);
-        QCOMPARE(w_->ButtonFind->text(), QString("&Find"));
-        QCOMPARE(w_->FontFilenameText->text(), fontFilesIn(folder_).at(j));
+        find();
+        QCOMPARE(shownDuringTheRun, QStringLiteral("Stop"));
+        QCOMPARE(w_->get<QPushButton>("ButtonFind")->text(), QStringLiteral("&Find"));
+        QCOMPARE(slider->value(), 2);
+        QCOMPARE(label("FontFilenameText")->text(), entries_[2]);
+        QCOMPARE(files(rows(*w_)), entries_.mid(0, 3));
+        QVERIFY(statusTexts(*w_).contains(QStringLiteral("Fonts Matched: 3")));
 
-        w_->ButtonFind->click();
-        QCOMPARE(w_->Timer1Tag, QString::number(j));
-        QCOMPARE(w_->Slider1->value(), kFonts.size() - 1);
-
-        // A run that reached the end makes the next one start over.
-        w_->ButtonFind->click();
-        QCOMPARE(w_->Timer1Tag, QString("0"));
+        click("ButtonClear");
+        find();
+        QCOMPARE(files(rows(*w_)), entries_.mid(2));
+        QCOMPARE(slider->value(), entries_.size() - 1);
     }
 
-    void singleFontList() {
-        if (!setUpWindow({"dejavu/DejaVuSans.ttf"})) QSKIP("fonts from scripts/setup are missing");
-        QCOMPARE(w_->Slider1->maximum(), 1);
-        QVERIFY(!w_->Slider1->isEnabled());
-        for (int run = 0; run < 2; ++run) {
-            w_->ButtonFind->click();
-            QCOMPARE(w_->Timer1Tag, QString("0"));
-            QCOMPARE(w_->Slider1->value(), 0);
-            QCOMPARE(w_->List1->topLevelItemCount(), 1);
-            QVERIFY2(!w_->Slider1->isEnabled(), "a one-font list has nothing to browse");
-        }
+    // Raising Add removes the rows below it, Bold re-marks the rows, and Add pushes Bold's value
+    // and minimum up: Bold never goes below Add.
+    void thresholdsAppliedAgainToTheRows() {
+        QCOMPARE(load("five"), QString());
+        typeInto(field("AddThres"), percent(0));
+        find();
+        const QList<QStringList> all = rows(*w_);
+        QList<double> matches;
+        for (const QStringList& row : all) matches << number(row[1]);
+        std::sort(matches.begin(), matches.end());
+        // A threshold in tenths with rows on both sides of it.
+        double split = 0;
+        for (int i = 1; i < matches.size() && split <= matches.first(); ++i)
+            split = std::floor(matches[i] * 10) / 10;
+        QVERIFY(split > matches.first());
+
+        typeInto(field("BoldThres"), percent(split));
+        for (const QStringList& row : rows(*w_))
+            QCOMPARE(row[5] == QLatin1String("bold"), number(row[1]) >= split);
+        typeInto(field("AddThres"), percent(split));
+        QList<QStringList> kept;
+        for (const QStringList& row : all)
+            if (number(row[1]) >= split) kept << (QStringList(row.mid(0, 5)) << QStringLiteral("bold"));
+        QCOMPARE(rows(*w_), kept);
+        QVERIFY(statusTexts(*w_).contains(QStringLiteral("Fonts Matched: %1").arg(kept.size())));
+
+        // Add at 99.0 typed, then 100.0 by its arrow: Bold follows, and cannot be stepped below.
+        typeInto(field("AddThres"), percent(99));
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(child<QWidget>(w_->get("UpDown2"), "up"), Qt::LeftButton);
+        QCOMPARE(field("AddThres")->text(), percent(100));
+        QCOMPARE(field("BoldThres")->text(), percent(100));
+        field("BoldThres")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(field("BoldThres"), Qt::Key_Down);
+        QCOMPARE(field("BoldThres")->text(), percent(100));
+        QCOMPARE(rows(*w_),
+                 (QList<QStringList>{{"DejaVuSans.ttf", "100.00", "DejaVu Sans", "1.000", "1.000", "bold"}}));
     }
 
-    void statisticsTexts_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("maximum");
-        QTest::addColumn<int>("elapsedBefore");
-        QTest::addColumn<QString>("rate");
-        QTest::addColumn<QString>("estimate");
-        QTest::newRow("first tick, nothing done") << "en_US" << 5 << 5 << 100 << 0 << "Fonts/Sec: 0.0 "
-                                                  << "Estimated Time: Undefined";
-        QTest::newRow("decimal comma") << "de_DE" << 5 << 5 << 100 << 0 << "Fonts/Sec: 0,0 "
-                                       << "Estimated Time: Undefined";
-        QTest::newRow("hours dropped") << "en_US" << 274 << 275 << 4000 << 163 << "Fonts/Sec: 1.0 "
-                                       << "Estimated Time: 02:05";
-        QTest::newRow("a few seconds") << "en_US" << 0 << 837 << 900 << 0 << "Fonts/Sec: 1000.0 "
-                                       << "Estimated Time: 00:00";
-    }
-    void statisticsTexts() {
-        QFETCH(QString, locale);
-        QFETCH(int, start);
-        QFETCH(int, value);
-        QFETCH(int, maximum);
-        QFETCH(int, elapsedBefore);
-        QFETCH(QString, rate);
-        QFETCH(QString, estimate);
-        QLocale::setDefault(QLocale(locale));
-        Form1 w;
-        w.Slider1->setRange(0, maximum);
-        w.Slider1->setValue(value);
-        w.Timer1Tag = QString::number(start);
-        w.FindElapsedMs = elapsedBefore;
-        w.timerTick();
-        QCOMPARE(w.FindElapsedMs, elapsedBefore + 837);
-        QCOMPARE(w.StatusBar1->panelText(4), rate);
-        QCOMPARE(w.StatusBar1->panelText(2), estimate);
+    // The slider's Up and Down keys show the next font; Match compares the font shown and lists
+    // it; with Check1 ticked a completed move matches by itself.
+    void browseAndMatch() {
+        QCOMPARE(load("two"), QString());
+        click("Command4");
+        QCOMPARE(label("MatchText")->text(), QStringLiteral("100.00%"));
+        QCOMPARE(rows(*w_),
+                 (QList<QStringList>{{"DejaVuSans.ttf", "100.00", "DejaVu Sans", "1.000", "1.000", "bold"}}));
+        QVERIFY(statusTexts(*w_).contains(QStringLiteral("Fonts Matched: 1")));
+
+        auto* slider = w_->get<QSlider>("Slider1");
+        slider->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(slider, Qt::Key_Down);
+        QCOMPARE(label("FontFilenameText")->text(), QStringLiteral("DejaVuSerif.ttf"));
+        QCOMPARE(label("FontFontnameText")->text(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(label("MatchText")->text(), QStringLiteral("100.00%"));  // nothing matched by itself
+        click("Command4");
+        QVERIFY2(number(label("MatchText")->text()) < 99, qPrintable(label("MatchText")->text()));
+
+        QTest::mouseClick(w_->get<QCheckBox>("Check1"), Qt::LeftButton);
+        slider->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(slider, Qt::Key_Up);
+        QCOMPARE(label("FontFilenameText")->text(), QStringLiteral("DejaVuSans.ttf"));
+        QCOMPARE(label("MatchText")->text(), QStringLiteral("100.00%"));
     }
 };
 

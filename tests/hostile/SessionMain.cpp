@@ -1,45 +1,19 @@
 // hostile_session BITMAP FONT_FOLDER
-// A whole session in the main window, driven from outside as a user would: load the bitmap,
-// load the font folder, browse, Find, Match, change both thresholds, prepare a drag of the
-// results, close. WritesNothingTest runs it with HOME and the working directory pointed at
-// fresh folders and checks that nothing was written anywhere.
-
+// A whole session in the main window, driven from outside as a user drives it: the bitmap and
+// the font folder chosen in their dialogs, the character typed, the fonts browsed, Find, Match,
+// both thresholds typed, Find again, then the window closed. WritesNothingTest runs it with
+// HOME, TMPDIR and the working folder pointed at fresh folders and checks that nothing changed.
 #include <QApplication>
-#include <QFileInfo>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdio>
-#include <memory>
 
 #include "WindowFixture.h"
-#include "app/Form1.h"
-#include "app/ResultsList.h"
 
-using namespace lettrino;
-using lettrino::testing::child;
-
-namespace {
-
-void typeThreshold(QLineEdit* field, QWidget* next, double percent) {
-    field->setFocus(Qt::TabFocusReason);
-    field->selectAll();
-    QTest::keyClicks(field, QLocale().toString(percent, 'f', 1));
-    next->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
-}
-
-void click(QPushButton* button) {
-    if (button->isEnabled()) QTest::mouseClick(button, Qt::LeftButton);
-    QApplication::processEvents();
-}
-
-}  // namespace
+using namespace lettrino::testing;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -47,58 +21,32 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: hostile_session BITMAP FONT_FOLDER\n");
         return 2;
     }
-    const QString bitmap = QString::fromLocal8Bit(argv[1]);
-    const QString folder = QString::fromLocal8Bit(argv[2]);
-
-    // Message boxes would wait for a user: answer them.
-    QTimer dismiss;
-    QObject::connect(&dismiss, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-    });
-    dismiss.start(50);
-
-    auto w = std::make_unique<Form1>();
-    w->show();
-    QApplication::processEvents();
-
-    w->loadBitmap(bitmap, QFileInfo(bitmap).fileName());
-    w->loadFontFolder(folder);
-    if (w->FontList.count() < 2) {
-        std::fprintf(stderr, "hostile_session: the font folder did not load\n");
+    MessageCatcher messages;
+    auto w = openWindow();
+    QString why = chooseBitmap(*w, QString::fromLocal8Bit(argv[1]));
+    if (why.isEmpty()) why = chooseFontFolder(*w, QString::fromLocal8Bit(argv[2]));
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "hostile_session: %s\n", qPrintable(why));
         return 4;
     }
-
-    // The character the bitmap shows.
-    auto* charText = child<QLineEdit>(w.get(), "CharText");
-    charText->setFocus(Qt::TabFocusReason);
-    charText->selectAll();
-    QTest::keyClicks(charText, QStringLiteral("g"));
-    QApplication::processEvents();
-
-    auto* slider = child<QSlider>(w.get(), "Slider1");
-    slider->setValue(1);
-    slider->setValue(0);
-    QApplication::processEvents();
-
-    click(child<QPushButton>(w.get(), "ButtonFind"));
-    click(child<QPushButton>(w.get(), "Command4"));
-
-    auto* add = child<QLineEdit>(w.get(), "AddThres");
-    auto* bold = child<QLineEdit>(w.get(), "BoldThres");
-    typeThreshold(bold, add, 30.0);
-    typeThreshold(add, bold, 10.0);
-    click(child<QPushButton>(w.get(), "ButtonFind"));
-    typeThreshold(add, bold, 99.9);
-
-    auto* list = child<ResultsList>(w.get(), "List1");
-    list->selectAll();
-    std::unique_ptr<QMimeData> drag(list->dragData());
-
-    std::printf("hostile_session: %d fonts, %d results, %d dragged\n", w->FontList.count(), list->rowCount(),
-                drag ? int(drag->urls().size()) : 0);
+    const auto click = [&w](const char* name) {
+        QTest::mouseClick(w->get<QPushButton>(name), Qt::LeftButton);
+    };
+    typeInto(w->get<QLineEdit>("CharText"), QStringLiteral("g"));
+    auto* slider = w->get<QSlider>("Slider1");
+    slider->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(slider, Qt::Key_Down);
+    QTest::keyClick(slider, Qt::Key_Up);
+    click("ButtonFind");
+    click("Command4");
+    typeInto(w->get<QLineEdit>("AddThres"), QLocale().toString(10.0, 'f', 1));
+    typeInto(w->get<QLineEdit>("BoldThres"), QLocale().toString(30.0, 'f', 1));
+    click("ButtonFind");
+    typeInto(w->get<QLineEdit>("AddThres"), QLocale().toString(99.9, 'f', 1));
+    std::printf("hostile_session: %d results, %d messages\n", int(rows(*w).size()),
+                int(messages.shown.size()));
     std::fflush(stdout);
     // Closing the window ends the program at once, as a user's close does.
-    w->close();
-    QApplication::processEvents();
+    w->form.close();
     return 0;
 }

@@ -29,6 +29,22 @@ QString backToTheWindow(Window& w, QDialog* dialog, const char* what) {
                : QStringLiteral("the window is not active again");
 }
 
+// Clicks (or double-clicks) the last entry of a list whose text, blanks trimmed, is `text`.
+QString clickItem(QListWidget* list, const QString& text, bool doubleClick = false) {
+    QListWidgetItem* item = nullptr;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text().trimmed() == text) item = list->item(i);
+    if (!item) return QStringLiteral("%1 lists no %2").arg(list->objectName(), text);
+    list->scrollToItem(item);
+    const QPoint at = list->visualItemRect(item).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (doubleClick) {
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::unique_ptr<Window> openWindow() {
@@ -44,21 +60,6 @@ QDialog* openDialog(Window& w, const char* button, const char* dialog) {
     auto* d = w.form.findChild<QDialog*>(QString::fromLatin1(dialog));
     if (d && !QTest::qWaitForWindowExposed(d)) return nullptr;
     return d && d->isVisible() ? d : nullptr;
-}
-
-QString clickItem(QListWidget* list, const QString& text, bool doubleClick) {
-    QListWidgetItem* item = nullptr;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->text().trimmed() == text) item = list->item(i);
-    if (!item) return QStringLiteral("%1 lists no %2").arg(list->objectName(), text);
-    list->scrollToItem(item);
-    const QPoint at = list->visualItemRect(item).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    if (doubleClick) {
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
-    }
-    return {};
 }
 
 QString openFolder(QDialog* dialog, const QString& folder) {

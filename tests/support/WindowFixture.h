@@ -17,7 +17,6 @@
 
 class QDialog;
 class QLineEdit;
-class QListWidget;
 
 namespace lettrino::testing {
 
@@ -46,8 +45,6 @@ std::unique_ptr<Window> openWindow();
 
 // Clicks the window's button and returns the dialog it opens, once shown; nullptr when none.
 QDialog* openDialog(Window& w, const char* button, const char* dialog);
-// Clicks (or double-clicks) the last entry of a list whose text, blanks trimmed, is `text`.
-QString clickItem(QListWidget* list, const QString& text, bool doubleClick = false);
 // Walks a dialog's folder list (Dir1) to a folder: the root, then each folder down to it.
 QString openFolder(QDialog* dialog, const QString& folder);
 // Loads a bitmap through the bitmap dialog: its folder, its file, Ok.
