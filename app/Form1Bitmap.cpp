@@ -79,12 +79,11 @@ void Form1::loadBitmap(const QString& path, const QString& fileName) {
 
 void Form1::loadPicture(const QImage& picture, const QString& name) {
     // A picture that is not one dark character on white in the canvas's size (a screenshot, a
-    // photo, dark mode, a large picture) is prepared first; one that is comes as it is.
+    // photo, dark mode, a large picture) is prepared first; one that is comes as it is, and so
+    // does one in which no character can be told from the background (all white, one dot): its
+    // ink box then says what there is.
     const PreparedPicture prepared = preparePicture(picture);
-    if (prepared.image.isNull()) {
-        QMessageBox::warning(this, caption(), QStringLiteral("Error: No character found in ") + name);
-        return;
-    }
+    const QImage& shown = prepared.image.isNull() ? picture : prepared.image;
     Frame1->setEnabled(true);
     BitmapFilename->setEnabled(true);
     BitmapFilenameText->setEnabled(true);
@@ -94,7 +93,7 @@ void Form1::loadPicture(const QImage& picture, const QString& name) {
     Command1->setEnabled(true);
     Command5->setEnabled(true);
 
-    Picture1->setPicture(prepared.image);  // its change notification measures the bitmap
+    Picture1->setPicture(shown);  // its change notification measures the bitmap
 }
 
 void Form1::measureBitmap() {

@@ -106,9 +106,9 @@ private Q_SLOTS:
         loads("top-down", {30, -30, 24, false, false, blackSquare(3, 4, 6)}, InkBox{4, 3, 8, 9});
         loads("top-down 8 bits", {30, -30, 8, false, false, blackSquare(20, 1, 6)}, InkBox{1, 20, 25, 6});
 
-        const char* noCharacter = "Error: No character found in x.bmp";
-        refused("all white", bmpBytes(200, 200, 24), noCharacter);
-        refused("1 x 1", bmpBytes(1, 1, 24, blackSquare(0, 0, 1)), noCharacter);
+        // No character to prepare: the picture comes as it is, and its box says what there is.
+        loads("all white", {200, 200, 24, false, false, {}}, InkBox{201, 201, 0, 0});
+        loads("1 x 1", {1, 1, 24, false, false, blackSquare(0, 0, 1)}, InkBox{0, 0, 0, 0});
         const char* unreadable = "Error: Can't read a picture from %1";
         refused("claims 100000 x 100000", bmpClaiming(100000, 100000, 256), unreadable);
         refused("claims a negative width", bmpClaiming(-40, 40, 256), unreadable);
