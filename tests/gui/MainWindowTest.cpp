@@ -1,8 +1,12 @@
 // The main window itself: the rulers and grid on the two canvases, the status line, the
 // layout when resized, and the parameter fields.
 #include <QApplication>
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -224,6 +228,36 @@ private Q_SLOTS:
         QCOMPARE(this->field(other.toLatin1().constData())->text(), otherText);
         QVERIFY2(!fixtures::firstDifference(screenOf(w_->get("Picture2")), glyph).isEmpty(),
                  "the glyph is drawn again");
+    }
+
+    // A picture file dropped on Picture1, or a picture pasted, loads as if chosen in the dialog;
+    // a dark-mode picture of the wrong size is prepared first: a dark block 60 x 100 on a light
+    // one becomes a block whose longer side fills the canvas less its margin, dark on white.
+    void picturesDroppedOrPasted() {
+        QImage dark(400, 300, QImage::Format_RGB32);
+        dark.fill(qRgb(24, 26, 40));
+        for (int y = 90; y < 190; ++y)
+            for (int x = 200; x < 260; ++x) dark.setPixel(x, y, qRgb(235, 235, 230));
+        const QString file = dir_.filePath(QStringLiteral("dark.png"));
+        QVERIFY(dark.save(file));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file)});
+        QWidget* canvas = w_->get("Picture1");
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &drop);
+        QCOMPARE(w_->get<QLabel>("BitmapFilenameText")->text(), QStringLiteral("dark.png"));
+        QCOMPARE(captionNumber(*w_, "BitmapSizeText", 1), 176);
+        const QImage shown = screenOf(canvas);
+        QCOMPARE(QColor(shown.pixel(98, 98)).value(), 0);
+        QCOMPARE(QColor(shown.pixel(5, 5)).value(), 255);
+
+        QGuiApplication::clipboard()->setImage(fixtures::blockPicture(kBlock));
+        QTest::keyClick(&w_->form, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w_->get<QLabel>("BitmapFilenameText")->text(), QStringLiteral("(pasted)"));
+        QCOMPARE(captionNumber(*w_, "BitmapSizeText", 1), kBlock.height() - 1);
     }
 };
 
