@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "bench/BenchCommon.h"
 #include "cli/ResultTable.h"
@@ -39,6 +42,13 @@ void resetPeak() {
 }  // namespace
 
 int libraryBench(int argc, char** argv) {
+    // The installed fonts unless --fonts names a folder (the options' reader wants a folder).
+    std::vector<char*> args(argv, argv + argc);
+    char fontsOption[] = "--fonts", installedFonts[] = "/usr/share/fonts";
+    if (std::none_of(argv, argv + argc, [](const char* a) { return std::strncmp(a, "--fonts", 7) == 0; }))
+        args.insert(args.begin() + std::min(argc, 1), {fontsOption, installedFonts});
+    argc = int(args.size());
+    argv = args.data();
     const auto options = bench::readOptions(argc, argv, {"size", "fonts", "char", "jobs", "top", "bitmap"},
                                             "lettrino-bench library [--size N] [--fonts DIR] [--char C] [--jobs N] "
                                             "[--top K] [--bitmap FILE]");
@@ -79,6 +89,7 @@ int libraryBench(int argc, char** argv) {
     }
 
     // The page cache is warmed by the first sweep; each mode then runs twice, the faster counts.
+    double best[2] = {0, 0};  // fonts/s: match, aspect
     for (const bool aspect : {true, true, false, false}) {
         Session session;
         session.setReference(reference);
@@ -97,9 +108,17 @@ int libraryBench(int argc, char** argv) {
         std::printf("%-8s %d fonts in %.3f s = %.0f fonts/s, %d weighed in full, peak %.1f MB, first %s\n",
                     aspect ? "aspect" : "match", size, seconds, size / seconds, weighed,
                     double(peakBytes()) / (1024.0 * 1024.0), rows.empty() ? "-" : qPrintable(rows.front().face));
+        best[aspect ? 1 : 0] = std::max(best[aspect ? 1 : 0], size / seconds);
     }
-    long long checksum = 0;
-    const double raw = rawSweep(links, jobs, &checksum);
-    std::printf("raw      %d fonts in %.3f s = %.0f fonts/s\n", size, raw, size / raw);
+    double raw = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        long long checksum = 0;
+        const double seconds = rawSweep(links, jobs, &checksum);
+        std::printf("raw      %d fonts in %.3f s = %.0f fonts/s\n", size, seconds, size / seconds);
+        raw = std::max(raw, size / seconds);
+    }
+    // The three side by side, each the faster of its two runs.
+    std::printf("best     aspect %.0f, match %.0f, raw %.0f fonts/s; match / raw = %.2f\n", best[1], best[0], raw,
+                raw > 0 ? best[0] / raw : 0.0);
     return 0;
 }

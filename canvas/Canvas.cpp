@@ -151,11 +151,14 @@ void Canvas::blendBlack(int x, int y, const std::uint8_t* coverage, int width, i
         const std::uint8_t* cov = coverage + std::ptrdiff_t(r) * pitch;
         Colour* row = px + (y + r) * kSize + x;
         for (int c = c0; c < c1; ++c) {
-            const unsigned a = cov[c];
-            if (a == 0) continue;
-            const unsigned keep = 255 - a;
+            // Each component scaled by the uncovered share, rounded to nearest; no coverage
+            // leaves a pixel as it is, and white becomes the grey of the uncovered share.
+            const unsigned keep = 255 - unsigned(cov[c]);
             const Colour p = row[c];
-            // Each component scaled by the uncovered share, rounded to nearest.
+            if (p == kWhite) {
+                row[c] = keep * 0x010101u;
+                continue;
+            }
             const unsigned rr = ((p & 0xFF) * keep + 127) / 255;
             const unsigned gg = ((p >> 8 & 0xFF) * keep + 127) / 255;
             const unsigned bb = ((p >> 16 & 0xFF) * keep + 127) / 255;

@@ -49,7 +49,8 @@ public:
     explicit AspectReference(const InkMask& reference);
 
     // The best aspectScore over the turns; the upright reference wins ties. Equals m when the
-    // glyph's mask is the reference's.
+    // glyph's mask is the reference's. The ink agreement of a turn whose proportions alone keep
+    // it from beating the best turn before it is not measured.
     AspectScore score(double m, const InkMask& glyph) const;
 
 private:

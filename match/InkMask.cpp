@@ -17,19 +17,21 @@ namespace {
 template <typename Inked>
 void fillCropped(InkMask& mask, int width, int height, Inked inked) {
     mask.count = 0;
-    mask.ink.assign(std::size_t(width) * std::size_t(height), 0);
+    mask.ink.resize(std::size_t(width) * std::size_t(height));  // every pixel is written below
     int inkLeft = width, inkRight = -1, inkTop = height, inkBottom = -1;
-    std::uint8_t* out = mask.ink.data();
-    for (int y = 0; y < height; ++y) {
-        int rowLeft = width, rowRight = -1;
-        for (int x = 0; x < width; ++x, ++out)
-            if (inked(x, y)) {
-                *out = 1;
-                ++mask.count;
-                rowLeft = std::min(rowLeft, x);
-                rowRight = x;
-            }
-        if (rowRight < 0) continue;
+    std::uint8_t* row = mask.ink.data();
+    for (int y = 0; y < height; ++y, row += width) {
+        int rowCount = 0;
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t v = inked(x, y) ? 1 : 0;
+            row[x] = v;
+            rowCount += v;
+        }
+        if (rowCount == 0) continue;
+        mask.count += rowCount;
+        int rowLeft = 0, rowRight = width - 1;
+        while (!row[rowLeft]) ++rowLeft;
+        while (!row[rowRight]) --rowRight;
         inkLeft = std::min(inkLeft, rowLeft);
         inkRight = std::max(inkRight, rowRight);
         inkTop = std::min(inkTop, y);
@@ -70,7 +72,9 @@ void measureInk(const Canvas& canvas, const InkBox& box, InkMask& mask) {
     if (darkest >= 255) return;
     const int threshold = (255 + darkest + 1) / 2;
 
-    fillCropped(mask, right - left + 1, bottom - top + 1, [&](int x, int y) {
+    // Captured by value: read through references, they would be read again after every byte of
+    // the mask written (a byte may alias anything).
+    fillCropped(mask, right - left + 1, bottom - top + 1, [pixels, top, left, threshold](int x, int y) {
         return int(pixels[(top + y) * Canvas::kSize + left + x] & 0xFF) < threshold;
     });
 }

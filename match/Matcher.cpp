@@ -50,10 +50,34 @@ void MatchScan::scoreRow() {
     const bool rowInside = unsigned(gy) < unsigned(Canvas::kSize);
     const Colour* glyphRow = glyph_.pixels() + (rowInside ? gy * Canvas::kSize : 0);
     const int n = int(glyphColumn_.size());
+    const int* column = glyphColumn_.data();
+    // The glyph columns climb with the reference's: the first and the last tell whether all
+    // of them lie on the canvas.
+    const bool columnsInside = n > 0 && unsigned(column[0]) < unsigned(Canvas::kSize) &&
+                               unsigned(column[n - 1]) < unsigned(Canvas::kSize);
     std::int64_t rowScore = 0;
+    if (refInside && rowInside && columnsInside) {
+        // Every pixel pair on both canvases: the common case, without a test per pixel.
+        int same = 0, difference = 0;
+        if (speedup_ == 1) {
+            // Two sums, so that one pixel pair need not wait for the one before.
+            int odd = 0, i = 0;
+            for (; i + 1 < n; i += 2) {
+                difference += std::abs(int(ref[i] & 0xFF) - int(glyphRow[column[i]] & 0xFF));
+                odd += std::abs(int(ref[i + 1] & 0xFF) - int(glyphRow[column[i + 1]] & 0xFF));
+            }
+            if (i < n) difference += std::abs(int(ref[i] & 0xFF) - int(glyphRow[column[i]] & 0xFF));
+            rowScore = std::int64_t(255) * n - difference - odd;
+        } else {
+            for (int i = 0; i < n; ++i) same += (ref[i * speedup_] & 0xFF) == (glyphRow[column[i]] & 0xFF) ? 1 : 0;
+            rowScore = same;
+        }
+        score_ += rowScore;
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         const int r1 = refInside ? int(ref[i * speedup_] & 0xFF) : reference_.red(referenceBox_.left + i * speedup_, ry);
-        const int gx = glyphColumn_[std::size_t(i)];
+        const int gx = column[i];
         const int r2 = rowInside && unsigned(gx) < unsigned(Canvas::kSize) ? int(glyphRow[gx] & 0xFF) : -1;
         if (speedup_ == 1)
             rowScore += 255 - std::abs(r1 - r2);

@@ -120,11 +120,14 @@ struct FileStamp {
         return size == o.size && mtimeNs == o.mtimeNs && inode == o.inode && device == o.device;
     }
 };
+FileStamp stampOf(const struct stat& st) {
+    return {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            std::uint64_t(st.st_ino), std::uint64_t(st.st_dev)};
+}
 FileStamp stampOf(const QByteArray& path) {
     struct stat st;
     if (::stat(path.constData(), &st) != 0) return {};
-    return {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-            std::uint64_t(st.st_ino), std::uint64_t(st.st_dev)};
+    return stampOf(st);
 }
 }  // namespace
 
@@ -139,6 +142,7 @@ struct FontSystem::Face {
     std::uint64_t generation = 0;
     CharMap charmap = CharMap::None;
     FT_F26Dot6 ppem26 = -1;  // the size last requested on the face
+    std::uint64_t lastUse = 0;  // 0: empty, or not used since the face was dropped
 };
 
 struct FontSystem::RenderedGlyph {
@@ -148,6 +152,7 @@ struct FontSystem::RenderedGlyph {
     int code = -1;
     GlyphMetrics metrics;
     std::vector<std::uint8_t> coverage;  // trimmed to the black box, blackBoxX per row
+    std::vector<std::uint64_t> columnCoverage;  // while measuring the box: the bitmap's rows ORed
 };
 
 namespace {
@@ -158,42 +163,72 @@ std::uint64_t nextGeneration() {
 QString faceKey(const QString& file, int index) { return file + QLatin1Char('#') + QString::number(index); }
 }  // namespace
 
-// A font file read with pread through a window of its bytes, for a face opened as a stream.
+// A font file read with pread through a few windows of its bytes, for a face opened as a stream.
 struct FileStream {
     // Small enough that the pieces FreeType reads from one table cost little to copy, large
-    // enough that most of them come from one read: as fast as a mapped file (lettrino-bench).
+    // enough that most of them come from one read. FreeType goes back and forth between a few
+    // places of a file (the table directory, the character map, the names, the glyph), so a
+    // few windows are kept: about 6 reads per face instead of 16 with one window.
     static constexpr unsigned long kWindow = 4 * 1024;
+    static constexpr int kWindows = 4;
+    // A window starts this far before the piece asked for, at most, so that pieces read
+    // backwards from a place (names, a glyph's data) still come from it.
+    static constexpr unsigned long kAlign = 1024;
+    struct Window {
+        unsigned long offset = 0;
+        unsigned long size = 0;  // 0: holds nothing
+        unsigned long lastUse = 0;
+    };
     FT_StreamRec rec;
     int fd = -1;
-    std::unique_ptr<unsigned char[]> window{new unsigned char[kWindow]};
-    unsigned long windowOffset = 0;
-    unsigned long windowSize = 0;
+    std::unique_ptr<unsigned char[]> bytes{new unsigned char[kWindow * kWindows]};
+    Window windows[kWindows];
+    unsigned long uses = 0;
+
+    void forget() {
+        for (Window& w : windows) w = Window();
+        uses = 0;
+    }
 };
 
 namespace {
 
+unsigned long readAt(int fd, unsigned char* to, unsigned long at, unsigned long n) {
+    unsigned long got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(fd, to + got, n - got, off_t(at + got));
+        if (r <= 0) break;
+        got += (unsigned long)r;
+    }
+    return got;
+}
+
 unsigned long streamRead(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
     auto* file = static_cast<FileStream*>(stream->pathname.pointer);
     if (count == 0) return offset <= stream->size ? 0 : 1;  // a seek: non-zero fails it
-    const auto readAt = [file](unsigned char* to, unsigned long at, unsigned long n) {
-        unsigned long got = 0;
-        while (got < n) {
-            const ssize_t r = ::pread(file->fd, to + got, n - got, off_t(at + got));
-            if (r <= 0) break;
-            got += (unsigned long)r;
+    // FreeType reads a face in many small pieces, mostly near each other: serve them from
+    // windows of the file, each read once, rather than with a call each.
+    if (count > FileStream::kWindow - FileStream::kAlign) return readAt(file->fd, buffer, offset, count);
+    ++file->uses;
+    int chosen = 0;
+    for (int i = 0; i < FileStream::kWindows; ++i) {
+        FileStream::Window& w = file->windows[i];
+        if (w.size > 0 && offset >= w.offset && offset + count <= w.offset + w.size) {
+            w.lastUse = file->uses;
+            std::memcpy(buffer, file->bytes.get() + i * FileStream::kWindow + (offset - w.offset), count);
+            return count;
         }
-        return got;
-    };
-    // FreeType reads a face in many small pieces, mostly near each other: serve them from a
-    // window of the file, read once, rather than with a call each.
-    if (count > FileStream::kWindow) return readAt(buffer, offset, count);
-    if (offset < file->windowOffset || offset + count > file->windowOffset + file->windowSize) {
-        file->windowOffset = offset;
-        file->windowSize = readAt(file->window.get(), offset, FileStream::kWindow);
-        if (offset + count > file->windowOffset + file->windowSize)
-            count = file->windowOffset + file->windowSize > offset ? file->windowOffset + file->windowSize - offset : 0;
+        if (w.lastUse < file->windows[chosen].lastUse) chosen = i;
     }
-    std::memcpy(buffer, file->window.get() + (offset - file->windowOffset), count);
+    // The least recently used window is read again, starting at the piece's kilobyte.
+    FileStream::Window& w = file->windows[chosen];
+    unsigned char* bytes = file->bytes.get() + chosen * FileStream::kWindow;
+    w.offset = offset / FileStream::kAlign * FileStream::kAlign;
+    w.size = readAt(file->fd, bytes, w.offset, FileStream::kWindow);
+    w.lastUse = file->uses;
+    const unsigned long end = w.offset + w.size;
+    if (offset + count > end) count = end > offset ? end - offset : 0;
+    std::memcpy(buffer, bytes + (offset - w.offset), count);
     return count;
 }
 
@@ -204,11 +239,21 @@ void streamClose(FT_Stream stream) {
 }
 
 // Opens a face from a file read through a stream of our own; the stream must outlive the face.
-FT_Error openStreamFace(FT_Library lib, const QByteArray& path, std::int64_t size, FT_Long index,
-                        FileStream& file, FT_Face* face) {
-    file.fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+// The file's stamp comes from the open file, so that its path is looked up once. Only plain
+// files that hold something are read (a pipe named like a font file neither blocks nor counts).
+FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, FileStream& file, FileStamp& stamp,
+                        FT_Face* face) {
+    file.fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (file.fd < 0) return FT_Err_Cannot_Open_Resource;
-    file.windowOffset = file.windowSize = 0;
+    struct stat st;
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+        ::close(file.fd);
+        file.fd = -1;
+        return FT_Err_Cannot_Open_Resource;
+    }
+    stamp = stampOf(st);
+    const std::int64_t size = stamp.size;
+    file.forget();
     FT_StreamRec& stream = file.rec;
     stream = FT_StreamRec();
     stream.size = (unsigned long)size;
@@ -234,6 +279,17 @@ FontSystem::~FontSystem() {
     for (auto& face : faces_)
         if (face && face->ft) FT_Done_Face(face->ft);
     if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
+}
+
+void FontSystem::touch(int slot) { faces_[std::size_t(slot)]->lastUse = ++uses_; }
+
+void FontSystem::closeSlot(int slot) {
+    Face* f = faces_[std::size_t(slot)].get();
+    if (!f->key.isEmpty()) slotByKey_.remove(f->key);
+    if (f->ft) FT_Done_Face(f->ft);  // closes the stream's file too
+    if (f->stream) spareStreams_.push_back(std::move(f->stream));
+    *f = Face();
+    if (lastGlyph_->slot == slot) lastGlyph_->slot = -1;
 }
 
 void FontSystem::loadInstalled() {
@@ -303,36 +359,38 @@ int FontSystem::slotFor(const QString& file, int index) {
     if (!library_ || file.isEmpty()) return -1;
     const QString key = faceKey(file, index);
     const QByteArray encoded = QFile::encodeName(file);
-    const FileStamp stamp = stampOf(encoded);
     const auto found = slotByKey_.constFind(key);
     if (found != slotByKey_.constEnd()) {
         const int slot = found.value();
-        Face* cached = faces_[std::size_t(slot)].get();
-        if (cached->stamp == stamp) {
-            lru_.remove(slot);
-            lru_.push_front(slot);
+        if (faces_[std::size_t(slot)]->stamp == stampOf(encoded)) {
+            touch(slot);
             return slot;
         }
         // The file changed (or went) since it was opened: forget that face, open the file afresh.
-        slotByKey_.remove(key);
-        FT_Done_Face(cached->ft);
-        *cached = Face();
-        if (lastGlyph_->slot == slot) lastGlyph_->slot = -1;
-        lru_.remove(slot);
-        lru_.push_back(slot);
+        closeSlot(slot);
     }
-    if (stamp.size <= 0) return -1;
+    FileStamp stamp;
     FT_Face ft = nullptr;
     std::unique_ptr<FileStream> stream;
     FT_Library lib = static_cast<FT_Library>(library_);
     if (access_ == FileAccess::Read) {
-        stream = std::make_unique<FileStream>();
-        if (openStreamFace(lib, encoded, stamp.size, index, *stream, &ft) != 0) return -1;
-    } else if (FT_New_Face(lib, encoded.constData(), index, &ft) != 0) {
-        return -1;
+        if (spareStreams_.empty()) {
+            stream = std::make_unique<FileStream>();
+        } else {
+            stream = std::move(spareStreams_.back());
+            spareStreams_.pop_back();
+        }
+        if (openStreamFace(lib, encoded, index, *stream, stamp, &ft) != 0) {
+            spareStreams_.push_back(std::move(stream));  // already closed
+            return -1;
+        }
+    } else {
+        stamp = stampOf(encoded);
+        if (stamp.size <= 0 || FT_New_Face(lib, encoded.constData(), index, &ft) != 0) return -1;
     }
     if (ft->num_glyphs <= 0 || !(FT_IS_SCALABLE(ft) || ft->num_fixed_sizes > 0)) {
         FT_Done_Face(ft);
+        if (stream) spareStreams_.push_back(std::move(stream));
         return -1;
     }
     int slot;
@@ -340,13 +398,10 @@ int FontSystem::slotFor(const QString& file, int index) {
         slot = int(faces_.size());
         faces_.push_back(std::make_unique<Face>());
     } else {
-        slot = lru_.back();
-        lru_.pop_back();
-        Face* old = faces_[std::size_t(slot)].get();
-        slotByKey_.remove(old->key);
-        if (old->ft) FT_Done_Face(old->ft);
-        *old = Face();
-        if (lastGlyph_->slot == slot) lastGlyph_->slot = -1;
+        slot = 0;
+        for (std::size_t i = 1; i < faces_.size(); ++i)
+            if (faces_[i]->lastUse < faces_[std::size_t(slot)]->lastUse) slot = int(i);
+        closeSlot(slot);
     }
     Face* f = faces_[std::size_t(slot)].get();
     f->ft = ft;
@@ -362,13 +417,23 @@ int FontSystem::slotFor(const QString& file, int index) {
         f->charmap = CharMap::Other;
     }
     slotByKey_.insert(key, slot);
-    lru_.push_front(slot);
+    touch(slot);
     return slot;
 }
 
 int FontSystem::resolve(const QString& name) {
-    for (auto it = registered_.rbegin(); it != registered_.rend(); ++it)
-        if (it->entry.name.compare(name, Qt::CaseInsensitive) == 0) return slotFor(it->entry.file, it->entry.index);
+    for (auto it = registered_.rbegin(); it != registered_.rend(); ++it) {
+        // The name drawn is mostly the very name registered: that needs no case folding.
+        if (it->entry.name != name && it->entry.name.compare(name, Qt::CaseInsensitive) != 0) continue;
+        // A registered file is read as it was when registered: its face, while still open, is
+        // used without checking the file again (a font is registered, drawn and removed in one go).
+        const Face* f = face(it->slot);
+        if (f && f->ft && f->generation == it->generation) {
+            touch(it->slot);
+            return it->slot;
+        }
+        return slotFor(it->entry.file, it->entry.index);
+    }
     const auto installed = installedByName_.constFind(name.toCaseFolded());
     if (installed != installedByName_.constEnd()) {
         const FaceEntry& e = installed_[std::size_t(installed.value())];
@@ -419,7 +484,7 @@ int FontSystem::addFontResource(const QString& path) {
         e.index = i;
         e.name = fullNameOf(faces_[std::size_t(slot)]->ft);
         if (e.name.isEmpty()) e.name = path.section(QLatin1Char('/'), -1);
-        registered_.push_back({path, std::move(e)});
+        registered_.push_back({path, std::move(e), slot, faces_[std::size_t(slot)]->generation});
         ++added;
     }
     return added;
@@ -548,33 +613,53 @@ const FontSystem::RenderedGlyph* FontSystem::render(const Font& font, int code) 
 
     // The black box: the rows and columns that hold any coverage.
     int top = height, bottom = -1, left = width, right = -1;
-    for (int y = 0; y < height; ++y) {
-        int first = -1, last = -1;
-        if (plainGray) {
-            const unsigned char* row = bm.buffer + std::ptrdiff_t(y) * bm.pitch;
-            for (int x = 0; x < width; ++x)
-                if (row[x]) {
-                    first = x;
-                    break;
-                }
-            if (first >= 0)
-                for (int x = width - 1; x >= first; --x)
-                    if (row[x]) {
-                        last = x;
-                        break;
-                    }
-        } else {
+    if (plainGray) {
+        // Every row ORed into one, eight pixels at a time: the rows with any coverage give the
+        // top and the bottom, the first and the last non-zero byte of the ORed row the left
+        // and the right.
+        std::vector<std::uint64_t>& columns = g.columnCoverage;
+        columns.assign(std::size_t(width + 7) / 8, 0);
+        for (int y = 0; y < height; ++y) {
+            const unsigned char* r = bm.buffer + std::ptrdiff_t(y) * bm.pitch;
+            std::uint64_t any = 0;
+            int x = 0;
+            for (; x + 8 <= width; x += 8) {
+                std::uint64_t eight;
+                std::memcpy(&eight, r + x, 8);
+                columns[std::size_t(x / 8)] |= eight;
+                any |= eight;
+            }
+            if (x < width) {
+                std::uint64_t rest = 0;
+                std::memcpy(&rest, r + x, std::size_t(width - x));
+                columns[std::size_t(x / 8)] |= rest;
+                any |= rest;
+            }
+            if (!any) continue;
+            top = std::min(top, y);
+            bottom = y;
+        }
+        const auto* ored = reinterpret_cast<const unsigned char*>(columns.data());
+        if (bottom >= 0) {
+            left = 0;
+            while (!ored[left]) ++left;
+            right = width - 1;
+            while (!ored[right]) --right;
+        }
+    } else {
+        for (int y = 0; y < height; ++y) {
+            int first = -1, last = -1;
             for (int x = 0; x < width; ++x)
                 if (coverageAt(x, y)) {
                     if (first < 0) first = x;
                     last = x;
                 }
+            if (first < 0) continue;
+            top = std::min(top, y);
+            bottom = y;
+            left = std::min(left, first);
+            right = std::max(right, last);
         }
-        if (first < 0) continue;
-        top = std::min(top, y);
-        bottom = y;
-        left = std::min(left, first);
-        right = std::max(right, last);
     }
     if (bottom < 0) return &g;
 

@@ -5,13 +5,13 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <vector>
 
 namespace lettrino {
 
 class Canvas;
+struct FileStream;
 
 // What a glyph-metrics query reports: the black box is exactly the ink that drawing the
 // glyph produces (rows and columns without coverage trimmed). originX runs from the text
@@ -107,8 +107,8 @@ public:
     // The character a code draws, 0 when it draws none.
     static char32_t characterOfCode(int code);
 
-    // How font files are opened. Read (the default) goes through pread and a small window of
-    // the file's bytes: a file cut short, or on a drive that goes away, while its face is open
+    // How font files are opened. Read (the default) goes through pread and a few small windows
+    // of the file's bytes: a file cut short, or on a drive that goes away, while its face is open
     // fails a read (no glyph) instead of faulting the program, and font systems on several
     // threads do not queue on mapping and unmapping a file per font. Mapped lets FreeType map
     // the file; on one thread the two draw equally fast. Applies to files opened from then on.
@@ -123,11 +123,19 @@ private:
     struct Registration {
         QString path;
         FaceEntry entry;
+        // The face opened when the file was registered: while that slot still holds it, the
+        // registration draws from it without looking at the file again.
+        int slot = -1;
+        std::uint64_t generation = 0;
     };
     struct RenderedGlyph;
 
     void loadInstalled();
     int slotFor(const QString& file, int index);
+    // Marks a slot as just used.
+    void touch(int slot);
+    // Closes the face in a slot (if any) and leaves the slot empty, the first to be reused.
+    void closeSlot(int slot);
     Face* face(int slot);
     int resolve(const QString& name);
     const RenderedGlyph* render(const Font& font, int code);
@@ -138,10 +146,12 @@ private:
     std::vector<Registration> registered_;
     QHash<QString, FaceEntry> substitutes_;
 
-    // Open faces, most recently used first; slots index into faces_.
+    // Open faces; slots index into faces_. The least recently used one makes room for another.
     std::vector<std::unique_ptr<Face>> faces_;
-    std::list<int> lru_;
+    std::uint64_t uses_ = 0;
     QHash<QString, int> slotByKey_;
+    // Streams of faces closed since, kept for the next faces opened (a face is opened per font).
+    std::vector<std::unique_ptr<FileStream>> spareStreams_;
 
     std::unique_ptr<RenderedGlyph> lastGlyph_;
     FileAccess access_ = FileAccess::Read;

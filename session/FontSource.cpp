@@ -29,17 +29,17 @@ FileJobs fileJobs(const QStringList& folders) {
         }
         const QString root = QDir::cleanPath(info.absoluteFilePath());
         for (const QString& found : fontFilesUnder(root, true)) {
-            const QFileInfo file(found);
-            const QString path = QDir::cleanPath(file.absoluteFilePath());
+            // The paths come from under a clean absolute root: split them as text, without asking
+            // the file system about each again.
+            const QString path = QDir::cleanPath(found);
             if (seen.contains(path)) continue;
             seen.insert(path);
-            FontList list;
-            list.installed = false;
-            list.folder = folderTag(file.absolutePath());
+            const int slash = int(path.lastIndexOf(QLatin1Char('/')));
+            const QString name = path.mid(slash + 1), prefix = path.left(slash + 1);
             // Every face of a collection is a font of its own; a collection whose header cannot
             // be read is still tried (it is then counted as unreadable).
-            const int faces = isCollectionFileName(file.fileName()) ? std::max(1, collectionFaceCount(path)) : 1;
-            for (int i = 0; i < faces; ++i) out.jobs.push_back({file.fileName(), list.prefix(), path, i});
+            const int faces = isCollectionFileName(name) ? std::max(1, collectionFaceCount(path)) : 1;
+            for (int i = 0; i < faces; ++i) out.jobs.push_back({name, prefix, path, i});
         }
     }
     std::sort(out.jobs.begin(), out.jobs.end(),

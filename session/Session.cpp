@@ -150,9 +150,12 @@ FontResult Session::matchWord(const FontJob& job, RenderOutcome* drawn) {
     FontResult r;
     r.file = job.file;
     const int n = int(word_.size());
-    std::vector<MatchScore> scores(static_cast<size_t>(n));
-    std::vector<InkBox> boxes(static_cast<size_t>(n));
-    std::vector<double> logSizes(static_cast<size_t>(n));
+    std::vector<MatchScore>& scores = wordScores_;
+    std::vector<InkBox>& boxes = wordBoxes_;
+    std::vector<double>& logSizes = wordLogSizes_;
+    scores.assign(static_cast<size_t>(n), MatchScore());
+    boxes.assign(static_cast<size_t>(n), InkBox());
+    logSizes.assign(static_cast<size_t>(n), 0.0);
     try {
         // Every character is drawn and matched first; a font that lacks one is not matched.
         double sumM = 0, sumX = 0, sumY = 0, sumLogM = 0;

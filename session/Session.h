@@ -161,6 +161,10 @@ private:
 
     InkMask glyphInk_;  // reused from font to font
     std::vector<InkMask> wordInk_;  // one per character of the word, reused from font to font
+    // A word's per-character matches, glyph boxes and log sizes, reused from font to font.
+    std::vector<MatchScore> wordScores_;
+    std::vector<InkBox> wordBoxes_;
+    std::vector<double> wordLogSizes_;
     Canvas glyph_;
     GlyphRenderer renderer_;
     bool fontDisplayed_ = false;
