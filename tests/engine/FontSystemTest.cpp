@@ -68,7 +68,9 @@ TEST(FontSystem, BlackBoxIsExactlyTheInkThatDrawingProduces) {
                 Canvas c;
                 fonts().textOut(c, font, 30 - m.originX, 20 + m.originY, code);
                 EXPECT_EQ(scanInkBox(c), (InkBox{20, 30, 29 + int(m.blackBoxX), 19 + int(m.blackBoxY)}));
-                if (code == 'H') EXPECT_EQ(m.originY, int(m.blackBoxY)) << "H stands on the baseline";
+                if (code == 'H') {
+                    EXPECT_EQ(m.originY, int(m.blackBoxY)) << "H stands on the baseline";
+                }
             }
     }
 }
