@@ -3,7 +3,6 @@
 #include <QString>
 #include <QWidget>
 
-
 #include <optional>
 #include <vector>
 
@@ -83,6 +82,8 @@ private:
     // ---- the routines the handlers share ----
     void DisplayFont(const QString& filenametodisp, const QString& filepath);
     void DisplayFontFAST(const QString& filenametodisp, const QString& filepath);
+    // What the fast renderer drew, in the Font Info labels; the font becomes the one shown.
+    void showFastOutcome(const QString& prefix, const RenderOutcome& out);
     void MatchCalc();
     // A match's percentage and the results row it earns (added or updated); "0.0%" for none.
     void showMatch(const MatchScore* score);
@@ -132,7 +133,7 @@ private:
     bool pictureDropEvent(QEvent* event);
     void measureBitmap();
     // Form1Fonts.cpp
-    void loadSystemFonts();                      // Command5
+    void loadSystemFonts();  // Command5
     void enableFontListControls();
     QString currentEntry() const;
     // Form1Search.cpp

@@ -63,10 +63,13 @@ void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) 
 // The search run's renderer: no message, no cross, the match controls untouched. Painting is
 // left to the run, which knows how often the screen can show a new glyph.
 void Form1::DisplayFontFAST(const QString& filenametodisp, const QString& filepath) {
-    displayedEntry_ = filenametodisp;
-    displayedPrefix_ = filepath;
     session_.params().charCode = charCode();
-    const RenderOutcome out = session_.displayFontFast(filenametodisp, filepath);
+    showFastOutcome(filepath, session_.displayFontFast(filenametodisp, filepath));
+}
+
+void Form1::showFastOutcome(const QString& prefix, const RenderOutcome& out) {
+    displayedEntry_ = out.filename;
+    displayedPrefix_ = prefix;
     FontFontnameText->setText(out.faceName);
     FontFilenameText->setText(out.filename);
     showOutcome(FontTopText, FontLeftText, FontSizeText, out);
@@ -139,8 +142,8 @@ void Form1::showMatch(const MatchScore* score) {
 void Form1::addResultRow(const MatchScore& score) {
     // The tags locate the font that was drawn: normally the list's selected entry, but a row
     // click can have drawn a font of an earlier list.
-    const auto row = session_.resultRow(score, FontFilenameText->text(), FontFontnameText->text(), FontListIndex,
-                                        displayedEntry_, displayedPrefix_);
+    const auto row = session_.resultRow(score, FontFilenameText->text(), FontFontnameText->text(),
+                                        FontListIndex, displayedEntry_, displayedPrefix_);
     if (row && List1->addOrUpdate(*row))
         StatusBar1->setPanelText(3, QStringLiteral("Fonts Matched: ") + QString::number(List1->rowCount()));
 }

@@ -1,10 +1,10 @@
 // The search run: Find walks the font list from the slider's position, draws each font with the
 // fast renderer, matches it and lets the window handle every pending event between two fonts.
 // Timer1 keeps the fonts-per-second rate and the remaining time in the status line.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QProgressBar>
@@ -37,11 +37,12 @@ public:
         : controls_(std::move(controls)), list_(list), picture_(picture) {
         const auto dirty = [this] { listDirty_ = true; };
         QAbstractItemModel* model = list_->model();
-        connections_ = {QObject::connect(model, &QAbstractItemModel::rowsInserted, dirty),
-                        QObject::connect(model, &QAbstractItemModel::rowsRemoved, dirty),
-                        QObject::connect(model, &QAbstractItemModel::dataChanged, dirty),
-                        QObject::connect(model, &QAbstractItemModel::layoutChanged, dirty),
-                        QObject::connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, dirty)};
+        connections_ = {
+            QObject::connect(model, &QAbstractItemModel::rowsInserted, dirty),
+            QObject::connect(model, &QAbstractItemModel::rowsRemoved, dirty),
+            QObject::connect(model, &QAbstractItemModel::dataChanged, dirty),
+            QObject::connect(model, &QAbstractItemModel::layoutChanged, dirty),
+            QObject::connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, dirty)};
         hold();
         sinceFrame_.start();
     }
@@ -102,9 +103,9 @@ void Form1::findClicked() {
     ButtonFind->setText(QStringLiteral("Stop"));
     MainProgressBar->setValue(MainProgressBar->minimum());
     const auto setRunControlsEnabled = [this](bool on) {
-        for (QWidget* c : {static_cast<QWidget*>(Check1), static_cast<QWidget*>(Command4),
-                           static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2),
-                           static_cast<QWidget*>(Command5)})
+        for (QWidget* c :
+             {static_cast<QWidget*>(Check1), static_cast<QWidget*>(Command4), static_cast<QWidget*>(Command1),
+              static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command5)})
             c->setEnabled(on);
         // A list of one font has no second position to browse to.
         Slider1->setEnabled(on && FontList.count() > 1);
@@ -124,13 +125,7 @@ void Form1::findClicked() {
         session_.search(fontJobs_, Slider1->value(),
                         [&](int i, const RenderOutcome& drawn, const FontResult& result) {
                             FontListIndex = i;
-                            displayedEntry_ = drawn.filename;
-                            displayedPrefix_ = fontJobs_[size_t(i)].prefix;
-                            FontFontnameText->setText(drawn.faceName);
-                            FontFilenameText->setText(drawn.filename);
-                            FontTopText->setText(drawn.topText());
-                            FontLeftText->setText(drawn.leftText());
-                            FontSizeText->setText(drawn.sizeText());
+                            showFastOutcome(fontJobs_[size_t(i)].prefix, drawn);
                             showMatch(result.matched ? &result.score : nullptr);
                             Slider1->setValue(i);
                             const bool frame = gate.frameDue();

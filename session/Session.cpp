@@ -76,7 +76,8 @@ void Session::noteWeighed(const FontResult& r) {
     }
 }
 
-RenderOutcome Session::displayFont(const QString& entry, const QString& prefix, const GlyphRenderer::Hooks& hooks) {
+RenderOutcome Session::displayFont(const QString& entry, const QString& prefix,
+                                   const GlyphRenderer::Hooks& hooks) {
     const RenderOutcome out = renderer_.displayFont(entry, prefix, params_.charCode, reference_.box, hooks);
     fontDisplayed_ = out.fontDisplayed;
     if (out.fontDisplayed) glyphBox_ = out.glyphBox;
@@ -84,8 +85,8 @@ RenderOutcome Session::displayFont(const QString& entry, const QString& prefix, 
 }
 
 RenderOutcome Session::displayFontFast(const QString& entry, const QString& prefix, int faceIndex) {
-    const RenderOutcome out =
-        renderer_.displayFontFast(entry, prefix, params_.charCode, reference_.box, initialFontCount_ + faceIndex);
+    const RenderOutcome out = renderer_.displayFontFast(entry, prefix, params_.charCode, reference_.box,
+                                                        initialFontCount_ + faceIndex);
     fontDisplayed_ = out.fontDisplayed;
     if (out.fontDisplayed) glyphBox_ = out.glyphBox;
     return out;
@@ -110,33 +111,13 @@ std::optional<results::ResultRow> Session::resultRow(const MatchScore& score, co
 }
 
 FontResult Session::matchFont(const FontJob& job, RenderOutcome* drawn) {
-    if (!word_.empty()) return matchWord(job, drawn);
     FontResult r;
     r.file = job.file;
     try {
-        const RenderOutcome outcome = displayFontFast(job.entry, job.prefix, job.faceIndex);
-        r.face = outcome.faceName;
-        if (drawn) *drawn = outcome;
-        if (outcome.registrationFailed) {
-            r.unreadable = true;
-            return r;
-        }
-        if (!outcome.fontDisplayed) return r;
-        r.score = matchFast();
-        r.glyphBox = outcome.glyphBox;
-        r.matched = true;
-        if (!params_.aspect) return r;
-
-        // The aspect score never exceeds the match: a font whose match is below the top-th best
-        // score so far cannot be among the top.
-        if (!mayReachTop(r, r.score.m)) return r;
-        measureInk(glyph_, outcome.glyphBox, glyphInk_);
-        const AspectScore aspect = referenceInk(0).score(r.score.m, glyphInk_);
-        r.aspectScore = aspect.score;
-        r.inkAgreement = aspect.agreement;
-        r.aspectDistance = aspect.aspectDistance;
-        r.weighed = true;
-        noteWeighed(r);
+        if (word_.empty())
+            matchCharacter(job, drawn, r);
+        else
+            matchWord(job, drawn, r);
     } catch (const std::exception&) {
         // A font that makes the engine give up counts as unreadable; the search goes on.
         r.unreadable = true;
@@ -146,75 +127,89 @@ FontResult Session::matchFont(const FontJob& job, RenderOutcome* drawn) {
     return r;
 }
 
-FontResult Session::matchWord(const FontJob& job, RenderOutcome* drawn) {
-    FontResult r;
-    r.file = job.file;
+void Session::matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r) {
+    const RenderOutcome outcome = displayFontFast(job.entry, job.prefix, job.faceIndex);
+    r.face = outcome.faceName;
+    if (drawn) *drawn = outcome;
+    if (outcome.registrationFailed) {
+        r.unreadable = true;
+        return;
+    }
+    if (!outcome.fontDisplayed) return;
+    r.score = matchFast();
+    r.glyphBox = outcome.glyphBox;
+    r.matched = true;
+    if (!params_.aspect) return;
+
+    // The aspect score never exceeds the match: a font whose match is below the top-th best
+    // score so far cannot be among the top.
+    if (!mayReachTop(r, r.score.m)) return;
+    measureInk(glyph_, outcome.glyphBox, glyphInk_);
+    const AspectScore aspect = referenceInk(0).score(r.score.m, glyphInk_);
+    r.aspectScore = aspect.score;
+    r.inkAgreement = aspect.agreement;
+    r.aspectDistance = aspect.aspectDistance;
+    r.weighed = true;
+    noteWeighed(r);
+}
+
+void Session::matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r) {
     const int n = int(word_.size());
     std::vector<MatchScore>& scores = wordScores_;
-    std::vector<InkBox>& boxes = wordBoxes_;
     std::vector<double>& logSizes = wordLogSizes_;
     scores.assign(static_cast<size_t>(n), MatchScore());
-    boxes.assign(static_cast<size_t>(n), InkBox());
     logSizes.assign(static_cast<size_t>(n), 0.0);
-    try {
-        // Every character is drawn and matched first; a font that lacks one is not matched.
-        double sumM = 0, sumX = 0, sumY = 0, sumLogM = 0;
-        for (int i = 0; i < n; ++i) {
-            const RenderOutcome outcome = drawCharacter(job, i);
-            if (i == 0) {
-                r.face = outcome.faceName;
-                if (drawn) *drawn = outcome;
-            }
-            if (outcome.registrationFailed) {
-                r.unreadable = true;
-                return r;
-            }
-            if (!outcome.fontDisplayed) return r;
-            const WordCharacter& c = word_[size_t(i)];
-            scores[size_t(i)] = lettrino::matchFast(c.reference.canvas, c.reference.box, glyph_, outcome.glyphBox,
-                                                    params_.speedup);
-            boxes[size_t(i)] = outcome.glyphBox;
-            // The glyph canvas holds one character at a time: its ink is kept for the weighing.
-            if (params_.aspect) measureInk(glyph_, outcome.glyphBox, wordInk_[size_t(i)]);
-            logSizes[size_t(i)] = std::log(std::max(outcome.finalPoints, 1e-4) / std::max(c.scale, 1e-9));
-            sumM += scores[size_t(i)].m;
-            sumX += scores[size_t(i)].xRatio;
-            sumY += scores[size_t(i)].yRatio;
-            sumLogM += std::log(std::max(scores[size_t(i)].m, 1e-12));
+    // Every character is drawn and matched first; a font that lacks one is not matched.
+    double sumM = 0, sumX = 0, sumY = 0, sumLogM = 0;
+    for (int i = 0; i < n; ++i) {
+        const RenderOutcome outcome = drawCharacter(job, i);
+        if (i == 0) {
+            r.face = outcome.faceName;
+            if (drawn) *drawn = outcome;
         }
-        double meanLog = 0;
-        for (double l : logSizes) meanLog += l / n;
-        double spread = 0;
-        for (double l : logSizes) spread += std::fabs(l - meanLog) / n;
-        r.score.m = sumM / n;
-        r.score.xRatio = sumX / n;
-        r.score.yRatio = sumY / n;
-        r.glyphBox = boxes[0];
-        r.sizeSpread = spread;
-        r.matched = true;
-        if (!params_.aspect) return r;
-
-        // Every character's aspect score is at most its match.
-        const double sizeWeight = std::exp(-kSizeWeight * spread);
-        if (!mayReachTop(r, std::exp(sumLogM / n) * sizeWeight)) return r;
-        double sumLogScore = 0, sumAgreement = 0, sumDistance = 0;
-        for (int i = 0; i < n; ++i) {
-            const AspectScore aspect = referenceInk(i).score(scores[size_t(i)].m, wordInk_[size_t(i)]);
-            sumLogScore += std::log(std::max(aspect.score, 1e-12));
-            sumAgreement += aspect.agreement;
-            sumDistance += aspect.aspectDistance;
+        if (outcome.registrationFailed) {
+            r.unreadable = true;
+            return;
         }
-        r.aspectScore = std::exp(sumLogScore / n) * sizeWeight;
-        r.inkAgreement = sumAgreement / n;
-        r.aspectDistance = sumDistance / n;
-        r.weighed = true;
-        noteWeighed(r);
-    } catch (const std::exception&) {
-        r.unreadable = true;
-        r.matched = false;
-        r.weighed = false;
+        if (!outcome.fontDisplayed) return;
+        const WordCharacter& c = word_[size_t(i)];
+        scores[size_t(i)] = lettrino::matchFast(c.reference.canvas, c.reference.box, glyph_, outcome.glyphBox,
+                                                params_.speedup);
+        if (i == 0) r.glyphBox = outcome.glyphBox;
+        // The glyph canvas holds one character at a time: its ink is kept for the weighing.
+        if (params_.aspect) measureInk(glyph_, outcome.glyphBox, wordInk_[size_t(i)]);
+        logSizes[size_t(i)] = std::log(std::max(outcome.finalPoints, 1e-4) / std::max(c.scale, 1e-9));
+        sumM += scores[size_t(i)].m;
+        sumX += scores[size_t(i)].xRatio;
+        sumY += scores[size_t(i)].yRatio;
+        sumLogM += std::log(std::max(scores[size_t(i)].m, 1e-12));
     }
-    return r;
+    double meanLog = 0;
+    for (double l : logSizes) meanLog += l / n;
+    double spread = 0;
+    for (double l : logSizes) spread += std::fabs(l - meanLog) / n;
+    r.score.m = sumM / n;
+    r.score.xRatio = sumX / n;
+    r.score.yRatio = sumY / n;
+    r.sizeSpread = spread;
+    r.matched = true;
+    if (!params_.aspect) return;
+
+    // Every character's aspect score is at most its match.
+    const double sizeWeight = std::exp(-kSizeWeight * spread);
+    if (!mayReachTop(r, std::exp(sumLogM / n) * sizeWeight)) return;
+    double sumLogScore = 0, sumAgreement = 0, sumDistance = 0;
+    for (int i = 0; i < n; ++i) {
+        const AspectScore aspect = referenceInk(i).score(scores[size_t(i)].m, wordInk_[size_t(i)]);
+        sumLogScore += std::log(std::max(aspect.score, 1e-12));
+        sumAgreement += aspect.agreement;
+        sumDistance += aspect.aspectDistance;
+    }
+    r.aspectScore = std::exp(sumLogScore / n) * sizeWeight;
+    r.inkAgreement = sumAgreement / n;
+    r.aspectDistance = sumDistance / n;
+    r.weighed = true;
+    noteWeighed(r);
 }
 
 int Session::search(const std::vector<FontJob>& jobs, const NextFont& next, const FontDone& done) {
@@ -236,7 +231,8 @@ int Session::search(const std::vector<FontJob>& jobs, const NextFont& next, cons
 
 int Session::search(const std::vector<FontJob>& jobs, int from, const FontDone& done) {
     int position = std::max(0, from);
-    return search(jobs, [&position] { return position++; }, done);
+    return search(
+        jobs, [&position] { return position++; }, done);
 }
 
 std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontJob>& jobs, int threads,
@@ -258,12 +254,13 @@ std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontJ
     // Each thread claims the next job, so that slow fonts do not hold up one thread's share;
     // each result goes to its own slot, so no lock is needed for them.
     auto work = [&](Session& session) {
-        session.search(jobs, [&next] { return next++; },
-                       [&](int i, const RenderOutcome&, const FontResult& result) {
-                           results[size_t(i)] = result;
-                           ++done;
-                           return true;
-                       });
+        session.search(
+            jobs, [&next] { return next++; },
+            [&](int i, const RenderOutcome&, const FontResult& result) {
+                results[size_t(i)] = result;
+                ++done;
+                return true;
+            });
     };
     auto signalEnd = [&] {
         std::lock_guard<std::mutex> lock(mutex);

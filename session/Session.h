@@ -26,10 +26,10 @@ struct SearchParams {
     // The character code the renderers draw (render/GlyphRenderer.h charCodeOf): a
     // Windows-1252 code from 0 to 255, or a Unicode character beyond that code page.
     int charCode = 'A';
-    int speedup = 1;           // 1: every pixel, graded; 2-10: every n-th row and column, exact
-    int addThreshold = 800;    // tenths of a percent: a match strictly above earns a results row
-    int boldThreshold = 900;   // tenths of a percent: a match reaching it is listed in bold
-    bool aspect = false;       // also weigh each match by its shared ink and proportions
+    int speedup = 1;          // 1: every pixel, graded; 2-10: every n-th row and column, exact
+    int addThreshold = 800;   // tenths of a percent: a match strictly above earns a results row
+    int boldThreshold = 900;  // tenths of a percent: a match reaching it is listed in bold
+    bool aspect = false;      // also weigh each match by its shared ink and proportions
     // With aspect, only this many of the best need exact aspect scores (0: every font). A font
     // whose match cannot beat the top-th best score found so far is not weighed: the aspect
     // score never exceeds the match, so it cannot be among them.
@@ -61,11 +61,11 @@ struct FontResult {
     bool unreadable = false;  // the font file could not be registered, or failed while drawn
     bool weighed = false;     // the aspect score was computed (matched, aspect on, not cut by top)
     MatchScore score;
-    InkBox glyphBox;            // the drawn glyph's box, when matched
-    double aspectScore = 0;     // the match weighed by how well the ink and its proportions agree
-    double inkAgreement = 0;    // what the aspect score weighs by (match/Aspect.h)
+    InkBox glyphBox;          // the drawn glyph's box, when matched
+    double aspectScore = 0;   // the match weighed by how well the ink and its proportions agree
+    double inkAgreement = 0;  // what the aspect score weighs by (match/Aspect.h)
     double aspectDistance = 0;
-    double sizeSpread = 0;      // for a word: s above; 0 for one character
+    double sizeSpread = 0;  // for a word: s above; 0 for one character
 };
 
 // One search: the font system, the reference, the glyph canvas and its renderer, and the
@@ -113,7 +113,8 @@ public:
     // The normal renderer (the window's browsing): registers a font file for the call, draws
     // the glyph or the no-glyph cross. The hooks let the window show the file name and the
     // "can't open" message at the moments it shows them.
-    RenderOutcome displayFont(const QString& entry, const QString& prefix, const GlyphRenderer::Hooks& hooks = {});
+    RenderOutcome displayFont(const QString& entry, const QString& prefix,
+                              const GlyphRenderer::Hooks& hooks = {});
     // The search run's renderer: no cross, no message; the face of a file is its first face
     // (or faceIndex-th of a collection).
     RenderOutcome displayFontFast(const QString& entry, const QString& prefix, int faceIndex = 0);
@@ -144,7 +145,10 @@ public:
     int search(const std::vector<FontJob>& jobs, int from, const FontDone& done);
 
 private:
-    FontResult matchWord(const FontJob& job, RenderOutcome* drawn);
+    // matchFont's two kinds: one character, or a word character by character. They fill r and
+    // may throw; matchFont turns a throw into an unreadable font.
+    void matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r);
+    void matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r);
     // Whether a font whose score can be at most `bound` can still be among the top, and
     // noting a weighed score among them.
     bool mayReachTop(const FontResult& r, double bound) const;
@@ -159,11 +163,11 @@ private:
     // The references' ink, measured on first use: one, or one per character of the word.
     std::vector<std::optional<AspectReference>> referenceInk_;
 
-    InkMask glyphInk_;  // reused from font to font
+    InkMask glyphInk_;              // reused from font to font
     std::vector<InkMask> wordInk_;  // one per character of the word, reused from font to font
     // A word's per-character matches, glyph boxes and log sizes, reused from font to font.
     std::vector<MatchScore> wordScores_;
-    std::vector<InkBox> wordBoxes_;
+
     std::vector<double> wordLogSizes_;
     Canvas glyph_;
     GlyphRenderer renderer_;
