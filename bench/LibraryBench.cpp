@@ -96,6 +96,7 @@ int libraryBench(int argc, char** argv) {
         session.params().charCode = charCodeOf(character);
         session.params().aspect = aspect;
         session.params().top = top;
+        session.params().passOverLacking = true;
         resetPeak();
         QElapsedTimer timer;
         timer.start();

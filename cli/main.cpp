@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
     params.aspect = o.rank == RankBy::Aspect;
     params.top = o.top;
     params.minPercent = o.minPercent;
+    params.passOverLacking = true;
     std::vector<FontJob> jobs = files.jobs;
     if (o.system) {
         const std::vector<FontJob> installed = installedJobs(session.fonts());

@@ -20,6 +20,7 @@
 #include FT_TRUETYPE_IDS_H
 
 #include "canvas/Canvas.h"
+#include "render/CharacterMaps.h"
 
 namespace lettrino {
 
@@ -269,10 +270,13 @@ FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, F
 
 }  // namespace
 
-FontSystem::FontSystem() : lastGlyph_(std::make_unique<RenderedGlyph>()) {
+FontSystem::FontSystem() : FontSystem(std::vector<FaceEntry>()) { loadInstalled(); }
+
+FontSystem::FontSystem(std::vector<FaceEntry> installed)
+    : lastGlyph_(std::make_unique<RenderedGlyph>()), characterMaps_(std::make_unique<CharacterMaps>()) {
     FT_Library lib = nullptr;
     if (FT_Init_FreeType(&lib) == 0) library_ = lib;
-    loadInstalled();
+    setInstalled(std::move(installed));
 }
 
 FontSystem::~FontSystem() {
@@ -324,6 +328,10 @@ void FontSystem::loadInstalled() {
         FcObjectSetDestroy(objects);
         FcPatternDestroy(pattern);
     }
+    setInstalled(std::move(all));
+}
+
+void FontSystem::setInstalled(std::vector<FaceEntry> all) {
     std::sort(all.begin(), all.end(), [](const FaceEntry& a, const FaceEntry& b) {
         const int c = a.name.compare(b.name, Qt::CaseInsensitive);
         if (c != 0) return c < 0;
@@ -531,6 +539,19 @@ int FontSystem::codeOfCharacter(char32_t ch) {
 char32_t FontSystem::characterOfCode(int code) {
     if (code & kUnicodeCode) return char32_t(code & ~kUnicodeCode);
     return unicodeOf(code);
+}
+
+bool FontSystem::fileLacksAnyOf(const QString& file, int faceIndex, const std::vector<int>& codes) {
+    if (faceIndex != 0 || !characterMaps_->readFile(QFile::encodeName(file).constData())) return false;
+    const CharacterMaps& maps = *characterMaps_;
+    // Every character code that render() may look a code up as, whichever map the face uses.
+    return std::any_of(codes.begin(), codes.end(), [&maps](int code) {
+        if (code & kUnicodeCode) return maps.lacks(std::uint32_t(code & ~kUnicodeCode));
+        if (code < 0 || code > 0xFF) return true;
+        const char32_t ch = unicodeOf(code);
+        return (!ch || maps.lacks(ch)) && maps.lacks(std::uint32_t(code)) &&
+               (code < 0x20 || maps.lacks(0xF000u + std::uint32_t(code)));
+    });
 }
 
 const FontSystem::RenderedGlyph* FontSystem::render(const Font& font, int code) {

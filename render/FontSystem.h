@@ -11,6 +11,7 @@
 namespace lettrino {
 
 class Canvas;
+class CharacterMaps;
 struct FileStream;
 
 // What a glyph-metrics query reports: the black box is exactly the ink that drawing the
@@ -62,6 +63,9 @@ struct FontSystemStats;
 class FontSystem {
 public:
     FontSystem();
+    // A font system listing these installed faces, without asking fontconfig for them (one for
+    // another thread lists the first one's).
+    explicit FontSystem(std::vector<FaceEntry> installed);
     ~FontSystem();
     FontSystem(const FontSystem&) = delete;
     FontSystem& operator=(const FontSystem&) = delete;
@@ -107,6 +111,12 @@ public:
     // The character a code draws, 0 when it draws none.
     static char32_t characterOfCode(int code);
 
+    // True when the font file's own character maps show that its face has no glyph for one of
+    // the codes: a look at its table directory and character maps, much cheaper than opening
+    // it. False when it may have them all, or when that cannot be told without opening it
+    // (see CharacterMaps); always false for a face of a collection.
+    bool fileLacksAnyOf(const QString& file, int faceIndex, const std::vector<int>& codes);
+
     // How font files are opened. Read (the default) goes through pread and a few small windows
     // of the file's bytes: a file cut short, or on a drive that goes away, while its face is open
     // fails a read (no glyph) instead of faulting the program, and font systems on several
@@ -131,6 +141,7 @@ private:
     struct RenderedGlyph;
 
     void loadInstalled();
+    void setInstalled(std::vector<FaceEntry> all);
     int slotFor(const QString& file, int index);
     // Marks a slot as just used.
     void touch(int slot);
@@ -154,6 +165,7 @@ private:
     std::vector<std::unique_ptr<FileStream>> spareStreams_;
 
     std::unique_ptr<RenderedGlyph> lastGlyph_;
+    std::unique_ptr<CharacterMaps> characterMaps_;
     FileAccess access_ = FileAccess::Read;
 };
 

@@ -14,12 +14,13 @@
 
 namespace lettrino {
 
-Session::Session()
-    : fonts_(std::make_unique<FontSystem>()),
-      initialFontCount_(fonts_->faceCount()),
-      renderer_(*fonts_, glyph_) {}
+Session::Session() : Session(std::make_unique<FontSystem>()) {}
 
-Session::Session(const Session& like, std::nullptr_t) : Session() {
+Session::Session(std::unique_ptr<FontSystem> fonts)
+    : fonts_(std::move(fonts)), initialFontCount_(fonts_->faceCount()), renderer_(*fonts_, glyph_) {}
+
+Session::Session(const Session& like, std::nullptr_t)
+    : Session(std::make_unique<FontSystem>(like.fonts_->installedFaces())) {
     params_ = like.params_;
     setReference(like.reference_);
     setWord(like.word_);
@@ -127,7 +128,22 @@ FontResult Session::matchFont(const FontJob& job, RenderOutcome* drawn) {
     return r;
 }
 
+bool Session::passOver(const FontJob& job, RenderOutcome* drawn) {
+    if (!params_.passOverLacking) return false;
+    std::vector<int>& codes = passOverCodes_;
+    codes.clear();
+    if (word_.empty()) codes.push_back(params_.charCode);
+    for (const WordCharacter& c : word_) codes.push_back(c.charCode);
+    if (!fonts_->fileLacksAnyOf(job.file, job.faceIndex, codes)) return false;
+    if (drawn) {
+        *drawn = RenderOutcome();
+        drawn->filename = job.entry;
+    }
+    return true;
+}
+
 void Session::matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r) {
+    if (passOver(job, drawn)) return;
     const RenderOutcome outcome = displayFontFast(job.entry, job.prefix, job.faceIndex);
     r.face = outcome.faceName;
     if (drawn) *drawn = outcome;
@@ -157,6 +173,7 @@ void Session::matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r)
     const int n = int(word_.size());
     std::vector<MatchScore>& scores = wordScores_;
     std::vector<double>& logSizes = wordLogSizes_;
+    if (passOver(job, drawn)) return;
     scores.assign(static_cast<size_t>(n), MatchScore());
     logSizes.assign(static_cast<size_t>(n), 0.0);
     // Every character is drawn and matched first; a font that lacks one is not matched.

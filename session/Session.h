@@ -36,6 +36,10 @@ struct SearchParams {
     int top = 0;
     // With top: only fonts whose match in percent is at least this count among the best.
     double minPercent = 0;
+    // Pass over a font file whose own character maps show that it lacks a character, without
+    // opening it (FontSystem::fileLacksAnyOf); its face is then not named. The window, which
+    // names every font it shows, leaves this off.
+    bool passOverLacking = false;
 };
 
 // One character of a word the picture shows: its own reference (the character prepared on a
@@ -147,6 +151,8 @@ public:
 private:
     // matchFont's two kinds: one character, or a word character by character. They fill r and
     // may throw; matchFont turns a throw into an unreadable font.
+    // True when the job's file is passed over as lacking a character (passOverLacking).
+    bool passOver(const FontJob& job, RenderOutcome* drawn);
     void matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r);
     void matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r);
     // Whether a font whose score can be at most `bound` can still be among the top, and
@@ -154,6 +160,8 @@ private:
     bool mayReachTop(const FontResult& r, double bound) const;
     void noteWeighed(const FontResult& r);
     const AspectReference& referenceInk(int i);
+
+    explicit Session(std::unique_ptr<FontSystem> fonts);
 
     std::unique_ptr<FontSystem> fonts_;
     int initialFontCount_ = 0;
@@ -169,6 +177,7 @@ private:
     std::vector<MatchScore> wordScores_;
 
     std::vector<double> wordLogSizes_;
+    std::vector<int> passOverCodes_;
     Canvas glyph_;
     GlyphRenderer renderer_;
     bool fontDisplayed_ = false;

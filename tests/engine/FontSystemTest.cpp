@@ -31,28 +31,51 @@ QImage drawn(FontSystem& system, const QString& face, double points, int code) {
     return c.screenImage();
 }
 
-// DejaVu Sans turned into a symbol font: one Microsoft symbol character map holding only A-Z at
-// 0xF041-0xF05A, where symbol fonts put their characters (glyphs 36-61 are DejaVu's A-Z). The
-// map is appended to the file and the table directory points at it instead of the font's own.
-QByteArray symbolFont(QByteArray font) {
-    auto put16 = [](QByteArray& b, int at, quint32 v) {
-        b[at] = char(v >> 8);
-        b[at + 1] = char(v);
-    };
-    // Version 0, one map (3, 0) at 12; format 4, 32 bytes, two segments: F041-F05A and the end.
-    const quint32 cmap[] = {
-        0, 1, 3, 0, 0, 12, 4, 32, 0, 4, 4, 1, 0, 0xF05A, 0xFFFF, 0, 0xF041, 0xFFFF, (36 - 0xF041) & 0xFFFF,
-        1, 0, 0};
+quint32 be(const QByteArray& b, int at, int bytes = 2) {
+    quint32 v = 0;
+    for (int i = 0; i < bytes; ++i) v = v << 8 | uchar(b[at + i]);
+    return v;
+}
+void put16(QByteArray& b, int at, quint32 v) {
+    b[at] = char(v >> 8);
+    b[at + 1] = char(v);
+}
+
+// A font file with its 'cmap' table replaced: the new one is appended to the file and the table
+// directory points at it instead.
+QByteArray withCharacterMap(QByteArray font, const QByteArray& cmap) {
     while (font.size() % 4) font.append('\0');
-    const int tables = (uchar(font[4]) << 8) | uchar(font[5]), at = int(font.size());
-    for (int rec = 12; rec < 12 + 16 * tables; rec += 16) {
-        const quint32 record[] = {quint32(at) >> 16, quint32(at) & 0xFFFF, 0, 44};  // offset, length
-        if (font.mid(rec, 4) == "cmap")
+    const int tables = int(be(font, 4)), at = int(font.size());
+    for (int rec = 12; rec < 12 + 16 * tables; rec += 16)
+        if (font.mid(rec, 4) == "cmap") {
+            const quint32 record[] = {quint32(at) >> 16, quint32(at) & 0xFFFF, 0, quint32(cmap.size())};
             for (int i = 0; i < 4; ++i) put16(font, rec + 8 + 2 * i, record[i]);
-    }
-    font.append(44, '\0');
-    for (int i = 0; i < 22; ++i) put16(font, at + 2 * i, cmap[i]);
-    return font;
+        }
+    return font + cmap;
+}
+
+QByteArray words(std::initializer_list<quint32> values) {
+    QByteArray b(int(values.size()) * 2, '\0');
+    int at = 0;
+    for (quint32 v : values) put16(b, (at++) * 2, v);
+    return b;
+}
+
+// DejaVu Sans turned into a symbol font: one Microsoft symbol character map holding only A-Z at
+// 0xF041-0xF05A, where symbol fonts put their characters (glyphs 36-61 are DejaVu's A-Z).
+QByteArray symbolFont(const QByteArray& font) {
+    // Version 0, one map (3, 0) at 12; format 4, 32 bytes, two segments: F041-F05A and the end.
+    return withCharacterMap(font, words({0, 1, 3, 0, 0, 12, 4, 32, 0, 4, 4, 1, 0, 0xF05A, 0xFFFF, 0, 0xF041,
+                                         0xFFFF, (36 - 0xF041) & 0xFFFF, 1, 0, 0}));
+}
+
+// DejaVu Sans with only a Macintosh Roman map, format 0, holding "a" (glyph 68) and code 0x80
+// (glyph 36): a face without a Unicode map is asked for a code as it is.
+QByteArray macRomanFont(const QByteArray& font) {
+    QByteArray cmap = words({0, 1, 1, 0, 0, 12, 0, 262, 0}) + QByteArray(256, '\0');
+    cmap[18 + 'a'] = char(68);
+    cmap[18 + 0x80] = char(36);
+    return withCharacterMap(font, cmap);
 }
 
 TEST(FontSystem, BlackBoxIsExactlyTheInkThatDrawingProduces) {
@@ -99,6 +122,69 @@ TEST(FontSystem, CharacterCodesAreWindows1252OrUnicode) {
                   "")
             << code;
     }
+}
+
+// The quick look at a file's character maps never passes over a face that draws the
+// character: checked against drawing, over every installed face and characters of many scripts.
+TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
+    const int codes[] = {'a', 'Q', '0', 0x80, 0xC5, 0x81, kU | 0x3B8, kU | 0x433, kU | 0x627,
+                         kU | 0x5D0, kU | 0x4E00, kU | 0xE001, kU | 0x2603, kU | 0x1D49C, kU | 0xFFFF};
+    FontSystem system;
+    int lacking = 0, undrawn = 0;
+    for (const FaceEntry& face : system.installedFaces()) {
+        if (face.index != 0) continue;
+        for (int code : codes) {
+            const bool lacks = system.fileLacksAnyOf(face.file, 0, {code});
+            const bool draws = system.glyphMetrics(system.createFont(face.name, 20), code).blackBoxY > 0;
+            EXPECT_FALSE(lacks && draws) << face.file.toStdString() << " draws " << std::hex << code;
+            lacking += lacks;
+            undrawn += !draws;
+        }
+    }
+    // It tells most of the fonts without a character (not only the one case it must not miss).
+    EXPECT_GT(lacking, undrawn * 9 / 10);
+
+    QString sans, arabic;
+    ASSERT_EQ(fixtures::systemFont(QStringLiteral("dejavu/DejaVuSans.ttf"), &sans), QString());
+    ASSERT_EQ(fixtures::systemFont(QStringLiteral("noto/NotoSansArabic-Regular.ttf"), &arabic), QString());
+    QTemporaryDir dir;
+    const QByteArray bytes = hostile::readFile(sans);
+    // DejaVu Sans' first character map (format 4) made format 2, a multi-byte map not read here,
+    // and with a segment that ends before it starts.
+    const int cmap = int(be(bytes, bytes.indexOf("cmap") + 8, 4)), firstMap = cmap + int(be(bytes, cmap + 8, 4));
+    ASSERT_EQ(be(bytes, firstMap), 4u);
+    QByteArray otherFormat = bytes, backwards = bytes, collection = bytes;
+    put16(otherFormat, firstMap, 2);
+    const int segments = int(be(bytes, firstMap + 6)) / 2;
+    put16(backwards, firstMap + 16 + 2 * segments, be(bytes, firstMap + 14) + 1);
+    collection.replace(0, 4, "ttcf");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::vector<int> codes;
+        bool lacks;
+    } cases[] = {{"sans.ttf", bytes, {'a'}, false},
+                 {"sans.ttf", bytes, {kU | 0xE001}, true},
+                 {"sans.ttf", bytes, {'a', kU | 0xE001, 'b'}, true},
+                 {"arabic.ttf", hostile::readFile(arabic), {'a'}, true},
+                 {"arabic.ttf", hostile::readFile(arabic), {kU | 0x627}, false},
+                 {"symbol.ttf", symbolFont(bytes), {'A'}, false},
+                 {"symbol.ttf", symbolFont(bytes), {'a'}, true},
+                 {"half.ttf", bytes.left(bytes.size() / 2), {kU | 0xE001}, false},
+                 {"mac.ttf", macRomanFont(bytes), {'a'}, false},
+                 {"mac.ttf", macRomanFont(bytes), {'b'}, true},
+                 {"mac.ttf", macRomanFont(bytes), {0x80}, false},
+                 {"format2.ttf", otherFormat, {kU | 0xE001}, false},
+                 {"backwards.ttf", backwards, {kU | 0xE001}, false},
+                 {"collection.ttc", collection, {kU | 0xE001}, false},
+                 {"text.ttf", QByteArray("not a font\n"), {'a'}, false}};
+    for (const auto& t : cases) {
+        const QString path = dir.filePath(QString::fromLatin1(t.name));
+        ASSERT_TRUE(hostile::writeFile(path, t.bytes));
+        EXPECT_EQ(system.fileLacksAnyOf(path, 0, t.codes), t.lacks) << t.name << " " << std::hex << t.codes[0];
+    }
+    EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("sans.ttf")), 1, {kU | 0xE001}));
+    EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("missing.ttf")), 0, {'a'}));
 }
 
 TEST(FontSystem, RegisteredFileIsListedLastWinsOverTheInstalledFaceAndGoesAgain) {

@@ -153,6 +153,45 @@ TEST_F(SessionTest, ParallelSearchGivesTheSequentialResultsInJobOrder) {
     }
 }
 
+TEST_F(SessionTest, PassingOverFilesThatLackACharacterChangesNoResult) {
+    const struct {
+        const char* text;  // one character, or a word
+        const char* font;
+        int passedOver;  // the fonts without one of the characters: Hebrew has no g, two have no alef
+    } cases[] = {{"g", "DejaVuSerif.ttf", 1}, {"א", "NotoSansHebrew-Regular.ttf", 2}, {"gא", "DejaVuSans.ttf", 3}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.text);
+        Session s;
+        const QString text = QString::fromUtf8(t.text);
+        std::vector<WordCharacter> word;
+        for (const QString& ch : text.size() > 1 ? text.split(QString(), Qt::SkipEmptyParts) : QStringList()) {
+            ASSERT_NO_FATAL_FAILURE(useReference(s, t.font, ch.toUtf8().constData(), 100));
+            word.push_back({s.reference(), s.params().charCode, 1.0});
+        }
+        if (word.empty()) {
+            ASSERT_NO_FATAL_FAILURE(useReference(s, t.font, t.text, 100));
+        }
+        s.setWord(word);
+        s.params().aspect = true;
+        const std::vector<FontResult> opened = searchAll(s, jobs_);
+        s.params().passOverLacking = true;
+        const std::vector<FontResult> got = searchAll(s, jobs_);
+        int passed = 0;
+        for (size_t i = 0; i < got.size(); ++i) {
+            SCOPED_TRACE(jobs_[i].entry.toStdString());
+            if (opened[i].matched) {
+                EXPECT_EQ(summary(got[i]), summary(opened[i]));
+                continue;
+            }
+            EXPECT_FALSE(got[i].matched);
+            EXPECT_EQ(got[i].unreadable, opened[i].unreadable);
+            // A file passed over is not opened, so its face goes unnamed.
+            passed += got[i].face.isEmpty();
+        }
+        EXPECT_EQ(passed, t.passedOver);
+    }
+}
+
 TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
     int pruned = 0;
     for (const char* source : {"LiberationSerif-Regular.ttf", "DejaVuSans.ttf"})

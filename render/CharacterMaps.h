@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace lettrino {
+
+// A font file's character maps, read from its bytes without FreeType, to answer one question
+// cheaply: does no character map of the file give a character a glyph? Most fonts of a big
+// library lack a Greek or a symbol character, and opening each with FreeType only to learn that
+// costs more than this look at the table directory and the 'cmap' table.
+//
+// The answer is only ever "it certainly lacks" or "ask FreeType". It vouches only for a single
+// face (TrueType or CFF outlines) whose table directory is sound, whose 'cmap' table lies within
+// the file, and whose character maps are all in formats read here (0, 4, 6, 12, 13; 14 only
+// selects variants and gives no glyph of its own) and at least as sound as FreeType requires.
+// A character is lacking when no map, whatever its platform or encoding, gives it a glyph other
+// than 0: whichever map FreeType selects, it then finds none either.
+class CharacterMaps {
+public:
+    // Reads `size` bytes at `offset` into `to`; false when they cannot all be read.
+    using ReadAt = std::function<bool(std::uint64_t offset, std::size_t size, std::uint8_t* to)>;
+
+    // Reads the maps of a file of `fileSize` bytes; false (and nothing lacking) when the file is
+    // not one this can vouch for.
+    bool read(const ReadAt& readAt, std::uint64_t fileSize);
+    // The same from a file: a plain file only, read with a few preads.
+    bool readFile(const char* path);
+
+    // True when the maps were read and none gives `ch` a glyph.
+    bool lacks(std::uint32_t ch) const;
+
+private:
+    struct Map {
+        std::uint32_t at = 0;  // offset of the subtable inside cmap_
+        std::uint32_t size = 0;  // bytes of it that lie inside the table
+        std::uint16_t format = 0;
+    };
+    bool maps(const Map& map, std::uint32_t ch) const;
+    bool sound(const Map& map) const;
+    std::uint32_t u16(std::size_t at) const;
+    std::uint32_t u32(std::size_t at) const;
+
+    bool read_ = false;
+    std::vector<std::uint8_t> cmap_;
+    std::vector<Map> maps_;
+};
+
+}  // namespace lettrino
