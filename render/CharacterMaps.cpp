@@ -1,9 +1,5 @@
 #include "render/CharacterMaps.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 namespace lettrino {
@@ -23,16 +19,17 @@ constexpr std::uint32_t kMaxCmapBytes = 4u << 20;
 
 }  // namespace
 
-std::uint32_t CharacterMaps::u16(std::size_t at) const { return be16(cmap_.data() + at); }
-std::uint32_t CharacterMaps::u32(std::size_t at) const { return be32(cmap_.data() + at); }
-
 bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
     read_ = false;
     maps_.clear();
     // The table directory: 12 bytes, then 16 a table.
-    std::uint8_t head[4096];
-    const std::size_t headSize = std::size_t(std::min<std::uint64_t>(fileSize, sizeof head));
-    if (headSize < 12 || !readAt(0, headSize, head)) return false;
+    const std::uint8_t* head = head_;
+    headSize_ = std::size_t(std::min<std::uint64_t>(fileSize, kHeadBytes));
+    const std::size_t headSize = headSize_;
+    if (headSize < 12 || !readAt(0, headSize, head_)) {
+        headSize_ = 0;
+        return false;
+    }
     const std::uint32_t version = be32(head);
     const bool cffOutlines = version == tag("OTTO");
     if (version != 0x00010000 && version != tag("true") && !cffOutlines) return false;
@@ -197,29 +194,6 @@ bool CharacterMaps::maps(const Map& map, std::uint32_t ch) const {
 bool CharacterMaps::lacks(std::uint32_t ch) const {
     if (!read_) return false;
     return std::none_of(maps_.begin(), maps_.end(), [&](const Map& map) { return maps(map, ch); });
-}
-
-bool CharacterMaps::readFile(const char* path) {
-    read_ = false;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat st;
-    bool ok = false;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        ok = read(
-            [fd](std::uint64_t offset, std::size_t size, std::uint8_t* to) {
-                std::size_t got = 0;
-                while (got < size) {
-                    const ssize_t r = ::pread(fd, to + got, size - got, off_t(offset + got));
-                    if (r <= 0) return false;
-                    got += std::size_t(r);
-                }
-                return true;
-            },
-            std::uint64_t(st.st_size));
-    }
-    ::close(fd);
-    return ok;
 }
 
 }  // namespace lettrino

@@ -26,8 +26,10 @@ public:
     // Reads the maps of a file of `fileSize` bytes; false (and nothing lacking) when the file is
     // not one this can vouch for.
     bool read(const ReadAt& readAt, std::uint64_t fileSize);
-    // The same from a file: a plain file only, read with a few preads.
-    bool readFile(const char* path);
+    // The file's first bytes as read (up to kHeadBytes): the table directory, and often more.
+    static constexpr std::size_t kHeadBytes = 4096;
+    const std::uint8_t* head() const { return head_; }
+    std::size_t headSize() const { return headSize_; }
 
     // True when the maps were read and none gives `ch` a glyph.
     bool lacks(std::uint32_t ch) const;
@@ -40,10 +42,14 @@ private:
     };
     bool maps(const Map& map, std::uint32_t ch) const;
     bool sound(const Map& map) const;
-    std::uint32_t u16(std::size_t at) const;
-    std::uint32_t u32(std::size_t at) const;
+    std::uint32_t u16(std::size_t at) const {
+        return std::uint32_t(cmap_[at]) << 8 | cmap_[at + 1];
+    }
+    std::uint32_t u32(std::size_t at) const { return u16(at) << 16 | u16(at + 2); }
 
     bool read_ = false;
+    std::uint8_t head_[kHeadBytes];
+    std::size_t headSize_ = 0;
     std::vector<std::uint8_t> cmap_;
     std::vector<Map> maps_;
 };

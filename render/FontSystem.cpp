@@ -134,6 +134,16 @@ FileStamp stampOf(const QByteArray& path) {
 
 struct FileStream;
 
+// A font file whose character maps were read and gave no reason to pass it over: the face opened
+// next from the same path takes over its descriptor and its first bytes.
+struct CheckedFile {
+    QByteArray path;
+    int fd = -1;
+    FileStamp stamp;
+    const unsigned char* head = nullptr;
+    unsigned long headSize = 0;
+};
+
 struct FontSystem::Face {
     FT_Face ft = nullptr;
     // The file the face reads from with pread (FileAccess::Read); null for a mapped file.
@@ -242,19 +252,30 @@ void streamClose(FT_Stream stream) {
 // Opens a face from a file read through a stream of our own; the stream must outlive the face.
 // The file's stamp comes from the open file, so that its path is looked up once. Only plain
 // files that hold something are read (a pipe named like a font file neither blocks nor counts).
+// A file already open (`checked`) is read from its descriptor, which the stream takes over, with
+// its first bytes as already read.
 FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, FileStream& file, FileStamp& stamp,
-                        FT_Face* face) {
-    file.fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file.fd < 0) return FT_Err_Cannot_Open_Resource;
-    struct stat st;
-    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
-        ::close(file.fd);
-        file.fd = -1;
-        return FT_Err_Cannot_Open_Resource;
+                        FT_Face* face, const CheckedFile* checked = nullptr) {
+    if (checked) {
+        file.fd = checked->fd;
+        stamp = checked->stamp;
+    } else {
+        file.fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (file.fd < 0) return FT_Err_Cannot_Open_Resource;
+        struct stat st;
+        if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+            ::close(file.fd);
+            file.fd = -1;
+            return FT_Err_Cannot_Open_Resource;
+        }
+        stamp = stampOf(st);
     }
-    stamp = stampOf(st);
     const std::int64_t size = stamp.size;
     file.forget();
+    if (checked && checked->headSize > 0) {
+        std::memcpy(file.bytes.get(), checked->head, checked->headSize);
+        file.windows[0] = {0, checked->headSize, ++file.uses};
+    }
     FT_StreamRec& stream = file.rec;
     stream = FT_StreamRec();
     stream.size = (unsigned long)size;
@@ -273,16 +294,25 @@ FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, F
 FontSystem::FontSystem() : FontSystem(std::vector<FaceEntry>()) { loadInstalled(); }
 
 FontSystem::FontSystem(std::vector<FaceEntry> installed)
-    : lastGlyph_(std::make_unique<RenderedGlyph>()), characterMaps_(std::make_unique<CharacterMaps>()) {
+    : lastGlyph_(std::make_unique<RenderedGlyph>()),
+      characterMaps_(std::make_unique<CharacterMaps>()),
+      checked_(std::make_unique<CheckedFile>()) {
     FT_Library lib = nullptr;
     if (FT_Init_FreeType(&lib) == 0) library_ = lib;
     setInstalled(std::move(installed));
 }
 
 FontSystem::~FontSystem() {
+    closeChecked();
     for (auto& face : faces_)
         if (face && face->ft) FT_Done_Face(face->ft);
     if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
+}
+
+void FontSystem::closeChecked() {
+    if (checked_->fd >= 0) ::close(checked_->fd);
+    checked_->fd = -1;
+    checked_->path.clear();
 }
 
 void FontSystem::touch(int slot) { faces_[std::size_t(slot)]->lastUse = ++uses_; }
@@ -388,7 +418,13 @@ int FontSystem::slotFor(const QString& file, int index) {
             stream = std::move(spareStreams_.back());
             spareStreams_.pop_back();
         }
-        if (openStreamFace(lib, encoded, index, *stream, stamp, &ft) != 0) {
+        const bool checked = checked_->fd >= 0 && checked_->path == encoded;
+        const FT_Error error = openStreamFace(lib, encoded, index, *stream, stamp, &ft, checked ? checked_.get() : nullptr);
+        if (checked) {
+            checked_->fd = -1;  // the stream has it now
+            checked_->path.clear();
+        }
+        if (error != 0) {
             spareStreams_.push_back(std::move(stream));  // already closed
             return -1;
         }
@@ -542,16 +578,38 @@ char32_t FontSystem::characterOfCode(int code) {
 }
 
 bool FontSystem::fileLacksAnyOf(const QString& file, int faceIndex, const std::vector<int>& codes) {
-    if (faceIndex != 0 || !characterMaps_->readFile(QFile::encodeName(file).constData())) return false;
-    const CharacterMaps& maps = *characterMaps_;
+    closeChecked();
+    if (faceIndex != 0) return false;
+    const QByteArray path = QFile::encodeName(file);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+        ::close(fd);
+        return false;
+    }
+    CharacterMaps& maps = *characterMaps_;
+    const bool read = maps.read(
+        [fd](std::uint64_t offset, std::size_t size, std::uint8_t* to) {
+            return readAt(fd, to, (unsigned long)offset, (unsigned long)size) == size;
+        },
+        std::uint64_t(st.st_size));
     // Every character code that render() may look a code up as, whichever map the face uses.
-    return std::any_of(codes.begin(), codes.end(), [&maps](int code) {
+    const bool lacks = read && std::any_of(codes.begin(), codes.end(), [&maps](int code) {
         if (code & kUnicodeCode) return maps.lacks(std::uint32_t(code & ~kUnicodeCode));
         if (code < 0 || code > 0xFF) return true;
         const char32_t ch = unicodeOf(code);
         return (!ch || maps.lacks(ch)) && maps.lacks(std::uint32_t(code)) &&
                (code < 0x20 || maps.lacks(0xF000u + std::uint32_t(code)));
     });
+    if (lacks) {
+        ::close(fd);
+        return true;
+    }
+    // Kept open for the face about to be opened from it.
+    static_assert(CharacterMaps::kHeadBytes == FileStream::kWindow, "the first bytes fill one window");
+    *checked_ = {path, fd, stampOf(st), maps.head(), (unsigned long)maps.headSize()};
+    return false;
 }
 
 const FontSystem::RenderedGlyph* FontSystem::render(const Font& font, int code) {

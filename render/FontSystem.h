@@ -12,6 +12,7 @@ namespace lettrino {
 
 class Canvas;
 class CharacterMaps;
+struct CheckedFile;
 struct FileStream;
 
 // What a glyph-metrics query reports: the black box is exactly the ink that drawing the
@@ -147,6 +148,8 @@ private:
     void touch(int slot);
     // Closes the face in a slot (if any) and leaves the slot empty, the first to be reused.
     void closeSlot(int slot);
+    // Closes the file last checked for characters, unless a face took it over.
+    void closeChecked();
     Face* face(int slot);
     int resolve(const QString& name);
     const RenderedGlyph* render(const Font& font, int code);
@@ -166,6 +169,7 @@ private:
 
     std::unique_ptr<RenderedGlyph> lastGlyph_;
     std::unique_ptr<CharacterMaps> characterMaps_;
+    std::unique_ptr<CheckedFile> checked_;  // the file last checked, while still open
     FileAccess access_ = FileAccess::Read;
 };
 
