@@ -28,24 +28,29 @@ FileJobs fileJobs(const QStringList& folders) {
             return out;
         }
         const QString root = QDir::cleanPath(info.absoluteFilePath());
-        for (const QString& found : fontFilesUnder(root, true)) {
-            // The paths come from under a clean absolute root: split them as text, without asking
-            // the file system about each again.
-            const QString path = QDir::cleanPath(found);
-            if (seen.contains(path)) continue;
-            seen.insert(path);
+        QString prefix;
+        for (const QString& path : fontFilesUnder(root, true)) {
+            // The paths come clean from under a clean absolute root: split them as text, without
+            // asking the file system about each again. Only a second folder can list a file again.
+            if (folders.size() > 1) {
+                if (seen.contains(path)) continue;
+                seen.insert(path);
+            }
             const int slash = int(path.lastIndexOf(QLatin1Char('/')));
-            const QString name = path.mid(slash + 1), prefix = path.left(slash + 1);
+            // The files of a folder come together and share one prefix.
+            if (QStringView(path).left(slash + 1) != prefix) prefix = path.left(slash + 1);
+            const QString name = path.mid(slash + 1);
             // Every face of a collection is a font of its own; a collection whose header cannot
             // be read is still tried (it is then counted as unreadable).
             const int faces = isCollectionFileName(name) ? std::max(1, collectionFaceCount(path)) : 1;
             for (int i = 0; i < faces; ++i) out.jobs.push_back({name, prefix, path, i});
         }
     }
-    std::sort(out.jobs.begin(), out.jobs.end(),
-              [](const FontJob& a, const FontJob& b) {
-                  return a.file != b.file ? a.file < b.file : a.faceIndex < b.faceIndex;
-              });
+    const auto byFile = [](const FontJob& a, const FontJob& b) {
+        return a.file != b.file ? a.file < b.file : a.faceIndex < b.faceIndex;
+    };
+    // One folder's files come sorted already.
+    if (!std::is_sorted(out.jobs.begin(), out.jobs.end(), byFile)) std::sort(out.jobs.begin(), out.jobs.end(), byFile);
     return out;
 }
 
