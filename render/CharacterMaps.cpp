@@ -21,6 +21,7 @@ constexpr std::uint32_t kMaxCmapBytes = 4u << 20;
 
 bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
     read_ = false;
+    tableRead_ = false;
     maps_.clear();
     // The table directory: 12 bytes, then 16 a table.
     const std::uint8_t* head = head_;
@@ -74,6 +75,8 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
 
     cmap_.resize(std::size_t(cmapSize));
     if (!readAt(cmapAt, cmap_.size(), cmap_.data())) return false;
+    tableRead_ = true;
+    tableOffset_ = cmapAt;
     if (u16(0) != 0) return false;
     const std::uint32_t count = u16(2);
     if (4 + 8 * std::size_t(count) > cmap_.size()) return false;

@@ -30,6 +30,10 @@ public:
     static constexpr std::size_t kHeadBytes = 4096;
     const std::uint8_t* head() const { return head_; }
     std::size_t headSize() const { return headSize_; }
+    // The 'cmap' table's bytes as read, and where they lie in the file; empty when not read.
+    const std::uint8_t* table() const { return cmap_.data(); }
+    std::size_t tableSize() const { return tableRead_ ? cmap_.size() : 0; }
+    std::uint64_t tableOffset() const { return tableOffset_; }
 
     // True when the maps were read and none gives `ch` a glyph.
     bool lacks(std::uint32_t ch) const;
@@ -50,6 +54,8 @@ private:
     bool read_ = false;
     std::uint8_t head_[kHeadBytes];
     std::size_t headSize_ = 0;
+    bool tableRead_ = false;
+    std::uint64_t tableOffset_ = 0;
     std::vector<std::uint8_t> cmap_;
     std::vector<Map> maps_;
 };

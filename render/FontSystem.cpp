@@ -142,6 +142,9 @@ struct CheckedFile {
     FileStamp stamp;
     const unsigned char* head = nullptr;
     unsigned long headSize = 0;
+    // Its character maps' table, read already.
+    const unsigned char* table = nullptr;
+    unsigned long tableOffset = 0, tableSize = 0;
 };
 
 struct FontSystem::Face {
@@ -195,9 +198,13 @@ struct FileStream {
     std::unique_ptr<unsigned char[]> bytes{new unsigned char[kWindow * kWindows]};
     Window windows[kWindows];
     unsigned long uses = 0;
+    // Bytes of the file already read elsewhere, served while the face is being opened.
+    const unsigned char* known = nullptr;
+    unsigned long knownOffset = 0, knownSize = 0;
 
     void forget() {
         for (Window& w : windows) w = Window();
+        known = nullptr;
         uses = 0;
     }
 };
@@ -217,6 +224,11 @@ unsigned long readAt(int fd, unsigned char* to, unsigned long at, unsigned long 
 unsigned long streamRead(FT_Stream stream, unsigned long offset, unsigned char* buffer, unsigned long count) {
     auto* file = static_cast<FileStream*>(stream->pathname.pointer);
     if (count == 0) return offset <= stream->size ? 0 : 1;  // a seek: non-zero fails it
+    if (file->known && offset >= file->knownOffset && offset - file->knownOffset <= file->knownSize &&
+        count <= file->knownSize - (offset - file->knownOffset)) {
+        std::memcpy(buffer, file->known + (offset - file->knownOffset), count);
+        return count;
+    }
     // FreeType reads a face in many small pieces, mostly near each other: serve them from
     // windows of the file, each read once, rather than with a call each.
     if (count > FileStream::kWindow - FileStream::kAlign) return readAt(file->fd, buffer, offset, count);
@@ -235,7 +247,7 @@ unsigned long streamRead(FT_Stream stream, unsigned long offset, unsigned char* 
     FileStream::Window& w = file->windows[chosen];
     unsigned char* bytes = file->bytes.get() + chosen * FileStream::kWindow;
     w.offset = offset / FileStream::kAlign * FileStream::kAlign;
-    w.size = readAt(file->fd, bytes, w.offset, FileStream::kWindow);
+    w.size = readAt(file->fd, bytes, w.offset, std::min(FileStream::kWindow, stream->size - std::min(stream->size, w.offset)));
     w.lastUse = file->uses;
     const unsigned long end = w.offset + w.size;
     if (offset + count > end) count = end > offset ? end - offset : 0;
@@ -276,6 +288,11 @@ FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, F
         std::memcpy(file.bytes.get(), checked->head, checked->headSize);
         file.windows[0] = {0, checked->headSize, ++file.uses};
     }
+    if (checked && checked->tableSize > 0) {
+        file.known = checked->table;
+        file.knownOffset = checked->tableOffset;
+        file.knownSize = checked->tableSize;
+    }
     FT_StreamRec& stream = file.rec;
     stream = FT_StreamRec();
     stream.size = (unsigned long)size;
@@ -286,7 +303,9 @@ FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, F
     args.flags = FT_OPEN_STREAM;
     args.stream = &stream;
     // On failure FreeType has already closed the stream.
-    return FT_Open_Face(lib, &args, index, face);
+    const FT_Error error = FT_Open_Face(lib, &args, index, face);
+    file.known = nullptr;  // the next file checked reuses those bytes
+    return error;
 }
 
 }  // namespace
@@ -608,7 +627,8 @@ bool FontSystem::fileLacksAnyOf(const QString& file, int faceIndex, const std::v
     }
     // Kept open for the face about to be opened from it.
     static_assert(CharacterMaps::kHeadBytes == FileStream::kWindow, "the first bytes fill one window");
-    *checked_ = {path, fd, stampOf(st), maps.head(), (unsigned long)maps.headSize()};
+    *checked_ = {path, fd, stampOf(st), maps.head(), (unsigned long)maps.headSize(), maps.table(),
+                 (unsigned long)maps.tableOffset(), (unsigned long)maps.tableSize()};
     return false;
 }
 
