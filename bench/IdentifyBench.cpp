@@ -105,6 +105,7 @@ int identifyBench(int argc, char** argv) {
 
     Session session;
     session.params().aspect = true;
+    session.params().passOverLacking = true;  // as lettrino-match
     const std::vector<FontJob> candidates = installedJobs(session.fonts());
     std::printf("identify: %zu bitmaps against %zu installed faces, %d jobs\n", cases.size(),
                 candidates.size(), jobs);
