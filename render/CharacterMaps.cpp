@@ -80,7 +80,7 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
     if (u16(0) != 0) return false;
     const std::uint32_t count = u16(2);
     if (4 + 8 * std::size_t(count) > cmap_.size()) return false;
-    bool windowsUnicode = false;
+    bool unicode = false, windowsUnicode = false;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t record = 4 + 8 * std::size_t(i);
         const std::uint32_t platform = u16(record), encoding = u16(record + 2), at = u32(record + 4);
@@ -92,11 +92,12 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
         if (map.format == 14) continue;  // variation sequences: no glyph of their own
         if (!sound(map)) return false;
         maps_.push_back(map);
+        unicode |= platform == 0 || (platform == 3 && (encoding == 1 || encoding == 10));
         windowsUnicode |= platform == 3 && encoding == 1 && (map.format == 4 || map.format == 12);
     }
-    // Without a Windows Unicode map, FreeType makes CFF outlines a map of its own from the glyph
-    // names and the CFF encodings, which this does not read.
-    if (cffOutlines && !windowsUnicode) return false;
+    // Without a Unicode map FreeType may make one of its own from the glyph names (and, for CFF
+    // outlines, without a Windows Unicode map), which this does not read.
+    if (!unicode || (cffOutlines && !windowsUnicode)) return false;
     read_ = true;
     return true;
 }

@@ -69,13 +69,17 @@ QByteArray symbolFont(const QByteArray& font) {
                                          0xFFFF, (36 - 0xF041) & 0xFFFF, 1, 0, 0}));
 }
 
-// DejaVu Sans with only a Macintosh Roman map, format 0, holding "a" (glyph 68) and code 0x80
-// (glyph 36): a face without a Unicode map is asked for a code as it is.
-QByteArray macRomanFont(const QByteArray& font) {
-    QByteArray cmap = words({0, 1, 1, 0, 0, 12, 0, 262, 0}) + QByteArray(256, '\0');
-    cmap[18 + 'a'] = char(68);
-    cmap[18 + 0x80] = char(36);
-    return withCharacterMap(font, cmap);
+// DejaVu Sans with a Macintosh Roman map, format 0, holding "a" (glyph 68) and code 0x80 (glyph
+// 36), and, when `unicode`, a Unicode map of A-Z alone. Without a Unicode map, FreeType makes one
+// from the glyph names, and the face draws every letter.
+QByteArray macRomanFont(const QByteArray& font, bool unicode) {
+    QByteArray mac = words({0, 262, 0}) + QByteArray(256, '\0');
+    mac[6 + 'a'] = char(68);
+    mac[6 + 0x80] = char(36);
+    if (!unicode) return withCharacterMap(font, words({0, 1, 1, 0, 0, 12}) + mac);
+    return withCharacterMap(font, words({0, 2, 1, 0, 0, 20, 3, 1, 0, 20 + 262}) + mac +
+                                      words({4, 32, 0, 4, 4, 1, 0, 0x5A, 0xFFFF, 0, 0x41, 0xFFFF,
+                                             (36 - 0x41) & 0xFFFF, 1, 0, 0}));
 }
 
 TEST(FontSystem, BlackBoxIsExactlyTheInkThatDrawingProduces) {
@@ -169,11 +173,12 @@ TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
                  {"arabic.ttf", hostile::readFile(arabic), {'a'}, true},
                  {"arabic.ttf", hostile::readFile(arabic), {kU | 0x627}, false},
                  {"symbol.ttf", symbolFont(bytes), {'A'}, false},
-                 {"symbol.ttf", symbolFont(bytes), {'a'}, true},
+                 {"symbol.ttf", symbolFont(bytes), {'a'}, false},
                  {"half.ttf", bytes.left(bytes.size() / 2), {kU | 0xE001}, false},
-                 {"mac.ttf", macRomanFont(bytes), {'a'}, false},
-                 {"mac.ttf", macRomanFont(bytes), {'b'}, true},
-                 {"mac.ttf", macRomanFont(bytes), {0x80}, false},
+                 {"mac.ttf", macRomanFont(bytes, true), {'a'}, false},
+                 {"mac.ttf", macRomanFont(bytes, true), {'b'}, true},
+                 {"mac.ttf", macRomanFont(bytes, true), {0x80}, false},
+                 {"mac-alone.ttf", macRomanFont(bytes, false), {'b'}, false},
                  {"format2.ttf", otherFormat, {kU | 0xE001}, false},
                  {"backwards.ttf", backwards, {kU | 0xE001}, false},
                  {"collection.ttc", collection, {kU | 0xE001}, false},
@@ -182,6 +187,15 @@ TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
         const QString path = dir.filePath(QString::fromLatin1(t.name));
         ASSERT_TRUE(hostile::writeFile(path, t.bytes));
         EXPECT_EQ(system.fileLacksAnyOf(path, 0, t.codes), t.lacks) << t.name << " " << std::hex << t.codes[0];
+        if (!t.lacks) continue;
+        // What it passes over does not draw one of the codes.
+        const int before = system.faceCount();
+        ASSERT_EQ(system.addFontResource(path), 1) << t.name;
+        const Font font = system.createFont(system.faceName(before), 40);
+        EXPECT_TRUE(std::any_of(t.codes.begin(), t.codes.end(),
+                                [&](int code) { return system.glyphMetrics(font, code).blackBoxY == 0; }))
+            << t.name;
+        system.removeFontResource(path);
     }
     EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("sans.ttf")), 1, {kU | 0xE001}));
     EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("missing.ttf")), 0, {'a'}));
