@@ -44,6 +44,10 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
         const std::uint8_t* record = head + 12 + 16 * i;
         const std::uint64_t offset = be32(record + 8), length = be32(record + 12);
         if (offset > fileSize || length > fileSize - offset) return false;
+        // FreeType reads the first of two tables of a tag (the first that is not empty): a file
+        // that has two is left to it.
+        for (std::uint32_t j = 0; j < i; ++j)
+            if (be32(head + 12 + 16 * j) == be32(record)) return false;
         switch (be32(record)) {
             case tag("head"): hasHead = length >= 54; break;
             case tag("hhea"): hasHhea = length >= 36; break;
@@ -84,7 +88,7 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t record = 4 + 8 * std::size_t(i);
         const std::uint32_t platform = u16(record), encoding = u16(record + 2), at = u32(record + 4);
-        if (at > cmap_.size() - 2) return false;
+        if (at == 0 || at > cmap_.size() - 2) return false;  // FreeType ignores either
         Map map;
         map.at = at;
         map.size = std::uint32_t(cmap_.size() - at);
@@ -92,7 +96,8 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
         if (map.format == 14) continue;  // variation sequences: no glyph of their own
         if (!sound(map)) return false;
         maps_.push_back(map);
-        unicode |= platform == 0 || (platform == 3 && (encoding == 1 || encoding == 10));
+        unicode |= (platform == 0 || (platform == 3 && (encoding == 1 || encoding == 10))) &&
+                   (map.format == 4 || map.format == 12);
         windowsUnicode |= platform == 3 && encoding == 1 && (map.format == 4 || map.format == 12);
     }
     // Without a Unicode map FreeType may make one of its own from the glyph names (and, for CFF
@@ -107,7 +112,7 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
 bool CharacterMaps::sound(const Map& map) const {
     const std::size_t at = map.at, size = map.size;
     switch (map.format) {
-        case 0: return size >= 6 + 256;
+        case 0: return size >= 6 + 256 && u16(at + 2) >= 6 + 256 && u16(at + 2) <= size;
         case 4: {
             if (size < 16) return false;
             const std::size_t length = std::min<std::size_t>(u16(at + 2), size);
@@ -127,7 +132,7 @@ bool CharacterMaps::sound(const Map& map) const {
             }
             return true;
         }
-        case 6: return size >= 10 && 10 + 2 * std::size_t(u16(at + 8)) <= size;
+        case 6: return size >= 10 && 10 + 2 * std::size_t(u16(at + 8)) <= u16(at + 2) && u16(at + 2) <= size;
         case 12:
         case 13: {
             if (size < 16) return false;

@@ -16,7 +16,8 @@ namespace lettrino {
 // face (TrueType or CFF outlines) whose table directory is sound, whose 'cmap' table lies within
 // the file, and whose character maps are all in formats read here (0, 4, 6, 12, 13; 14 only
 // selects variants and gives no glyph of its own), at least as sound as FreeType requires, and
-// include a Unicode map (without one, FreeType makes a map of its own from the glyph names).
+// include a Unicode map in format 4 or 12 (without one, FreeType makes a map of its own from
+// the glyph names).
 // A character is lacking when no map, whatever its platform or encoding, gives it a glyph other
 // than 0: whichever map FreeType selects, it then finds none either.
 class CharacterMaps {
