@@ -124,11 +124,13 @@ bool CharacterMaps::sound(const Map& map) const {
                 const std::uint32_t end = u16(ends + 2 * n), start = u16(starts + 2 * n);
                 const std::uint32_t offset = u16(offsets + 2 * n);
                 if (start > end) return false;
-                if (offset == 0 || offset == 0xFFFF) continue;
+                if (offset == 0) continue;
                 // A last segment of U+FFFF alone is often written carelessly; it is checked when read.
                 if (n == segments - 1 && start == 0xFFFF && end == 0xFFFF) continue;
+                if (offset == 0xFFFF) return false;
+                // The glyph numbers lie within the map's own length.
                 const std::size_t first = offsets + 2 * n + offset;
-                if (first < glyphIds || first + 2 * (std::size_t(end - start) + 1) > at + size) return false;
+                if (first < glyphIds || first + 2 * (std::size_t(end - start) + 1) > at + length) return false;
             }
             return true;
         }
@@ -142,6 +144,7 @@ bool CharacterMaps::sound(const Map& map) const {
             for (std::size_t n = 0; n < groups; ++n) {
                 const std::uint32_t start = u32(at + 16 + 12 * n), end = u32(at + 20 + 12 * n);
                 if (start > end || (n > 0 && start <= last)) return false;
+                if (std::uint64_t(u32(at + 24 + 12 * n)) + (end - start) > 0xFFFFFFFFu) return false;
                 last = end;
             }
             return true;

@@ -61,13 +61,15 @@ QByteArray words(std::initializer_list<quint32> values) {
     return b;
 }
 
-// DejaVu Sans turned into a symbol font: one Microsoft symbol character map holding only A-Z at
-// 0xF041-0xF05A, where symbol fonts put their characters (glyphs 36-61 are DejaVu's A-Z).
-QByteArray symbolFont(const QByteArray& font) {
-    // Version 0, one map (3, 0) at 12; format 4, 32 bytes, two segments: F041-F05A and the end.
-    return withCharacterMap(font, words({0, 1, 3, 0, 0, 12, 4, 32, 0, 4, 4, 1, 0, 0xF05A, 0xFFFF, 0, 0xF041,
-                                         0xFFFF, (36 - 0xF041) & 0xFFFF, 1, 0, 0}));
+// DejaVu Sans with one Microsoft map (3, encoding) holding only A-Z (glyphs 36-61), at `first`
+// on; the first segment's range offset is `rangeOffset`. Encoding 0 and 0xF041 make a symbol
+// font: symbol fonts put their characters at 0xF000 + code.
+QByteArray capitalsFont(const QByteArray& font, quint32 encoding, quint32 first, quint32 rangeOffset = 0) {
+    // Version 0, one map at 12; format 4, 32 bytes, two segments: the capitals and the end.
+    return withCharacterMap(font, words({0, 1, 3, encoding, 0, 12, 4, 32, 0, 4, 4, 1, 0, first + 25, 0xFFFF, 0,
+                                         first, 0xFFFF, (36 - first) & 0xFFFF, 1, rangeOffset, 0}));
 }
+QByteArray symbolFont(const QByteArray& font) { return capitalsFont(font, 0, 0xF041); }
 
 // DejaVu Sans with a Macintosh Roman map, format 0, holding "a" (glyph 68) and code 0x80 (glyph
 // 36), and, when `unicode`, a Unicode map of A-Z alone. Without a Unicode map, FreeType makes one
@@ -179,6 +181,9 @@ TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
                  {"mac.ttf", macRomanFont(bytes, true), {'b'}, true},
                  {"mac.ttf", macRomanFont(bytes, true), {0x80}, false},
                  {"mac-alone.ttf", macRomanFont(bytes, false), {'b'}, false},
+                 {"capitals.ttf", capitalsFont(bytes, 1, 'A'), {'b'}, true},
+                 // A range offset of 0xFFFF but in the last segment makes FreeType drop the map.
+                 {"careless.ttf", capitalsFont(bytes, 1, 'A', 0xFFFF), {'b'}, false},
                  {"format2.ttf", otherFormat, {kU | 0xE001}, false},
                  {"backwards.ttf", backwards, {kU | 0xE001}, false},
                  {"collection.ttc", collection, {kU | 0xE001}, false},
