@@ -85,7 +85,10 @@ QStringList fontFilesUnder(const QString& folder, bool collections) {
             if (type == DT_UNKNOWN) {  // a file system that does not say: ask it
                 struct stat st;
                 if (::lstat(path.constData(), &st) != 0) continue;
-                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : 0;
+                type = S_ISDIR(st.st_mode)   ? DT_DIR
+                       : S_ISREG(st.st_mode) ? DT_REG
+                       : S_ISLNK(st.st_mode) ? DT_LNK
+                                             : 0;
             }
             if (type == DT_DIR) {
                 folders.push_back(path);
@@ -94,7 +97,8 @@ QStringList fontFilesUnder(const QString& folder, bool collections) {
             if (type != DT_REG && type != DT_LNK) continue;
             const std::size_t length = std::strlen(name);
             if (endsWithAnyCase(name, length, ".ttf") || endsWithAnyCase(name, length, ".otf") ||
-                (collections && (endsWithAnyCase(name, length, ".ttc") || endsWithAnyCase(name, length, ".otc"))))
+                (collections &&
+                 (endsWithAnyCase(name, length, ".ttc") || endsWithAnyCase(name, length, ".otc"))))
                 files.append(QFile::decodeName(path));
         }
         ::closedir(dir);

@@ -11,8 +11,12 @@ constexpr std::uint32_t tag(const char (&t)[5]) {
            std::uint32_t(std::uint8_t(t[2])) << 8 | std::uint32_t(std::uint8_t(t[3]));
 }
 
-std::uint32_t be16(const std::uint8_t* p) { return std::uint32_t(p[0]) << 8 | p[1]; }
-std::uint32_t be32(const std::uint8_t* p) { return be16(p) << 16 | be16(p + 2); }
+std::uint32_t be16(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) << 8 | p[1];
+}
+std::uint32_t be32(const std::uint8_t* p) {
+    return be16(p) << 16 | be16(p + 2);
+}
 
 // The 'cmap' tables of real fonts stay far below this; a bigger one is left to FreeType.
 constexpr std::uint32_t kMaxCmapBytes = 4u << 20;
@@ -49,8 +53,12 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
         for (std::uint32_t j = 0; j < i; ++j)
             if (be32(head + 12 + 16 * j) == be32(record)) return false;
         switch (be32(record)) {
-            case tag("head"): hasHead = length >= 54; break;
-            case tag("hhea"): hasHhea = length >= 36; break;
+            case tag("head"):
+                hasHead = length >= 54;
+                break;
+            case tag("hhea"):
+                hasHhea = length >= 36;
+                break;
             case tag("maxp"):
                 hasMaxp = length >= 6;
                 maxpAt = offset;
@@ -60,11 +68,18 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
                 cmapAt = offset;
                 cmapSize = length;
                 break;
-            case tag("glyf"): hasGlyf = true; break;
-            case tag("loca"): hasLoca = true; break;
+            case tag("glyf"):
+                hasGlyf = true;
+                break;
+            case tag("loca"):
+                hasLoca = true;
+                break;
             case tag("CFF "):
-            case tag("CFF2"): hasCff = true; break;
-            default: break;
+            case tag("CFF2"):
+                hasCff = true;
+                break;
+            default:
+                break;
         }
     }
     if (!hasHead || !hasHhea || !hasMaxp || !hasCmap || !((hasGlyf && hasLoca) || hasCff)) return false;
@@ -112,13 +127,15 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
 bool CharacterMaps::sound(const Map& map) const {
     const std::size_t at = map.at, size = map.size;
     switch (map.format) {
-        case 0: return size >= 6 + 256 && u16(at + 2) >= 6 + 256 && u16(at + 2) <= size;
+        case 0:
+            return size >= 6 + 256 && u16(at + 2) >= 6 + 256 && u16(at + 2) <= size;
         case 4: {
             if (size < 16) return false;
             const std::size_t length = std::min<std::size_t>(u16(at + 2), size);
             const std::size_t segments = u16(at + 6) / 2;
             if (length < 16 || length < 16 + 8 * segments) return false;
-            const std::size_t ends = at + 14, starts = ends + 2 + 2 * segments, offsets = starts + 4 * segments;
+            const std::size_t ends = at + 14, starts = ends + 2 + 2 * segments,
+                              offsets = starts + 4 * segments;
             const std::size_t glyphIds = offsets + 2 * segments;
             for (std::size_t n = 0; n < segments; ++n) {
                 const std::uint32_t end = u16(ends + 2 * n), start = u16(starts + 2 * n);
@@ -130,11 +147,13 @@ bool CharacterMaps::sound(const Map& map) const {
                 if (offset == 0xFFFF) return false;
                 // The glyph numbers lie within the map's own length.
                 const std::size_t first = offsets + 2 * n + offset;
-                if (first < glyphIds || first + 2 * (std::size_t(end - start) + 1) > at + length) return false;
+                if (first < glyphIds || first + 2 * (std::size_t(end - start) + 1) > at + length)
+                    return false;
             }
             return true;
         }
-        case 6: return size >= 10 && 10 + 2 * std::size_t(u16(at + 8)) <= u16(at + 2) && u16(at + 2) <= size;
+        case 6:
+            return size >= 10 && 10 + 2 * std::size_t(u16(at + 8)) <= u16(at + 2) && u16(at + 2) <= size;
         case 12:
         case 13: {
             if (size < 16) return false;
@@ -149,7 +168,8 @@ bool CharacterMaps::sound(const Map& map) const {
             }
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -157,11 +177,13 @@ bool CharacterMaps::sound(const Map& map) const {
 bool CharacterMaps::maps(const Map& map, std::uint32_t ch) const {
     const std::size_t at = map.at;
     switch (map.format) {
-        case 0: return ch < 256 && cmap_[at + 6 + ch] != 0;
+        case 0:
+            return ch < 256 && cmap_[at + 6 + ch] != 0;
         case 4: {
             if (ch > 0xFFFF) return false;
             const std::size_t segments = u16(at + 6) / 2;
-            const std::size_t ends = at + 14, starts = ends + 2 + 2 * segments, deltas = starts + 2 * segments;
+            const std::size_t ends = at + 14, starts = ends + 2 + 2 * segments,
+                              deltas = starts + 2 * segments;
             const std::size_t offsets = deltas + 2 * segments;
             // Every segment holding the character, not just the first: overlapping segments
             // are read differently by different readers.
@@ -172,7 +194,8 @@ bool CharacterMaps::maps(const Map& map, std::uint32_t ch) const {
                     if (((ch + u16(deltas + 2 * n)) & 0xFFFF) != 0) return true;
                     continue;
                 }
-                const std::size_t glyph = offsets + 2 * n + offset + 2 * std::size_t(ch - u16(starts + 2 * n));
+                const std::size_t glyph =
+                    offsets + 2 * n + offset + 2 * std::size_t(ch - u16(starts + 2 * n));
                 if (offset == 0xFFFF || glyph + 2 > at + map.size || u16(glyph) != 0) return true;
             }
             return false;
@@ -199,7 +222,8 @@ bool CharacterMaps::maps(const Map& map, std::uint32_t ch) const {
             const std::uint32_t glyph = u32(group + 8);
             return map.format == 13 ? glyph != 0 : glyph + (ch - u32(group)) != 0;
         }
-        default: return true;
+        default:
+            return true;
     }
 }
 

@@ -42,15 +42,13 @@ public:
 
 private:
     struct Map {
-        std::uint32_t at = 0;  // offset of the subtable inside cmap_
+        std::uint32_t at = 0;    // offset of the subtable inside cmap_
         std::uint32_t size = 0;  // bytes of it that lie inside the table
         std::uint16_t format = 0;
     };
     bool maps(const Map& map, std::uint32_t ch) const;
     bool sound(const Map& map) const;
-    std::uint32_t u16(std::size_t at) const {
-        return std::uint32_t(cmap_[at]) << 8 | cmap_[at + 1];
-    }
+    std::uint32_t u16(std::size_t at) const { return std::uint32_t(cmap_[at]) << 8 | cmap_[at + 1]; }
     std::uint32_t u32(std::size_t at) const { return u16(at) << 16 | u16(at + 2); }
 
     bool read_ = false;

@@ -247,7 +247,8 @@ unsigned long streamRead(FT_Stream stream, unsigned long offset, unsigned char* 
     FileStream::Window& w = file->windows[chosen];
     unsigned char* bytes = file->bytes.get() + chosen * FileStream::kWindow;
     w.offset = offset / FileStream::kAlign * FileStream::kAlign;
-    w.size = readAt(file->fd, bytes, w.offset, std::min(FileStream::kWindow, stream->size - std::min(stream->size, w.offset)));
+    w.size = readAt(file->fd, bytes, w.offset,
+                    std::min(FileStream::kWindow, stream->size - std::min(stream->size, w.offset)));
     w.lastUse = file->uses;
     const unsigned long end = w.offset + w.size;
     if (offset + count > end) count = end > offset ? end - offset : 0;
@@ -266,8 +267,8 @@ void streamClose(FT_Stream stream) {
 // files that hold something are read (a pipe named like a font file neither blocks nor counts).
 // A file already open (`checked`) is read from its descriptor, which the stream takes over, with
 // its first bytes as already read.
-FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, FileStream& file, FileStamp& stamp,
-                        FT_Face* face, const CheckedFile* checked = nullptr) {
+FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, FileStream& file,
+                        FileStamp& stamp, FT_Face* face, const CheckedFile* checked = nullptr) {
     if (checked) {
         file.fd = checked->fd;
         stamp = checked->stamp;
@@ -310,7 +311,9 @@ FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, F
 
 }  // namespace
 
-FontSystem::FontSystem() : FontSystem(std::vector<FaceEntry>()) { loadInstalled(); }
+FontSystem::FontSystem() : FontSystem(std::vector<FaceEntry>()) {
+    loadInstalled();
+}
 
 FontSystem::FontSystem(std::vector<FaceEntry> installed)
     : lastGlyph_(std::make_unique<RenderedGlyph>()),
@@ -438,7 +441,8 @@ int FontSystem::slotFor(const QString& file, int index) {
             spareStreams_.pop_back();
         }
         const bool checked = checked_->fd >= 0 && checked_->path == encoded;
-        const FT_Error error = openStreamFace(lib, encoded, index, *stream, stamp, &ft, checked ? checked_.get() : nullptr);
+        const FT_Error error =
+            openStreamFace(lib, encoded, index, *stream, stamp, &ft, checked ? checked_.get() : nullptr);
         if (checked) {
             checked_->fd = -1;  // the stream has it now
             checked_->path.clear();
@@ -615,20 +619,27 @@ bool FontSystem::fileLacksAnyOf(const QString& file, int faceIndex, const std::v
         std::uint64_t(st.st_size));
     // Every character code that render() may look a code up as, whichever map the face uses.
     const bool lacks = read && std::any_of(codes.begin(), codes.end(), [&maps](int code) {
-        if (code & kUnicodeCode) return maps.lacks(std::uint32_t(code & ~kUnicodeCode));
-        if (code < 0 || code > 0xFF) return true;
-        const char32_t ch = unicodeOf(code);
-        return (!ch || maps.lacks(ch)) && maps.lacks(std::uint32_t(code)) &&
-               (code < 0x20 || maps.lacks(0xF000u + std::uint32_t(code)));
-    });
+                           if (code < 0) return true;
+                           if (code & kUnicodeCode) return maps.lacks(std::uint32_t(code & ~kUnicodeCode));
+                           if (code > 0xFF) return true;
+                           const char32_t ch = unicodeOf(code);
+                           return (!ch || maps.lacks(ch)) && maps.lacks(std::uint32_t(code)) &&
+                                  (code < 0x20 || maps.lacks(0xF000u + std::uint32_t(code)));
+                       });
     if (lacks) {
         ::close(fd);
         return true;
     }
     // Kept open for the face about to be opened from it.
     static_assert(CharacterMaps::kHeadBytes == FileStream::kWindow, "the first bytes fill one window");
-    *checked_ = {path, fd, stampOf(st), maps.head(), (unsigned long)maps.headSize(), maps.table(),
-                 (unsigned long)maps.tableOffset(), (unsigned long)maps.tableSize()};
+    *checked_ = {path,
+                 fd,
+                 stampOf(st),
+                 maps.head(),
+                 (unsigned long)maps.headSize(),
+                 maps.table(),
+                 (unsigned long)maps.tableOffset(),
+                 (unsigned long)maps.tableSize()};
     return false;
 }
 

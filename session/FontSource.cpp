@@ -50,7 +50,8 @@ FileJobs fileJobs(const QStringList& folders) {
         return a.file != b.file ? a.file < b.file : a.faceIndex < b.faceIndex;
     };
     // One folder's files come sorted already.
-    if (!std::is_sorted(out.jobs.begin(), out.jobs.end(), byFile)) std::sort(out.jobs.begin(), out.jobs.end(), byFile);
+    if (!std::is_sorted(out.jobs.begin(), out.jobs.end(), byFile))
+        std::sort(out.jobs.begin(), out.jobs.end(), byFile);
     return out;
 }
 

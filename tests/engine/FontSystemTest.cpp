@@ -61,15 +61,24 @@ QByteArray words(std::initializer_list<quint32> values) {
     return b;
 }
 
-// DejaVu Sans with one Microsoft map (3, encoding) holding only A-Z (glyphs 36-61), at `first`
-// on; the first segment's range offset is `rangeOffset`. Encoding 0 and 0xF041 make a symbol
-// font: symbol fonts put their characters at 0xF000 + code.
-QByteArray capitalsFont(const QByteArray& font, quint32 encoding, quint32 first, quint32 rangeOffset = 0) {
-    // Version 0, one map at 12; format 4, 32 bytes, two segments: the capitals and the end.
-    return withCharacterMap(font, words({0, 1, 3, encoding, 0, 12, 4, 32, 0, 4, 4, 1, 0, first + 25, 0xFFFF, 0,
-                                         first, 0xFFFF, (36 - first) & 0xFFFF, 1, rangeOffset, 0}));
+// A format-4 map holding only A-Z, as glyphs 36-61 (DejaVu Sans' A-Z), at `first` on; the first
+// segment's range offset is `rangeOffset`.
+QByteArray capitalsMap(quint32 first, quint32 rangeOffset = 0) {
+    // 32 bytes, two segments: the capitals and the end.
+    // clang-format off
+    return words({4, 32, 0, 4, 4, 1, 0, first + 25, 0xFFFF, 0, first, 0xFFFF, (36 - first) & 0xFFFF, 1,
+                  rangeOffset, 0});
+    // clang-format on
 }
-QByteArray symbolFont(const QByteArray& font) { return capitalsFont(font, 0, 0xF041); }
+
+// DejaVu Sans with that map alone, as Microsoft's (3, encoding). Encoding 0 and 0xF041 make a
+// symbol font: symbol fonts put their characters at 0xF000 + code.
+QByteArray capitalsFont(const QByteArray& font, quint32 encoding, quint32 first, quint32 rangeOffset = 0) {
+    return withCharacterMap(font, words({0, 1, 3, encoding, 0, 12}) + capitalsMap(first, rangeOffset));
+}
+QByteArray symbolFont(const QByteArray& font) {
+    return capitalsFont(font, 0, 0xF041);
+}
 
 // DejaVu Sans with a Macintosh Roman map, format 0, holding "a" (glyph 68) and code 0x80 (glyph
 // 36), and, when `unicode`, a Unicode map of A-Z alone. Without a Unicode map, FreeType makes one
@@ -79,9 +88,7 @@ QByteArray macRomanFont(const QByteArray& font, bool unicode) {
     mac[6 + 'a'] = char(68);
     mac[6 + 0x80] = char(36);
     if (!unicode) return withCharacterMap(font, words({0, 1, 1, 0, 0, 12}) + mac);
-    return withCharacterMap(font, words({0, 2, 1, 0, 0, 20, 3, 1, 0, 20 + 262}) + mac +
-                                      words({4, 32, 0, 4, 4, 1, 0, 0x5A, 0xFFFF, 0, 0x41, 0xFFFF,
-                                             (36 - 0x41) & 0xFFFF, 1, 0, 0}));
+    return withCharacterMap(font, words({0, 2, 1, 0, 0, 20, 3, 1, 0, 20 + 262}) + mac + capitalsMap('A'));
 }
 
 TEST(FontSystem, BlackBoxIsExactlyTheInkThatDrawingProduces) {
@@ -133,8 +140,9 @@ TEST(FontSystem, CharacterCodesAreWindows1252OrUnicode) {
 // The quick look at a file's character maps never passes over a face that draws the
 // character: checked against drawing, over every installed face and characters of many scripts.
 TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
-    const int codes[] = {'a', 'Q', '0', 0x80, 0xC5, 0x81, kU | 0x3B8, kU | 0x433, kU | 0x627,
-                         kU | 0x5D0, kU | 0x4E00, kU | 0xE001, kU | 0x2603, kU | 0x1D49C, kU | 0xFFFF};
+    const int codes[] = {'a',         'Q',         '0',         0x80,         0xC5,
+                         0x81,        kU | 0x3B8,  kU | 0x433,  kU | 0x627,   kU | 0x5D0,
+                         kU | 0x4E00, kU | 0xE001, kU | 0x2603, kU | 0x1D49C, kU | 0xFFFF};
     FontSystem system;
     int lacking = 0, undrawn = 0;
     for (const FaceEntry& face : system.installedFaces()) {
@@ -157,7 +165,8 @@ TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
     const QByteArray bytes = hostile::readFile(sans);
     // DejaVu Sans' first character map (format 4) made format 2, a multi-byte map not read here,
     // and with a segment that ends before it starts.
-    const int cmap = int(be(bytes, bytes.indexOf("cmap") + 8, 4)), firstMap = cmap + int(be(bytes, cmap + 8, 4));
+    const int cmap = int(be(bytes, bytes.indexOf("cmap") + 8, 4)),
+              firstMap = cmap + int(be(bytes, cmap + 8, 4));
     ASSERT_EQ(be(bytes, firstMap), 4u);
     QByteArray otherFormat = bytes, backwards = bytes, collection = bytes;
     put16(otherFormat, firstMap, 2);
@@ -191,15 +200,16 @@ TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
     for (const auto& t : cases) {
         const QString path = dir.filePath(QString::fromLatin1(t.name));
         ASSERT_TRUE(hostile::writeFile(path, t.bytes));
-        EXPECT_EQ(system.fileLacksAnyOf(path, 0, t.codes), t.lacks) << t.name << " " << std::hex << t.codes[0];
+        EXPECT_EQ(system.fileLacksAnyOf(path, 0, t.codes), t.lacks)
+            << t.name << " " << std::hex << t.codes[0];
         if (!t.lacks) continue;
         // What it passes over does not draw one of the codes.
         const int before = system.faceCount();
         ASSERT_EQ(system.addFontResource(path), 1) << t.name;
         const Font font = system.createFont(system.faceName(before), 40);
-        EXPECT_TRUE(std::any_of(t.codes.begin(), t.codes.end(),
-                                [&](int code) { return system.glyphMetrics(font, code).blackBoxY == 0; }))
-            << t.name;
+        EXPECT_TRUE(std::any_of(t.codes.begin(), t.codes.end(), [&](int code) {
+            return system.glyphMetrics(font, code).blackBoxY == 0;
+        })) << t.name;
         system.removeFontResource(path);
     }
     EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("sans.ttf")), 1, {kU | 0xE001}));

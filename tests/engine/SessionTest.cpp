@@ -158,13 +158,15 @@ TEST_F(SessionTest, PassingOverFilesThatLackACharacterChangesNoResult) {
         const char* text;  // one character, or a word
         const char* font;
         int passedOver;  // the fonts without one of the characters: Hebrew has no g, two have no alef
-    } cases[] = {{"g", "DejaVuSerif.ttf", 1}, {"א", "NotoSansHebrew-Regular.ttf", 2}, {"gא", "DejaVuSans.ttf", 3}};
+    } cases[] = {
+        {"g", "DejaVuSerif.ttf", 1}, {"א", "NotoSansHebrew-Regular.ttf", 2}, {"gא", "DejaVuSans.ttf", 3}};
     for (const auto& t : cases) {
         SCOPED_TRACE(t.text);
         Session s;
         const QString text = QString::fromUtf8(t.text);
         std::vector<WordCharacter> word;
-        for (const QString& ch : text.size() > 1 ? text.split(QString(), Qt::SkipEmptyParts) : QStringList()) {
+        for (const QString& ch :
+             text.size() > 1 ? text.split(QString(), Qt::SkipEmptyParts) : QStringList()) {
             ASSERT_NO_FATAL_FAILURE(useReference(s, t.font, ch.toUtf8().constData(), 100));
             word.push_back({s.reference(), s.params().charCode, 1.0});
         }
