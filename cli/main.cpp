@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
 
     // The first session (and its font system) is made here, on the main thread, before any
     // other starts: setting fontconfig up is not safe to race.
-    Session session;
+    Session session(o.system ? Session::InstalledFaces::Listed : Session::InstalledFaces::NotListed);
     session.setReference(reference);
     if (word.size() > 1) session.setWord(word);
     SearchParams& params = session.params();

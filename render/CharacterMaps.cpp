@@ -93,7 +93,12 @@ bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
     if (be16(glyphCount) == 0) return false;
 
     cmap_.resize(std::size_t(cmapSize));
-    if (!readAt(cmapAt, cmap_.size(), cmap_.data())) return false;
+    // Small fonts mostly keep their maps within the first bytes, already read.
+    if (cmapAt + cmapSize <= headSize) {
+        std::copy_n(head + cmapAt, cmap_.size(), cmap_.data());
+    } else if (!readAt(cmapAt, cmap_.size(), cmap_.data())) {
+        return false;
+    }
     tableRead_ = true;
     tableOffset_ = cmapAt;
     if (u16(0) != 0) return false;

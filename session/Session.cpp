@@ -14,7 +14,9 @@
 
 namespace lettrino {
 
-Session::Session() : Session(std::make_unique<FontSystem>()) {}
+Session::Session(InstalledFaces installed)
+    : Session(installed == InstalledFaces::Listed ? std::make_unique<FontSystem>()
+                                                  : std::make_unique<FontSystem>(std::vector<FaceEntry>())) {}
 
 Session::Session(std::unique_ptr<FontSystem> fonts)
     : fonts_(std::move(fonts)), initialFontCount_(fonts_->faceCount()), renderer_(*fonts_, glyph_) {}

@@ -78,7 +78,10 @@ struct FontResult {
 // thread-safe (its font system is not): one session per thread.
 class Session {
 public:
-    Session();
+    // Whether the font system lists the installed faces (asking fontconfig for them), or only
+    // the font files registered: a search of font folders alone needs no more.
+    enum class InstalledFaces { Listed, NotListed };
+    explicit Session(InstalledFaces installed = InstalledFaces::Listed);
     // A session for another thread: the same reference and parameters, a font system of its own.
     // Make it on the thread that uses it.
     explicit Session(const Session& like, std::nullptr_t);
