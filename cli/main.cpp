@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <memory>
 
 #include "cli/Options.h"
@@ -107,6 +108,9 @@ int main(int argc, char** argv) {
     }
     const MatchOptions& o = parsed.options;
 
+    // The font folders are listed while the picture is prepared.
+    std::future<FileJobs> listing = std::async(std::launch::async, [&o] { return fileJobs(o.fontDirs); });
+
     // What the picture shows: one character, or the text's characters left to right.
     QString text = o.text.isEmpty() ? o.charText : o.text;
     text.remove(QLatin1Char(' '));
@@ -128,7 +132,7 @@ int main(int argc, char** argv) {
         reference = word.front().reference;
     }
 
-    const FileJobs files = fileJobs(o.fontDirs);
+    const FileJobs files = listing.get();
     if (!files.error.isEmpty()) return error(files.error);
 
     // The first session (and its font system) is made here, on the main thread, before any
