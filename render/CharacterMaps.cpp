@@ -23,6 +23,13 @@ constexpr std::uint32_t kMaxCmapBytes = 4u << 20;
 
 }  // namespace
 
+inline std::uint32_t CharacterMaps::u16(std::size_t at) const {
+    return be16(cmap_.data() + at);
+}
+inline std::uint32_t CharacterMaps::u32(std::size_t at) const {
+    return be32(cmap_.data() + at);
+}
+
 bool CharacterMaps::read(const ReadAt& readAt, std::uint64_t fileSize) {
     read_ = false;
     tableRead_ = false;

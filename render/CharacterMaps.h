@@ -48,8 +48,9 @@ private:
     };
     bool maps(const Map& map, std::uint32_t ch) const;
     bool sound(const Map& map) const;
-    std::uint32_t u16(std::size_t at) const { return std::uint32_t(cmap_[at]) << 8 | cmap_[at + 1]; }
-    std::uint32_t u32(std::size_t at) const { return u16(at) << 16 | u16(at + 2); }
+    // Big-endian numbers at an offset of the 'cmap' table.
+    std::uint32_t u16(std::size_t at) const;
+    std::uint32_t u32(std::size_t at) const;
 
     bool read_ = false;
     std::uint8_t head_[kHeadBytes];

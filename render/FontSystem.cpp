@@ -43,6 +43,27 @@ constexpr char16_t kCp1252High[32] = {
 
 enum class CharMap { Unicode, Symbol, Other, None };
 
+// The character codes a face's map is asked for, in turn, to draw a code (0-255 Windows-1252,
+// or FontSystem::kUnicodeCode | ch); how many (at most two).
+int lookupCodes(int code, CharMap map, FT_ULong codes[2]) {
+    if (map == CharMap::Symbol) {
+        // Symbol fonts put their characters at 0xF000 + code, some at the code itself.
+        if (code < 0x20 || code > 0xFF) return 0;
+        codes[0] = FT_ULong(0xF000 + code);
+        codes[1] = FT_ULong(code);
+        return 2;
+    }
+    if (code < 0) return 0;
+    if (code & FontSystem::kUnicodeCode) {
+        codes[0] = FT_ULong(code & ~FontSystem::kUnicodeCode);
+        return map == CharMap::Unicode ? 1 : 0;
+    }
+    const char32_t ch = FontSystem::unicodeOf(code);
+    if (!ch) return 0;
+    codes[0] = map == CharMap::Unicode ? FT_ULong(ch) : FT_ULong(code);
+    return 1;
+}
+
 QString fcString(FcPattern* p, const char* object, int n = 0) {
     FcChar8* s = nullptr;
     if (FcPatternGetString(p, object, n, &s) != FcResultMatch || !s) return {};
@@ -135,16 +156,12 @@ FileStamp stampOf(const QByteArray& path) {
 struct FileStream;
 
 // A font file whose character maps were read and gave no reason to pass it over: the face opened
-// next from the same path takes over its descriptor and its first bytes.
+// next from the same path takes over its descriptor and the bytes read of it.
 struct CheckedFile {
     QByteArray path;
     int fd = -1;
     FileStamp stamp;
-    const unsigned char* head = nullptr;
-    unsigned long headSize = 0;
-    // Its character maps' table, read already.
-    const unsigned char* table = nullptr;
-    unsigned long tableOffset = 0, tableSize = 0;
+    const CharacterMaps* maps = nullptr;  // what was read of it
 };
 
 struct FontSystem::Face {
@@ -262,37 +279,45 @@ void streamClose(FT_Stream stream) {
     file->fd = -1;
 }
 
+// Opens a font file for reading: only plain files that hold something (a pipe named like a font
+// file neither blocks nor counts). Its stamp comes from the open file, so that its path is looked
+// up once. -1 when it cannot be read.
+int openPlainFile(const QByteArray& path, FileStamp& stamp) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+        ::close(fd);
+        return -1;
+    }
+    stamp = stampOf(st);
+    return fd;
+}
+
 // Opens a face from a file read through a stream of our own; the stream must outlive the face.
-// The file's stamp comes from the open file, so that its path is looked up once. Only plain
-// files that hold something are read (a pipe named like a font file neither blocks nor counts).
 // A file already open (`checked`) is read from its descriptor, which the stream takes over, with
-// its first bytes as already read.
+// the bytes its character maps' check read.
 FT_Error openStreamFace(FT_Library lib, const QByteArray& path, FT_Long index, FileStream& file,
                         FileStamp& stamp, FT_Face* face, const CheckedFile* checked = nullptr) {
     if (checked) {
         file.fd = checked->fd;
         stamp = checked->stamp;
-    } else {
-        file.fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (file.fd < 0) return FT_Err_Cannot_Open_Resource;
-        struct stat st;
-        if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
-            ::close(file.fd);
-            file.fd = -1;
-            return FT_Err_Cannot_Open_Resource;
-        }
-        stamp = stampOf(st);
+    } else if ((file.fd = openPlainFile(path, stamp)) < 0) {
+        return FT_Err_Cannot_Open_Resource;
     }
     const std::int64_t size = stamp.size;
     file.forget();
-    if (checked && checked->headSize > 0) {
-        std::memcpy(file.bytes.get(), checked->head, checked->headSize);
-        file.windows[0] = {0, checked->headSize, ++file.uses};
-    }
-    if (checked && checked->tableSize > 0) {
-        file.known = checked->table;
-        file.knownOffset = checked->tableOffset;
-        file.knownSize = checked->tableSize;
+    if (checked) {
+        const CharacterMaps& maps = *checked->maps;
+        if (maps.headSize() > 0) {
+            std::memcpy(file.bytes.get(), maps.head(), maps.headSize());
+            file.windows[0] = {0, maps.headSize(), ++file.uses};
+        }
+        if (maps.tableSize() > 0) {
+            file.known = maps.table();
+            file.knownOffset = maps.tableOffset();
+            file.knownSize = maps.tableSize();
+        }
     }
     FT_StreamRec& stream = file.rec;
     stream = FT_StreamRec();
@@ -604,27 +629,24 @@ bool FontSystem::fileLacksAnyOf(const QString& file, int faceIndex, const std::v
     closeChecked();
     if (faceIndex != 0) return false;
     const QByteArray path = QFile::encodeName(file);
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    FileStamp stamp;
+    const int fd = openPlainFile(path, stamp);
     if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
-        ::close(fd);
-        return false;
-    }
     CharacterMaps& maps = *characterMaps_;
     const bool read = maps.read(
         [fd](std::uint64_t offset, std::size_t size, std::uint8_t* to) {
             return readAt(fd, to, (unsigned long)offset, (unsigned long)size) == size;
         },
-        std::uint64_t(st.st_size));
+        std::uint64_t(stamp.size));
     // Every character code that render() may look a code up as, whichever map the face uses.
     const bool lacks = read && std::any_of(codes.begin(), codes.end(), [&maps](int code) {
-                           if (code < 0) return true;
-                           if (code & kUnicodeCode) return maps.lacks(std::uint32_t(code & ~kUnicodeCode));
-                           if (code > 0xFF) return true;
-                           const char32_t ch = unicodeOf(code);
-                           return (!ch || maps.lacks(ch)) && maps.lacks(std::uint32_t(code)) &&
-                                  (code < 0x20 || maps.lacks(0xF000u + std::uint32_t(code)));
+                           for (CharMap map : {CharMap::Unicode, CharMap::Symbol, CharMap::Other}) {
+                               FT_ULong lookups[2];
+                               const int n = lookupCodes(code, map, lookups);
+                               for (int i = 0; i < n; ++i)
+                                   if (!maps.lacks(std::uint32_t(lookups[i]))) return false;
+                           }
+                           return true;
                        });
     if (lacks) {
         ::close(fd);
@@ -632,14 +654,7 @@ bool FontSystem::fileLacksAnyOf(const QString& file, int faceIndex, const std::v
     }
     // Kept open for the face about to be opened from it.
     static_assert(CharacterMaps::kHeadBytes == FileStream::kWindow, "the first bytes fill one window");
-    *checked_ = {path,
-                 fd,
-                 stampOf(st),
-                 maps.head(),
-                 (unsigned long)maps.headSize(),
-                 maps.table(),
-                 (unsigned long)maps.tableOffset(),
-                 (unsigned long)maps.tableSize()};
+    *checked_ = {path, fd, stamp, &maps};
     return false;
 }
 
@@ -662,16 +677,9 @@ const FontSystem::RenderedGlyph* FontSystem::render(const Font& font, int code) 
     if (!f || ppem26 <= 0) return &g;
 
     FT_UInt index = 0;
-    if (f->charmap == CharMap::Symbol) {
-        if (code >= 0x20 && code <= 0xFF) {
-            index = FT_Get_Char_Index(f->ft, FT_ULong(0xF000 + code));
-            if (index == 0) index = FT_Get_Char_Index(f->ft, FT_ULong(code));
-        }
-    } else if (code & kUnicodeCode) {
-        if (f->charmap == CharMap::Unicode) index = FT_Get_Char_Index(f->ft, FT_ULong(code & ~kUnicodeCode));
-    } else if (const char32_t ch = unicodeOf(code)) {
-        index = FT_Get_Char_Index(f->ft, f->charmap == CharMap::Unicode ? FT_ULong(ch) : FT_ULong(code));
-    }
+    FT_ULong lookups[2];
+    const int lookupCount = lookupCodes(code, f->charmap, lookups);
+    for (int i = 0; i < lookupCount && index == 0; ++i) index = FT_Get_Char_Index(f->ft, lookups[i]);
     g.slot = slot;
     g.generation = f->generation;
     g.ppem26 = ppem26;

@@ -117,6 +117,7 @@ FontResult Session::matchFont(const FontJob& job, RenderOutcome* drawn) {
     FontResult r;
     r.file = job.file;
     try {
+        if (passOver(job, drawn)) return r;
         if (word_.empty())
             matchCharacter(job, drawn, r);
         else
@@ -144,16 +145,18 @@ bool Session::passOver(const FontJob& job, RenderOutcome* drawn) {
     return true;
 }
 
-void Session::matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r) {
-    if (passOver(job, drawn)) return;
-    const RenderOutcome outcome = displayFontFast(job.entry, job.prefix, job.faceIndex);
-    r.face = outcome.faceName;
-    if (drawn) *drawn = outcome;
-    if (outcome.registrationFailed) {
-        r.unreadable = true;
-        return;
+bool Session::noteDrawn(const RenderOutcome& outcome, bool first, RenderOutcome* drawn, FontResult& r) {
+    if (first) {
+        r.face = outcome.faceName;
+        if (drawn) *drawn = outcome;
     }
-    if (!outcome.fontDisplayed) return;
+    r.unreadable = outcome.registrationFailed;
+    return !outcome.registrationFailed && outcome.fontDisplayed;
+}
+
+void Session::matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r) {
+    const RenderOutcome outcome = displayFontFast(job.entry, job.prefix, job.faceIndex);
+    if (!noteDrawn(outcome, true, drawn, r)) return;
     r.score = matchFast();
     r.glyphBox = outcome.glyphBox;
     r.matched = true;
@@ -175,22 +178,13 @@ void Session::matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r)
     const int n = int(word_.size());
     std::vector<MatchScore>& scores = wordScores_;
     std::vector<double>& logSizes = wordLogSizes_;
-    if (passOver(job, drawn)) return;
     scores.assign(static_cast<size_t>(n), MatchScore());
     logSizes.assign(static_cast<size_t>(n), 0.0);
     // Every character is drawn and matched first; a font that lacks one is not matched.
     double sumM = 0, sumX = 0, sumY = 0, sumLogM = 0;
     for (int i = 0; i < n; ++i) {
         const RenderOutcome outcome = drawCharacter(job, i);
-        if (i == 0) {
-            r.face = outcome.faceName;
-            if (drawn) *drawn = outcome;
-        }
-        if (outcome.registrationFailed) {
-            r.unreadable = true;
-            return;
-        }
-        if (!outcome.fontDisplayed) return;
+        if (!noteDrawn(outcome, i == 0, drawn, r)) return;
         const WordCharacter& c = word_[size_t(i)];
         scores[size_t(i)] = lettrino::matchFast(c.reference.canvas, c.reference.box, glyph_, outcome.glyphBox,
                                                 params_.speedup);

@@ -154,8 +154,12 @@ public:
 private:
     // matchFont's two kinds: one character, or a word character by character. They fill r and
     // may throw; matchFont turns a throw into an unreadable font.
-    // True when the job's file is passed over as lacking a character (passOverLacking).
+    // True when the job's file is passed over as lacking a character (passOverLacking), for a
+    // character and a word alike.
     bool passOver(const FontJob& job, RenderOutcome* drawn);
+    // Notes what drawing a font's character gave (its face and outcome from the first one);
+    // false when the font can be matched no further.
+    bool noteDrawn(const RenderOutcome& outcome, bool first, RenderOutcome* drawn, FontResult& r);
     void matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r);
     void matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r);
     // Whether a font whose score can be at most `bound` can still be among the top, and
