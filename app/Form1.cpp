@@ -306,7 +306,7 @@ void Form1::setDefaults() {
     session_.params().speedup = UpDown4->value();
     session_.params().addThreshold = UpDown2->value();
     session_.params().boldThreshold = UpDown3->value();
-    session_.params().charCode = charCode();
+    session_.params().character = Character::fromByteCode(charCode());
 }
 
 int Form1::tabIndexOf(const QWidget* control) {

@@ -8,6 +8,7 @@
 
 #include "dialogs/About.h"
 #include "fonts/FontList.h"
+#include "app/FontEntry.h"
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
 
@@ -160,7 +161,7 @@ private:
 
     // The font list: its entries and folder, and the selected position; as jobs for a search.
     lettrino::FontList FontList;
-    std::vector<FontJob> fontJobs_;
+    std::vector<FontRef> fontJobs_;
     int FontListIndex = -1;
 
     // The font last drawn (entry text and the renderers' folder argument): a results row

@@ -35,7 +35,7 @@ void Form1::connectFonts() {
         Frame3->update();
         Picture1->update();
         Picture2->update();
-        DisplayFont(entry, FontList.prefix());
+        DisplayFont(entry, prefixOf(FontList));
     });
     // One automatic match when a move is completed: at the mouse release, or at the release of
     // Up or Down.
@@ -86,7 +86,7 @@ void Form1::loadSystemFonts() {
     Slider1->setEnabled(true);
     enableFontListControls();
     FontListIndex = 0;
-    DisplayFont(FontList.entries.at(0), FontList.prefix());
+    DisplayFont(FontList.entries.at(0), prefixOf(FontList));
     Slider1->setValue(0);
     ButtonFind->setEnabled(true);
 }
@@ -114,7 +114,7 @@ void Form1::loadFontFolder(const QString& folder) {
     enableFontListControls();
     if (form3_) form3_->hide();
     FontListIndex = 0;
-    DisplayFont(FontList.entries.at(0), FontList.prefix());
+    DisplayFont(FontList.entries.at(0), prefixOf(FontList));
     Slider1->setValue(0);
     Slider1->setEnabled(count > 1);
     ButtonFind->setEnabled(true);

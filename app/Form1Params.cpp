@@ -58,7 +58,7 @@ void Form1::connectParams() {
     auto charFromIndex = [this] {
         const auto code = readCode(CharIndex->text());
         if (!code) return;  // nothing to show; the field's own handlers ask for a valid code
-        CharText->setText(textOfCharCode(*code));
+        CharText->setText(Character::fromByteCode(*code).text());
         CharText->setFocus();
         selectText(CharText, 1);
     };
@@ -109,8 +109,7 @@ void Form1::connectParams() {
 
 int Form1::charCode() const {
     // The field holds characters of the code page only (codes 0 to 255).
-    const int code = charCodeOf(CharText->text());
-    return code >= 0 && code < 256 ? code : -1;
+    return Character::fromText(CharText->text()).byteCode();
 }
 
 void Form1::charIndexChanged() {
@@ -119,9 +118,9 @@ void Form1::charIndexChanged() {
         CharIndex->setFocus();
         return;
     }
-    CharText->setText(textOfCharCode(*code));
+    CharText->setText(Character::fromByteCode(*code).text());
     UpDown1->setValue(*code);
-    if (FontListIndex >= 0) DisplayFont(currentEntry(), FontList.prefix());
+    if (FontListIndex >= 0) DisplayFont(currentEntry(), prefixOf(FontList));
 }
 
 bool Form1::paramEvent(QObject* watched, QEvent* event) {

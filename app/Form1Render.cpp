@@ -46,8 +46,8 @@ void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) 
     };
     displayedEntry_ = filenametodisp;
     displayedPrefix_ = filepath;
-    session_.params().charCode = charCode();
-    const RenderOutcome out = session_.displayFont(filenametodisp, filepath, hooks);
+    session_.params().character = Character::fromByteCode(charCode());
+    const RenderOutcome out = session_.displayFont(fontRefOf(filenametodisp, filepath), hooks);
     FontFontnameText->setText(out.faceName);
     showOutcome(FontTopText, FontLeftText, FontSizeText, out);
     if (!out.fontDisplayed) {
@@ -63,8 +63,8 @@ void Form1::DisplayFont(const QString& filenametodisp, const QString& filepath) 
 // The search run's renderer: no message, no cross, the match controls untouched. Painting is
 // left to the run, which knows how often the screen can show a new glyph.
 void Form1::DisplayFontFAST(const QString& filenametodisp, const QString& filepath) {
-    session_.params().charCode = charCode();
-    showFastOutcome(filepath, session_.displayFontFast(filenametodisp, filepath));
+    session_.params().character = Character::fromByteCode(charCode());
+    showFastOutcome(filepath, session_.displayFontFast(fontRefOf(filenametodisp, filepath)));
 }
 
 void Form1::showFastOutcome(const QString& prefix, const RenderOutcome& out) {
@@ -142,9 +142,16 @@ void Form1::showMatch(const MatchScore* score) {
 void Form1::addResultRow(const MatchScore& score) {
     // The tags locate the font that was drawn: normally the list's selected entry, but a row
     // click can have drawn a font of an earlier list.
-    const auto row = session_.resultRow(score, FontFilenameText->text(), FontFontnameText->text(),
-                                        FontListIndex, displayedEntry_, displayedPrefix_);
-    if (row && List1->addOrUpdate(*row))
+    const SearchParams& params = session_.params();
+    if (!results::passesAdd(score.m, params.addThreshold)) return;
+    ResultRow result;
+    result.m = score.m;
+    result.xRatio = score.xRatio;
+    result.yRatio = score.yRatio;
+    result.face = FontFontnameText->text();
+    const results::ListRow row = results::makeRow(result, params.boldThreshold, FontFilenameText->text(), FontListIndex,
+                                                  displayedEntry_, folderOfPrefix(displayedPrefix_), displayedPrefix_);
+    if (List1->addOrUpdate(row))
         StatusBar1->setPanelText(3, QStringLiteral("Fonts Matched: ") + QString::number(List1->rowCount()));
 }
 

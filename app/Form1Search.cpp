@@ -117,7 +117,7 @@ void Form1::findClicked() {
     FindElapsedMs = 0;
     MatchProg->setValue(MatchProg->maximum());
 
-    session_.params().charCode = charCode();
+    session_.params().character = Character::fromByteCode(charCode());
     {
         FrameGate gate({Picture2, FontFilenameText, FontFontnameText, FontTopText, FontLeftText, FontSizeText,
                         Slider1, MatchText, MatchProg, StatusBar1},
@@ -125,7 +125,7 @@ void Form1::findClicked() {
         session_.search(fontJobs_, Slider1->value(),
                         [&](int i, const RenderOutcome& drawn, const FontResult& result) {
                             FontListIndex = i;
-                            showFastOutcome(fontJobs_[size_t(i)].prefix, drawn);
+                            showFastOutcome(prefixOf(FontList), drawn);
                             showMatch(result.matched ? &result.score : nullptr);
                             Slider1->setValue(i);
                             const bool frame = gate.frameDue();
@@ -139,7 +139,7 @@ void Form1::findClicked() {
     Q_EMIT findRunningChanged(false);
     glyph.setAutoRedraw(true);
     if (FontListIndex >= 0 && FontListIndex < FontList.count())
-        DisplayFontFAST(FontList.entries.at(FontListIndex), FontList.prefix());
+        DisplayFontFAST(FontList.entries.at(FontListIndex), prefixOf(FontList));
     Picture2->refresh();
     ButtonFind->setText(QStringLiteral("&Find"));
     setRunControlsEnabled(true);

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "render/GlyphRenderer.h"
+#include "app/FontEntry.h"
 
 namespace lettrino {
 
@@ -110,7 +110,7 @@ bool ResultsList::rowBold(const QTreeWidgetItem* row) {
     return row->font(kFilename).bold();
 }
 
-bool ResultsList::addOrUpdate(const results::ResultRow& r) {
+bool ResultsList::addOrUpdate(const results::ListRow& r) {
     if (QTreeWidgetItem* existing = rowFor(r.filename)) {
         existing->setText(kMatch, r.match);
         setRowBold(existing, r.bold);

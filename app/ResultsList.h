@@ -34,7 +34,7 @@ public:
 
     // Adds a row, or updates the row of the same item text (its Match cell and bold state
     // only). Returns true when a row was added.
-    bool addOrUpdate(const results::ResultRow& row);
+    bool addOrUpdate(const results::ListRow& row);
 
     // Removes every row whose Match is below tenths / 10, in list order.
     void applyAddThreshold(int tenths);

@@ -35,8 +35,8 @@ std::optional<QHash<QString, QString>> readOptions(int argc, char** argv, const 
 
 QImage drawnReference(const QString& character) {
     FontSystem fonts;
-    const FontJob dejaVu{QStringLiteral("DejaVu Sans"), kInstalledMarker, QString()};
-    return drawSampleGlyph(fonts, dejaVu, character, 150, Canvas::kSize, nullptr);
+    return drawSampleGlyph(fonts, FontRef::installedFace(QStringLiteral("DejaVu Sans")),
+                           Character::fromText(character), 150, Canvas::kSize, nullptr);
 }
 
 }  // namespace lettrino::bench

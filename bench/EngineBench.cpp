@@ -42,12 +42,9 @@ int engineBench(int argc, char** argv) {
         }
     }
     session.setReference(reference);
-    session.params().charCode = charCodeOf(character);
-    std::vector<FontJob> jobs;
-    for (const QString& path : fontFilesUnder(folder)) {
-        const QFileInfo info(path);
-        jobs.push_back({info.fileName(), info.path() + QLatin1Char('/'), path});
-    }
+    session.params().character = Character::fromText(character);
+    std::vector<FontRef> jobs;
+    for (const QString& path : fontFilesUnder(folder)) jobs.push_back(FontRef::fontFile(path));
 
     double seconds = 0;
     int drawn = 0, above = 0;

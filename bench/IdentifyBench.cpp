@@ -106,7 +106,7 @@ int identifyBench(int argc, char** argv) {
     Session session;
     session.params().aspect = true;
     session.params().passOverLacking = true;  // as lettrino-match
-    const std::vector<FontJob> candidates = installedJobs(session.fonts());
+    const std::vector<FontRef> candidates = installedJobs(session.fonts());
     std::printf("identify: %zu bitmaps against %zu installed faces, %d jobs\n", cases.size(),
                 candidates.size(), jobs);
 
@@ -148,7 +148,7 @@ int identifyBench(int argc, char** argv) {
         }
         session.setReference(ref);
         session.setWord(word.size() > 1 ? word : std::vector<WordCharacter>());
-        session.params().charCode = word.empty() ? charCodeOf(c.charText) : word.front().charCode;
+        session.params().character = word.empty() ? Character::fromText(c.charText) : word.front().character;
         const std::vector<FontResult> results = searchInParallel(session, candidates, jobs);
         const double refAspect = boxLogAspect(ref.box);
         auto boxScore = [&](const FontResult& r) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
-#include "cli/ResultTable.h"
+#include "match/Ranking.h"
 #include "fonts/FontList.h"
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
@@ -93,7 +93,7 @@ int libraryBench(int argc, char** argv) {
     for (const bool aspect : {true, true, false, false}) {
         Session session;
         session.setReference(reference);
-        session.params().charCode = charCodeOf(character);
+        session.params().character = Character::fromText(character);
         session.params().aspect = aspect;
         session.params().top = top;
         session.params().passOverLacking = true;
@@ -102,7 +102,7 @@ int libraryBench(int argc, char** argv) {
         timer.start();
         const FileJobs files = fileJobs({library.path()});
         const std::vector<FontResult> results = searchInParallel(session, files.jobs, jobs);
-        const auto rows = cli::rankResults(results, 0, top, aspect ? cli::RankBy::Aspect : cli::RankBy::Match);
+        const auto rows = rankResults(results, 0, top, aspect ? RankBy::Aspect : RankBy::Match);
         const double seconds = double(timer.nsecsElapsed()) / 1e9;
         int weighed = 0;
         for (const FontResult& r : results) weighed += r.weighed ? 1 : 0;

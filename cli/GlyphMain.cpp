@@ -57,22 +57,15 @@ int main(int argc, char** argv) {
     }
     if (out.isEmpty() || face.isEmpty() == file.isEmpty())
         return usage("one of --face and --file, and OUT.bmp");
-    if (charCodeOf(charText) < 0 || charText.size() != 1)
+    const Character ch = Character::fromText(charText);
+    if (!ch.isValid() || charText.size() != 1)
         return usage("--char needs one Windows-1252 character");
 
-    FontJob font;
-    if (!face.isEmpty()) {
-        font = {face, kInstalledMarker, face};
-    } else {
-        const QFileInfo info(file);
-        FontList list;
-        list.installed = false;
-        list.folder = folderTag(info.absolutePath());
-        font = {info.fileName(), list.prefix(), info.absoluteFilePath()};
-    }
+    const FontRef font =
+        face.isEmpty() ? FontRef::fontFile(QFileInfo(file).absoluteFilePath()) : FontRef::installedFace(face);
     FontSystem fonts;
     QString error;
-    const QImage image = drawSampleGlyph(fonts, font, charText, height, 200, &error);
+    const QImage image = drawSampleGlyph(fonts, font, ch, height, 200, &error);
     if (image.isNull()) {
         std::fprintf(stderr, "lettrino-glyph: %s\n", qPrintable(error));
         return 1;

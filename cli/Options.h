@@ -3,12 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "match/Ranking.h"
+
 namespace lettrino::cli {
 
 enum class OutputFormat { Table, Tsv, Json };
-// The order of the results: by the aspect-aware score (shared ink and proportions), or by the
-// match alone, as the window lists them.
-enum class RankBy { Aspect, Match };
 
 // What one run of lettrino-match was asked to do.
 struct MatchOptions {

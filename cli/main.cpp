@@ -42,7 +42,7 @@ int error(const QString& message) {
 // The evidence sheet of the printed rows: the reference as the program sees it, and each row's
 // glyphs drawn again exactly as they were scored. False, with the reason, when it cannot be
 // written.
-bool writeSheet(Session& session, const std::vector<FontJob>& jobs, const std::vector<ResultRow>& rows,
+bool writeSheet(Session& session, const std::vector<FontRef>& jobs, const std::vector<ResultRow>& rows,
                 const QString& caption, const QString& path, QString* why) {
     const int characters = std::max<int>(1, int(session.word().size()));
     SheetReference reference;
@@ -141,15 +141,15 @@ int main(int argc, char** argv) {
     session.setReference(reference);
     if (word.size() > 1) session.setWord(word);
     SearchParams& params = session.params();
-    params.charCode = word.empty() ? charCodeOf(text) : word.front().charCode;
+    params.character = word.empty() ? Character::fromText(text) : word.front().character;
     params.speedup = o.speedup;
     params.aspect = o.rank == RankBy::Aspect;
     params.top = o.top;
     params.minPercent = o.minPercent;
     params.passOverLacking = true;
-    std::vector<FontJob> jobs = files.jobs;
+    std::vector<FontRef> jobs = files.jobs;
     if (o.system) {
-        const std::vector<FontJob> installed = installedJobs(session.fonts());
+        const std::vector<FontRef> installed = installedJobs(session.fonts());
         jobs.insert(jobs.end(), installed.begin(), installed.end());
     }
     if (jobs.empty()) {

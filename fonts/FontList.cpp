@@ -13,11 +13,8 @@
 #include <vector>
 
 #include "render/FontSystem.h"
-#include "render/GlyphRenderer.h"
 
 namespace lettrino {
-
-QString FontList::prefix() const { return installed ? kInstalledMarker : folder + QLatin1Char('/'); }
 
 QString FontList::pathOf(int index) const {
     if (installed || index < 0 || index >= count()) return {};

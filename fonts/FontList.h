@@ -16,8 +16,6 @@ struct FontList {
     bool installed = true;
 
     int count() const { return int(entries.size()); }
-    // The renderers' folder argument: the installed marker "\" alone, or folder + "/".
-    QString prefix() const;
     // The full path of a file entry; empty for an installed face.
     QString pathOf(int index) const;
 };

@@ -35,19 +35,19 @@ QString ratioText(double ratio) {
     return numfmt::fixed(ratio, 3);
 }
 
-ResultRow makeRow(const MatchScore& score, int boldTenths, const QString& filename, const QString& face,
-                  int rowTag, const QString& entry, const QString& folder, const QString& prefix) {
-    ResultRow row;
+ListRow makeRow(const ResultRow& result, int boldTenths, const QString& filename, int rowTag,
+                const QString& entry, const QString& folder, const QString& prefix) {
+    ListRow row;
     row.filename = filename;
-    row.match = matchText(score.m);
-    row.font = face;
-    row.xRatio = ratioText(score.xRatio);
-    row.yRatio = ratioText(score.yRatio);
+    row.match = matchText(result.m);
+    row.font = result.face;
+    row.xRatio = ratioText(result.xRatio);
+    row.yRatio = ratioText(result.yRatio);
     row.rowTag = rowTag;
     row.entry = entry;
     row.folder = folder;
     row.prefix = prefix;
-    row.bold = boldFor(score.m, boldTenths);
+    row.bold = boldFor(result.m, boldTenths);
     return row;
 }
 

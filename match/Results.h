@@ -4,9 +4,9 @@
 
 #include <optional>
 
-namespace lettrino {
+#include "match/Ranking.h"
 
-struct MatchScore;
+namespace lettrino {
 
 // The rules of the results list, kept apart from the widget that shows them.
 //
@@ -33,8 +33,8 @@ bool boldForShown(const QString& matchText, int boldTenths);
 QString matchText(double m);
 QString ratioText(double ratio);
 
-// Everything one new row holds.
-struct ResultRow {
+// Everything one new row of the list holds, as text.
+struct ListRow {
     QString filename;  // item text: what FontFilenameText showed
     QString match;     // matchText(m)
     QString font;      // face name
@@ -47,9 +47,10 @@ struct ResultRow {
     bool bold = false;
 };
 
-// The row a score writes, with the bold rule applied to the unrounded match.
-ResultRow makeRow(const MatchScore& score, int boldTenths, const QString& filename, const QString& face,
-                  int rowTag, const QString& entry, const QString& folder, const QString& prefix);
+// The list row of a result (its match, ratios and face), with the bold rule applied to the
+// unrounded match.
+ListRow makeRow(const ResultRow& result, int boldTenths, const QString& filename, int rowTag,
+                const QString& entry, const QString& folder, const QString& prefix);
 
 }  // namespace results
 }  // namespace lettrino

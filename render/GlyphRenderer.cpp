@@ -12,17 +12,6 @@ constexpr int kCentre = 100;
 constexpr int kCrossInset = 5;
 }  // namespace
 
-int charCodeOf(const QString& text) {
-    if (text.isEmpty()) return -1;
-    return FontSystem::codeOfCharacter(text.toUcs4().value(0));
-}
-
-QString textOfCharCode(int code) {
-    const char32_t u = FontSystem::characterOfCode(code);
-    if (u) return QString::fromUcs4(&u, 1);
-    return code >= 0 && code < 256 ? QString(QChar(code)) : QString();
-}
-
 InkBox centredBlackBox(int bx, int by) {
     InkBox box;
     box.left = kCentre - bx / 2;
@@ -39,15 +28,15 @@ double finalSize(double trialPoints, int inkHeight, int blackBoxHeight) {
     return std::nearbyint(double(product) / blackBoxHeight) / 10000.0;
 }
 
-bool GlyphRenderer::drawGlyph(const QString& face, double trialPoints, int code, int inkHeight,
+bool GlyphRenderer::drawGlyph(const QString& face, double trialPoints, Character ch, int inkHeight,
                               bool clearBeforeDraw, RenderOutcome& out) {
     const Font trial = fonts_.createFont(face, trialPoints);
     out.trialPoints = trial.points;
-    const int blackBox = int(fonts_.glyphMetrics(trial, code).blackBoxY);
+    const int blackBox = int(fonts_.glyphMetrics(trial, ch).blackBoxY);
     if (blackBox < 1) return false;
 
     const Font final = fonts_.createFont(face, finalSize(trial.points, inkHeight, blackBox));
-    const GlyphMetrics m = fonts_.glyphMetrics(final, code);
+    const GlyphMetrics m = fonts_.glyphMetrics(final, ch);
     // A glyph that vanishes at the final size has nothing to place.
     if (m.blackBoxX < 1 || m.blackBoxY < 1) return false;
     out.finalPoints = final.points;
@@ -55,7 +44,7 @@ bool GlyphRenderer::drawGlyph(const QString& face, double trialPoints, int code,
 
     const int bx = int(m.blackBoxX), by = int(m.blackBoxY);
     // With the reference point on the baseline, the black box starts at (100 - bx/2, 100 - by/2).
-    fonts_.textOut(canvas_, final, kCentre - bx / 2 - m.originX, m.originY - by / 2 + kCentre, code);
+    fonts_.textOut(canvas_, final, kCentre - bx / 2 - m.originX, m.originY - by / 2 + kCentre, ch);
 
     const InkBox box = out.glyphBox = centredBlackBox(bx, by);
     canvas_.drawRect(box.left, box.top, box.right, box.bottom, kRed);
@@ -63,21 +52,20 @@ bool GlyphRenderer::drawGlyph(const QString& face, double trialPoints, int code,
     return true;
 }
 
-RenderOutcome GlyphRenderer::displayFont(const QString& filenametodisp, const QString& filepath,
-                                         int code, const InkBox& reference, const Hooks& hooks) {
+RenderOutcome GlyphRenderer::displayFont(const FontRef& font, Character ch, const InkBox& reference,
+                                         const Hooks& hooks) {
     RenderOutcome out;
-    out.filename = filenametodisp;
-    if (hooks.filenameShown) hooks.filenameShown(filenametodisp);
+    out.filename = font.label();
+    if (hooks.filenameShown) hooks.filenameShown(out.filename);
 
-    const bool installed = filepath == kInstalledMarker;
-    const QString path = filepath + filenametodisp;
+    const bool installed = font.isInstalled();
     if (installed) {
-        out.faceName = filenametodisp;
+        out.faceName = font.name;
     } else {
         const int before = fonts_.faceCount();
-        if (fonts_.addFontResource(path) == 0) {
+        if (fonts_.addFontResource(font.file) == 0) {
             out.registrationFailed = true;
-            if (hooks.cantOpen) hooks.cantOpen(path);
+            if (hooks.cantOpen) hooks.cantOpen(font.file);
         } else {
             out.faceName = fonts_.faceName(before);
         }
@@ -85,39 +73,38 @@ RenderOutcome GlyphRenderer::displayFont(const QString& filenametodisp, const QS
 
     const int inkHeight = reference.bottom - reference.top + 1;
     canvas_.clear();
-    const bool drawable = !out.registrationFailed && inkHeight > 0 && code >= 0;
-    if (!drawable || !drawGlyph(out.faceName, inkHeight, code, inkHeight, false, out)) {
+    const bool drawable = !out.registrationFailed && inkHeight > 0 && ch.isValid();
+    if (!drawable || !drawGlyph(out.faceName, inkHeight, ch, inkHeight, false, out)) {
         // No glyph: a black cross over the cleared canvas.
         const int far = Canvas::kOuterSize - kCrossInset;
         canvas_.drawLine(0, 0, far, far, kBlack);
         canvas_.drawLine(0, far, far, 0, kBlack);
         out.drewCross = true;
     }
-    if (!installed) fonts_.removeFontResource(path);
+    if (!installed) fonts_.removeFontResource(font.file);
     return out;
 }
 
-RenderOutcome GlyphRenderer::displayFontFast(const QString& filenametodisp, const QString& filepath,
-                                             int code, const InkBox& reference, int faceAt) {
+RenderOutcome GlyphRenderer::displayFontFast(const FontRef& font, Character ch, const InkBox& reference,
+                                             int faceAt) {
     RenderOutcome out;
-    const bool installed = filepath == kInstalledMarker;
-    const QString path = filepath + filenametodisp;
+    const bool installed = font.isInstalled();
     bool notFound = false;
     if (installed) {
-        out.faceName = filenametodisp;
+        out.faceName = font.name;
     } else {
-        out.registrationFailed = fonts_.addFontResource(path) == 0;
+        out.registrationFailed = fonts_.addFontResource(font.file) == 0;
         out.faceName = fonts_.faceName(faceAt);
         if (out.faceName.isEmpty()) {
             out.faceName = QStringLiteral("Error: Already Installed");
             notFound = true;
         }
     }
-    out.filename = filenametodisp;
+    out.filename = font.label();
 
     const int inkHeight = reference.bottom - reference.top + 1;
-    if (!notFound && inkHeight > 0 && code >= 0) drawGlyph(out.faceName, inkHeight, code, inkHeight, true, out);
-    if (!installed) fonts_.removeFontResource(path);
+    if (!notFound && inkHeight > 0 && ch.isValid()) drawGlyph(out.faceName, inkHeight, ch, inkHeight, true, out);
+    if (!installed) fonts_.removeFontResource(font.file);
     return out;
 }
 

@@ -5,21 +5,19 @@
 #include <functional>
 
 #include "canvas/InkBox.h"
+#include "render/Character.h"
+#include "render/FontRef.h"
 
 namespace lettrino {
 
 class Canvas;
 class FontSystem;
 
-// The marker that a font-list entry is an installed face rather than a file: the renderers'
-// folder argument is this alone for installed faces, a folder followed by "/" for files.
-inline const QString kInstalledMarker = QStringLiteral("\\");
-
 // What rendering one font produced, for the window to show.
 struct RenderOutcome {
     bool fontDisplayed = false;   // a glyph was drawn; glyphBox holds its black box
     InkBox glyphBox;              // only meaningful when fontDisplayed
-    QString filename;             // FontFilenameText
+    QString filename;             // FontFilenameText: the font's label (FontRef::label)
     QString faceName;             // FontFontnameText
     bool registrationFailed = false;  // the font file could not be registered
     bool drewCross = false;           // the no-glyph cross was drawn (normal renderer only)
@@ -32,13 +30,6 @@ struct RenderOutcome {
     QString leftText() const { return fontDisplayed ? glyphBox.leftText() : QStringLiteral("0 pixels"); }
     QString sizeText() const { return fontDisplayed ? glyphBox.sizeText() : QStringLiteral("0 x 0 pixels"); }
 };
-
-// The character code the renderers draw for a text: that of its first character (FontSystem::codeOfCharacter),
-// -1 for an empty text.
-int charCodeOf(const QString& text);
-// The text of a character code: the character itself; a code from 0 to 255 that the code
-// page has no character for stands for itself, as the code page's conversion leaves it.
-QString textOfCharCode(int code);
 
 // Where a black box of bx x by pixels lands when centred on (100, 100), halves truncated:
 // width 40 gives columns 80-119, width 41 columns 80-120.
@@ -64,20 +55,19 @@ public:
     // The normal renderer: registers a font file for the call, clears the canvas, and
     // draws the glyph and its box, or a black cross when there is no glyph (also when the
     // file cannot be registered, or the character or the reference ink is missing).
-    RenderOutcome displayFont(const QString& filenametodisp, const QString& filepath,
-                              int charCode, const InkBox& reference, const Hooks& hooks = {});
+    RenderOutcome displayFont(const FontRef& font, Character ch, const InkBox& reference,
+                              const Hooks& hooks = {});
 
     // The search run's renderer: the same glyph, box and labels; the face of a font file is
     // the name at faceAt (the face count before it was registered, plus the face's index in a
     // collection); no cross, and the canvas is left as it was, when there
     // is no glyph.
-    RenderOutcome displayFontFast(const QString& filenametodisp, const QString& filepath,
-                                  int charCode, const InkBox& reference, int faceAt);
+    RenderOutcome displayFontFast(const FontRef& font, Character ch, const InkBox& reference, int faceAt);
 
 private:
     // Sizes, draws and outlines the glyph once the face is known and the canvas prepared.
     // clearBeforeDraw: clear after choosing the final size (the fast renderer's order).
-    bool drawGlyph(const QString& face, double trialPoints, int code, int inkHeight,
+    bool drawGlyph(const QString& face, double trialPoints, Character ch, int inkHeight,
                    bool clearBeforeDraw, RenderOutcome& out);
 
     FontSystem& fonts_;

@@ -8,7 +8,6 @@
 
 #include "fonts/FontList.h"
 #include "render/FontSystem.h"
-#include "render/GlyphRenderer.h"
 
 namespace lettrino {
 
@@ -28,7 +27,6 @@ FileJobs fileJobs(const QStringList& folders) {
             return out;
         }
         const QString root = QDir::cleanPath(info.absoluteFilePath());
-        QString prefix;
         for (const QString& path : fontFilesUnder(root, true)) {
             // The paths come clean from under a clean absolute root: split them as text, without
             // asking the file system about each again. Only a second folder can list a file again.
@@ -36,17 +34,13 @@ FileJobs fileJobs(const QStringList& folders) {
                 if (seen.contains(path)) continue;
                 seen.insert(path);
             }
-            const int slash = int(path.lastIndexOf(QLatin1Char('/')));
-            // The files of a folder come together and share one prefix.
-            if (QStringView(path).left(slash + 1) != prefix) prefix = path.left(slash + 1);
-            const QString name = path.mid(slash + 1);
             // Every face of a collection is a font of its own; a collection whose header cannot
             // be read is still tried (it is then counted as unreadable).
-            const int faces = isCollectionFileName(name) ? std::max(1, collectionFaceCount(path)) : 1;
-            for (int i = 0; i < faces; ++i) out.jobs.push_back({name, prefix, path, i});
+            const int faces = isCollectionFileName(path) ? std::max(1, collectionFaceCount(path)) : 1;
+            for (int i = 0; i < faces; ++i) out.jobs.push_back(FontRef::fontFile(path, i));
         }
     }
-    const auto byFile = [](const FontJob& a, const FontJob& b) {
+    const auto byFile = [](const FontRef& a, const FontRef& b) {
         return a.file != b.file ? a.file < b.file : a.faceIndex < b.faceIndex;
     };
     // One folder's files come sorted already.
@@ -55,19 +49,19 @@ FileJobs fileJobs(const QStringList& folders) {
     return out;
 }
 
-std::vector<FontJob> installedJobs(const FontSystem& fonts) {
-    std::vector<FontJob> jobs;
+std::vector<FontRef> installedJobs(const FontSystem& fonts) {
+    std::vector<FontRef> jobs;
     jobs.reserve(fonts.installedFaces().size());
     for (const FaceEntry& face : fonts.installedFaces())
-        jobs.push_back({face.name, kInstalledMarker, face.file});
+        jobs.push_back(FontRef::installedFace(face.name, face.file, face.index));
     return jobs;
 }
 
-std::vector<FontJob> jobsOf(const FontList& list) {
-    std::vector<FontJob> jobs;
+std::vector<FontRef> jobsOf(const FontList& list) {
+    std::vector<FontRef> jobs;
     jobs.reserve(size_t(list.count()));
-    const QString prefix = list.prefix();
-    for (int i = 0; i < list.count(); ++i) jobs.push_back({list.entries.at(i), prefix, list.pathOf(i)});
+    for (int i = 0; i < list.count(); ++i)
+        jobs.push_back(list.installed ? FontRef::installedFace(list.entries.at(i)) : FontRef::fontFile(list.pathOf(i)));
     return jobs;
 }
 

@@ -87,7 +87,7 @@ std::vector<WordCharacter> wordOf(const QImage& picture, const QString& text, QS
         WordCharacter c;
         c.reference.setPicture(prepared[i].image);
         if (!c.reference.ok()) return fail(QStringLiteral("character %1 has no ink").arg(i + 1));
-        c.charCode = FontSystem::codeOfCharacter(codes[int(i)]);
+        c.character = Character::fromCodePoint(codes[int(i)]);
         c.scale = prepared[i].scale;
         word.push_back(std::move(c));
     }

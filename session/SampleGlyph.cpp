@@ -29,7 +29,7 @@ QImage greyImage(const Canvas& canvas, int size) {
 
 }  // namespace
 
-QImage drawSampleGlyph(FontSystem& fonts, const FontJob& font, const QString& charText, int inkHeight,
+QImage drawSampleGlyph(FontSystem& fonts, const FontRef& font, Character ch, int inkHeight,
                        int imageSize, QString* error) {
     auto fail = [error](const QString& why) {
         if (error) *error = why;
@@ -50,11 +50,11 @@ QImage drawSampleGlyph(FontSystem& fonts, const FontJob& font, const QString& ch
         reference.right = reference.bottom;
         canvas.clear();
         const RenderOutcome out =
-            renderer.displayFontFast(font.entry, font.prefix, charCodeOf(charText), reference,
+            renderer.displayFontFast(font, ch, reference,
                                      initialFontCount + font.faceIndex);
         if (out.registrationFailed) return fail(QStringLiteral("cannot read %1").arg(font.file));
         if (!out.fontDisplayed)
-            return fail(QStringLiteral("%1 has no glyph for \"%2\"").arg(out.faceName, charText));
+            return fail(QStringLiteral("%1 has no glyph for \"%2\"").arg(out.faceName, ch.text()));
         const int drawn = out.glyphBox.bottom - out.glyphBox.top + 1;
         if (drawn != height && round + 1 < kMaxRounds) {
             height = drawn;

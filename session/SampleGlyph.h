@@ -3,7 +3,8 @@
 #include <QImage>
 #include <QString>
 
-#include "session/FontSource.h"
+#include "render/Character.h"
+#include "render/FontRef.h"
 
 namespace lettrino {
 
@@ -19,7 +20,7 @@ class FontSystem;
 // height stays; the box outline the renderer draws is taken off again. The image is
 // `imageSize` square (the canvas's part top-left, white beyond), 8-bit grey. Null, with a
 // reason in *error, when the font has no glyph for the character or cannot be read.
-QImage drawSampleGlyph(FontSystem& fonts, const FontJob& font, const QString& charText, int inkHeight,
+QImage drawSampleGlyph(FontSystem& fonts, const FontRef& font, Character ch, int inkHeight,
                        int imageSize, QString* error);
 
 }  // namespace lettrino

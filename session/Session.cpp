@@ -51,11 +51,11 @@ const AspectReference& Session::referenceInk(int i) {
     return *ink;
 }
 
-RenderOutcome Session::drawCharacter(const FontJob& job, int i) {
-    if (word_.empty()) return displayFontFast(job.entry, job.prefix, job.faceIndex);
+RenderOutcome Session::drawCharacter(const FontRef& font, int i) {
+    if (word_.empty()) return displayFontFast(font);
     const WordCharacter& c = word_.at(size_t(i));
-    const RenderOutcome out = renderer_.displayFontFast(job.entry, job.prefix, c.charCode, c.reference.box,
-                                                        initialFontCount_ + job.faceIndex);
+    const RenderOutcome out = renderer_.displayFontFast(font, c.character, c.reference.box,
+                                                        initialFontCount_ + font.faceIndex);
     fontDisplayed_ = out.fontDisplayed;
     if (out.fontDisplayed) glyphBox_ = out.glyphBox;
     return out;
@@ -79,17 +79,16 @@ void Session::noteWeighed(const FontResult& r) {
     }
 }
 
-RenderOutcome Session::displayFont(const QString& entry, const QString& prefix,
-                                   const GlyphRenderer::Hooks& hooks) {
-    const RenderOutcome out = renderer_.displayFont(entry, prefix, params_.charCode, reference_.box, hooks);
+RenderOutcome Session::displayFont(const FontRef& font, const GlyphRenderer::Hooks& hooks) {
+    const RenderOutcome out = renderer_.displayFont(font, params_.character, reference_.box, hooks);
     fontDisplayed_ = out.fontDisplayed;
     if (out.fontDisplayed) glyphBox_ = out.glyphBox;
     return out;
 }
 
-RenderOutcome Session::displayFontFast(const QString& entry, const QString& prefix, int faceIndex) {
-    const RenderOutcome out = renderer_.displayFontFast(entry, prefix, params_.charCode, reference_.box,
-                                                        initialFontCount_ + faceIndex);
+RenderOutcome Session::displayFontFast(const FontRef& font) {
+    const RenderOutcome out =
+        renderer_.displayFontFast(font, params_.character, reference_.box, initialFontCount_ + font.faceIndex);
     fontDisplayed_ = out.fontDisplayed;
     if (out.fontDisplayed) glyphBox_ = out.glyphBox;
     return out;
@@ -103,25 +102,15 @@ MatchScore Session::matchFast() const {
     return lettrino::matchFast(reference_.canvas, reference_.box, glyph_, glyphBox_, params_.speedup);
 }
 
-std::optional<results::ResultRow> Session::resultRow(const MatchScore& score, const QString& filename,
-                                                     const QString& face, int rowTag, const QString& entry,
-                                                     const QString& prefix) const {
-    if (!results::passesAdd(score.m, params_.addThreshold)) return std::nullopt;
-    // The Font cell's tag is the folder without its trailing "/"; "" for installed faces.
-    QString folder;
-    if (prefix != kInstalledMarker) folder = prefix.endsWith(QLatin1Char('/')) ? prefix.chopped(1) : prefix;
-    return results::makeRow(score, params_.boldThreshold, filename, face, rowTag, entry, folder, prefix);
-}
-
-FontResult Session::matchFont(const FontJob& job, RenderOutcome* drawn) {
+FontResult Session::matchFont(const FontRef& font, RenderOutcome* drawn) {
     FontResult r;
-    r.file = job.file;
+    r.file = font.file;
     try {
-        if (passOver(job, drawn)) return r;
+        if (passOver(font, drawn)) return r;
         if (word_.empty())
-            matchCharacter(job, drawn, r);
+            matchCharacter(font, drawn, r);
         else
-            matchWord(job, drawn, r);
+            matchWord(font, drawn, r);
     } catch (const std::exception&) {
         // A font that makes the engine give up counts as unreadable; the search goes on.
         r.unreadable = true;
@@ -131,16 +120,16 @@ FontResult Session::matchFont(const FontJob& job, RenderOutcome* drawn) {
     return r;
 }
 
-bool Session::passOver(const FontJob& job, RenderOutcome* drawn) {
+bool Session::passOver(const FontRef& font, RenderOutcome* drawn) {
     if (!params_.passOverLacking) return false;
-    std::vector<int>& codes = passOverCodes_;
-    codes.clear();
-    if (word_.empty()) codes.push_back(params_.charCode);
-    for (const WordCharacter& c : word_) codes.push_back(c.charCode);
-    if (!fonts_->fileLacksAnyOf(job.file, job.faceIndex, codes)) return false;
+    std::vector<Character>& characters = passOverCharacters_;
+    characters.clear();
+    if (word_.empty()) characters.push_back(params_.character);
+    for (const WordCharacter& c : word_) characters.push_back(c.character);
+    if (!fonts_->fileLacksAnyOf(font.file, font.faceIndex, characters)) return false;
     if (drawn) {
         *drawn = RenderOutcome();
-        drawn->filename = job.entry;
+        drawn->filename = font.label();
     }
     return true;
 }
@@ -154,8 +143,8 @@ bool Session::noteDrawn(const RenderOutcome& outcome, bool first, RenderOutcome*
     return !outcome.registrationFailed && outcome.fontDisplayed;
 }
 
-void Session::matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r) {
-    const RenderOutcome outcome = displayFontFast(job.entry, job.prefix, job.faceIndex);
+void Session::matchCharacter(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
+    const RenderOutcome outcome = displayFontFast(font);
     if (!noteDrawn(outcome, true, drawn, r)) return;
     r.score = matchFast();
     r.glyphBox = outcome.glyphBox;
@@ -174,7 +163,7 @@ void Session::matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResul
     noteWeighed(r);
 }
 
-void Session::matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r) {
+void Session::matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
     const int n = int(word_.size());
     std::vector<MatchScore>& scores = wordScores_;
     std::vector<double>& logSizes = wordLogSizes_;
@@ -183,7 +172,7 @@ void Session::matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r)
     // Every character is drawn and matched first; a font that lacks one is not matched.
     double sumM = 0, sumX = 0, sumY = 0, sumLogM = 0;
     for (int i = 0; i < n; ++i) {
-        const RenderOutcome outcome = drawCharacter(job, i);
+        const RenderOutcome outcome = drawCharacter(font, i);
         if (!noteDrawn(outcome, i == 0, drawn, r)) return;
         const WordCharacter& c = word_[size_t(i)];
         scores[size_t(i)] = lettrino::matchFast(c.reference.canvas, c.reference.box, glyph_, outcome.glyphBox,
@@ -225,7 +214,7 @@ void Session::matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r)
     noteWeighed(r);
 }
 
-int Session::search(const std::vector<FontJob>& jobs, const NextFont& next, const FontDone& done) {
+int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done) {
     // Start from a clear canvas, then draw straight to the screen layer, so that every clear
     // goes back to white.
     glyph_.clear();
@@ -242,13 +231,13 @@ int Session::search(const std::vector<FontJob>& jobs, const NextFont& next, cons
     return last;
 }
 
-int Session::search(const std::vector<FontJob>& jobs, int from, const FontDone& done) {
+int Session::search(const std::vector<FontRef>& jobs, int from, const FontDone& done) {
     int position = std::max(0, from);
     return search(
         jobs, [&position] { return position++; }, done);
 }
 
-std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontJob>& jobs, int threads,
+std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontRef>& jobs, int threads,
                                          const SearchProgress& progress, int progressIntervalMs) {
     const int total = int(jobs.size());
     std::vector<FontResult> results(jobs.size());

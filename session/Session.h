@@ -11,8 +11,10 @@
 #include "canvas/InkBox.h"
 #include "match/Aspect.h"
 #include "match/InkMask.h"
+#include "match/FontResult.h"
 #include "match/Matcher.h"
-#include "match/Results.h"
+#include "render/Character.h"
+#include "render/FontRef.h"
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
 #include "session/Reference.h"
@@ -23,9 +25,8 @@ class FontSystem;
 
 // What a search is asked to compare: the character and how closely to look.
 struct SearchParams {
-    // The character code the renderers draw (render/GlyphRenderer.h charCodeOf): a
-    // Windows-1252 code from 0 to 255, or a Unicode character beyond that code page.
-    int charCode = 'A';
+    // The character drawn.
+    Character character = Character::fromCodePoint(U'A');
     int speedup = 1;          // 1: every pixel, graded; 2-10: every n-th row and column, exact
     int addThreshold = 800;   // tenths of a percent: a match strictly above earns a results row
     int boldThreshold = 900;  // tenths of a percent: a match reaching it is listed in bold
@@ -43,11 +44,11 @@ struct SearchParams {
 };
 
 // One character of a word the picture shows: its own reference (the character prepared on a
-// canvas of its own), the code to draw, and how many canvas pixels one pixel of the picture
+// canvas of its own), the character to draw, and how many canvas pixels one pixel of the picture
 // became, so that the sizes a font needs for the characters can be compared.
 struct WordCharacter {
     Reference reference;
-    int charCode = -1;
+    Character character;
     double scale = 1;
 };
 
@@ -56,21 +57,6 @@ struct WordCharacter {
 // mean of | ln size(i) - mean ln size |. A font whose letters have the picture's proportions
 // to each other (x-height to cap height, ascenders, descenders) asks for one size for all.
 constexpr double kSizeWeight = 3.0;
-
-// What matching one font gave.
-struct FontResult {
-    QString face;             // the face drawn (for a file, the face it registered)
-    QString file;             // the font's file, as the job named it
-    bool matched = false;     // a glyph was drawn and compared: score holds the match
-    bool unreadable = false;  // the font file could not be registered, or failed while drawn
-    bool weighed = false;     // the aspect score was computed (matched, aspect on, not cut by top)
-    MatchScore score;
-    InkBox glyphBox;          // the drawn glyph's box, when matched
-    double aspectScore = 0;   // the match weighed by how well the ink and its proportions agree
-    double inkAgreement = 0;  // what the aspect score weighs by (match/Aspect.h)
-    double aspectDistance = 0;
-    double sizeSpread = 0;  // for a word: s above; 0 for one character
-};
 
 // One search: the font system, the reference, the glyph canvas and its renderer, and the
 // parameters. Both front ends work through it: the window makes one in main() and draws,
@@ -108,7 +94,7 @@ public:
     const std::vector<WordCharacter>& word() const { return word_; }
     // Draws character i of the word (or the one character, for i = 0 without a word) with the
     // fast renderer, as matchFont draws it; the glyph canvas then holds it.
-    RenderOutcome drawCharacter(const FontJob& job, int i);
+    RenderOutcome drawCharacter(const FontRef& font, int i);
 
     Canvas& glyphCanvas() { return glyph_; }
     const Canvas& glyphCanvas() const { return glyph_; }
@@ -120,11 +106,10 @@ public:
     // The normal renderer (the window's browsing): registers a font file for the call, draws
     // the glyph or the no-glyph cross. The hooks let the window show the file name and the
     // "can't open" message at the moments it shows them.
-    RenderOutcome displayFont(const QString& entry, const QString& prefix,
-                              const GlyphRenderer::Hooks& hooks = {});
+    RenderOutcome displayFont(const FontRef& font, const GlyphRenderer::Hooks& hooks = {});
     // The search run's renderer: no cross, no message; the face of a file is its first face
-    // (or faceIndex-th of a collection).
-    RenderOutcome displayFontFast(const QString& entry, const QString& prefix, int faceIndex = 0);
+    // (or the faceIndex-th of a collection).
+    RenderOutcome displayFontFast(const FontRef& font);
 
     // Compares the glyph drawn last with the reference: row by row (the window animates it),
     // or at once.
@@ -132,12 +117,7 @@ public:
     MatchScore matchFast() const;
 
     // Draws one font with the fast renderer and scores it (and weighs it, with params().aspect).
-    FontResult matchFont(const FontJob& job, RenderOutcome* drawn = nullptr);
-
-    // The results row a match earns, or nothing when it does not pass the add threshold.
-    std::optional<results::ResultRow> resultRow(const MatchScore& score, const QString& filename,
-                                                const QString& face, int rowTag, const QString& entry,
-                                                const QString& prefix) const;
+    FontResult matchFont(const FontRef& font, RenderOutcome* drawn = nullptr);
 
     // Called after each font of a search with its position in the list, what was drawn and
     // what it scored; returning false ends the search after that font.
@@ -147,21 +127,21 @@ public:
     // Runs the jobs at the positions `next` gives through matchFont, the glyph canvas drawing
     // without a persistent image (every clear goes back to white); switches persistent drawing
     // back on at the end. Returns the position of the last font matched, -1 when none was.
-    int search(const std::vector<FontJob>& jobs, const NextFont& next, const FontDone& done);
+    int search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done);
     // jobs[from], jobs[from + 1], ... to the end.
-    int search(const std::vector<FontJob>& jobs, int from, const FontDone& done);
+    int search(const std::vector<FontRef>& jobs, int from, const FontDone& done);
 
 private:
     // matchFont's two kinds: one character, or a word character by character. They fill r and
     // may throw; matchFont turns a throw into an unreadable font.
     // True when the job's file is passed over as lacking a character (passOverLacking), for a
     // character and a word alike.
-    bool passOver(const FontJob& job, RenderOutcome* drawn);
+    bool passOver(const FontRef& font, RenderOutcome* drawn);
     // Notes what drawing a font's character gave (its face and outcome from the first one);
     // false when the font can be matched no further.
     bool noteDrawn(const RenderOutcome& outcome, bool first, RenderOutcome* drawn, FontResult& r);
-    void matchCharacter(const FontJob& job, RenderOutcome* drawn, FontResult& r);
-    void matchWord(const FontJob& job, RenderOutcome* drawn, FontResult& r);
+    void matchCharacter(const FontRef& font, RenderOutcome* drawn, FontResult& r);
+    void matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     // Whether a font whose score can be at most `bound` can still be among the top, and
     // noting a weighed score among them.
     bool mayReachTop(const FontResult& r, double bound) const;
@@ -184,7 +164,7 @@ private:
     std::vector<MatchScore> wordScores_;
 
     std::vector<double> wordLogSizes_;
-    std::vector<int> passOverCodes_;
+    std::vector<Character> passOverCharacters_;
     Canvas glyph_;
     GlyphRenderer renderer_;
     bool fontDisplayed_ = false;
@@ -200,7 +180,7 @@ using SearchProgress = std::function<void(int done, int total)>;
 // jobs' order. The first thread uses `first` (made by the caller on its own thread, so that
 // fontconfig is set up before any other starts); every other makes its own session on its own
 // thread, like `first`. The caller must not use `first` until the search returns.
-std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontJob>& jobs, int threads,
+std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontRef>& jobs, int threads,
                                          const SearchProgress& progress = {}, int progressIntervalMs = 250);
 
 }  // namespace lettrino

@@ -16,7 +16,8 @@ namespace lettrino {
 namespace {
 
 using fixtures::firstDifference;
-constexpr int kU = FontSystem::kUnicodeCode;
+// A character by its code point.
+Character ch(char32_t codePoint) { return Character::fromCodePoint(codePoint); }
 const QString kSans = QStringLiteral("DejaVu Sans");
 
 FontSystem& fonts() {
@@ -25,9 +26,9 @@ FontSystem& fonts() {
 }
 
 // One character drawn with its reference point at (50, 150).
-QImage drawn(FontSystem& system, const QString& face, double points, int code) {
+QImage drawn(FontSystem& system, const QString& face, double points, char32_t code) {
     Canvas c;
-    system.textOut(c, system.createFont(face, points), 50, 150, code);
+    system.textOut(c, system.createFont(face, points), 50, 150, ch(code));
     return c.screenImage();
 }
 
@@ -96,13 +97,13 @@ TEST(FontSystem, BlackBoxIsExactlyTheInkThatDrawingProduces) {
         QString file;
         ASSERT_EQ(fixtures::installedFontFile(QString::fromLatin1(face), &file), QString());
         for (double points : {9.0, 40.0, 113.25})
-            for (int code : {int('H'), int('g'), int('j'), int('.'), 0xC5, 0x80, kU | 0x3B1}) {
+            for (char32_t code : {U'H', U'g', U'j', U'.', U'\u00C5', U'\u20AC', U'\u03B1'}) {
                 SCOPED_TRACE(testing::Message() << face << " " << points << " pt, code " << std::hex << code);
                 const Font font = fonts().createFont(QString::fromLatin1(face), points);
-                const GlyphMetrics m = fonts().glyphMetrics(font, code);
+                const GlyphMetrics m = fonts().glyphMetrics(font, ch(code));
                 ASSERT_GT(m.blackBoxY, 0u);
                 Canvas c;
-                fonts().textOut(c, font, 30 - m.originX, 20 + m.originY, code);
+                fonts().textOut(c, font, 30 - m.originX, 20 + m.originY, ch(code));
                 EXPECT_EQ(scanInkBox(c), (InkBox{20, 30, 29 + int(m.blackBoxX), 19 + int(m.blackBoxY)}));
                 if (code == 'H') {
                     EXPECT_EQ(m.originY, int(m.blackBoxY)) << "H stands on the baseline";
@@ -111,27 +112,36 @@ TEST(FontSystem, BlackBoxIsExactlyTheInkThatDrawingProduces) {
     }
 }
 
-TEST(FontSystem, CharacterCodesAreWindows1252OrUnicode) {
+TEST(FontSystem, CharactersAreCodePointsWithTheirWindows1252Code) {
     const struct {
         const char* text;  // UTF-8
-        int code;
-    } cases[] = {{"A", 'A'},       {"€", 0x80},        {"È", 200},        {"Ÿ", 0x9F},
-                 {"™", 0x99},      {"α", kU | 0x3B1},  {"Ж", kU | 0x416}, {"ā", kU | 0x101},
-                 {"\u0081", 0x81}, {"𝒜", kU | 0x1D49C}};
+        char32_t codePoint;
+        int byteCode;  // -1: beyond the code page
+    } cases[] = {{"A", U'A', 'A'},           {"€", 0x20AC, 0x80},    {"È", 0xC8, 200},       {"Ÿ", 0x178, 0x9F},
+                 {"™", 0x2122, 0x99},        {"α", 0x3B1, -1},       {"Ж", 0x416, -1},       {"ā", 0x101, -1},
+                 {"\u0081", 0x81, 0x81},     {"\u0080", 0x80, 0x80}, {"𝒜", 0x1D49C, -1},     {"AB", U'A', 'A'}};
     for (const auto& t : cases) {
-        EXPECT_EQ(charCodeOf(QString::fromUtf8(t.text)), t.code) << t.text;
-        EXPECT_EQ(textOfCharCode(t.code), QString::fromUtf8(t.text)) << t.text;
+        const Character c = Character::fromText(QString::fromUtf8(t.text));
+        EXPECT_EQ(c.codePoint(), t.codePoint) << t.text;
+        EXPECT_EQ(c.byteCode(), t.byteCode) << t.text;
+        if (t.byteCode >= 0 && t.codePoint != 0x80)
+            EXPECT_EQ(Character::fromByteCode(t.byteCode).text(), QString::fromUtf8(t.text).left(1)) << t.text;
     }
-    EXPECT_EQ(charCodeOf(QStringLiteral("AB")), 'A');
-    EXPECT_EQ(charCodeOf(QString()), -1);
+    for (const Character none : {Character::fromText(QString()), Character::fromCodePoint(0xD800),
+                                 Character::fromCodePoint(0x110000), Character::fromByteCode(256)}) {
+        EXPECT_FALSE(none.isValid());
+        EXPECT_EQ(none.byteCode(), -1);
+        EXPECT_EQ(none.text(), QString());
+    }
 
-    // A code of the code page draws exactly its Unicode character.
+    // A code point below 256 stands for the code page's character of that code, as the code
+    // page's conversion leaves it.
     QString file;
     ASSERT_EQ(fixtures::installedFontFile(kSans, &file), QString());
     for (const auto& [code, unicode] :
          {std::pair{0x80, 0x20AC}, {0x8A, 0x160}, {0x99, 0x2122}, {0x9F, 0x178}, {0xC8, 0xC8}}) {
-        ASSERT_GT(fonts().glyphMetrics(fonts().createFont(kSans, 60), code).blackBoxY, 0u) << code;
-        EXPECT_EQ(firstDifference(drawn(fonts(), kSans, 60, code), drawn(fonts(), kSans, 60, kU | unicode)),
+        ASSERT_GT(fonts().glyphMetrics(fonts().createFont(kSans, 60), ch(unicode)).blackBoxY, 0u) << code;
+        EXPECT_EQ(firstDifference(drawn(fonts(), kSans, 60, code), drawn(fonts(), kSans, 60, unicode)),
                   "")
             << code;
     }
@@ -140,16 +150,16 @@ TEST(FontSystem, CharacterCodesAreWindows1252OrUnicode) {
 // The quick look at a file's character maps never passes over a face that draws the
 // character: checked against drawing, over every installed face and characters of many scripts.
 TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
-    const int codes[] = {'a',         'Q',         '0',         0x80,         0xC5,
-                         0x81,        kU | 0x3B8,  kU | 0x433,  kU | 0x627,   kU | 0x5D0,
-                         kU | 0x4E00, kU | 0xE001, kU | 0x2603, kU | 0x1D49C, kU | 0xFFFF};
+    const char32_t codes[] = {'a',         'Q',         '0',         0x80,         0xC5,
+                         0x81,        0x3B8,  0x433,  0x627,   0x5D0,
+                         0x4E00, 0xE001, 0x2603, 0x1D49C, 0xFFFF};
     FontSystem system;
     int lacking = 0, undrawn = 0;
     for (const FaceEntry& face : system.installedFaces()) {
         if (face.index != 0) continue;
-        for (int code : codes) {
-            const bool lacks = system.fileLacksAnyOf(face.file, 0, {code});
-            const bool draws = system.glyphMetrics(system.createFont(face.name, 20), code).blackBoxY > 0;
+        for (char32_t code : codes) {
+            const bool lacks = system.fileLacksAnyOf(face.file, 0, {ch(code)});
+            const bool draws = system.glyphMetrics(system.createFont(face.name, 20), ch(code)).blackBoxY > 0;
             EXPECT_FALSE(lacks && draws) << face.file.toStdString() << " draws " << std::hex << code;
             lacking += lacks;
             undrawn += !draws;
@@ -175,16 +185,16 @@ TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
     const struct {
         const char* name;
         QByteArray bytes;
-        std::vector<int> codes;
+        std::vector<char32_t> codes;
         bool lacks;
     } cases[] = {{"sans.ttf", bytes, {'a'}, false},
-                 {"sans.ttf", bytes, {kU | 0xE001}, true},
-                 {"sans.ttf", bytes, {'a', kU | 0xE001, 'b'}, true},
+                 {"sans.ttf", bytes, {0xE001}, true},
+                 {"sans.ttf", bytes, {'a', 0xE001, 'b'}, true},
                  {"arabic.ttf", hostile::readFile(arabic), {'a'}, true},
-                 {"arabic.ttf", hostile::readFile(arabic), {kU | 0x627}, false},
+                 {"arabic.ttf", hostile::readFile(arabic), {0x627}, false},
                  {"symbol.ttf", symbolFont(bytes), {'A'}, false},
                  {"symbol.ttf", symbolFont(bytes), {'a'}, false},
-                 {"half.ttf", bytes.left(bytes.size() / 2), {kU | 0xE001}, false},
+                 {"half.ttf", bytes.left(bytes.size() / 2), {0xE001}, false},
                  {"mac.ttf", macRomanFont(bytes, true), {'a'}, false},
                  {"mac.ttf", macRomanFont(bytes, true), {'b'}, true},
                  {"mac.ttf", macRomanFont(bytes, true), {0x80}, false},
@@ -192,27 +202,28 @@ TEST(FontSystem, FileLacksACharacterOnlyWhenItsFaceDrawsNone) {
                  {"capitals.ttf", capitalsFont(bytes, 1, 'A'), {'b'}, true},
                  // A range offset of 0xFFFF but in the last segment makes FreeType drop the map.
                  {"careless.ttf", capitalsFont(bytes, 1, 'A', 0xFFFF), {'b'}, false},
-                 {"format2.ttf", otherFormat, {kU | 0xE001}, false},
-                 {"backwards.ttf", backwards, {kU | 0xE001}, false},
-                 {"collection.ttc", collection, {kU | 0xE001}, false},
+                 {"format2.ttf", otherFormat, {0xE001}, false},
+                 {"backwards.ttf", backwards, {0xE001}, false},
+                 {"collection.ttc", collection, {0xE001}, false},
                  {"text.ttf", QByteArray("not a font\n"), {'a'}, false}};
     for (const auto& t : cases) {
         const QString path = dir.filePath(QString::fromLatin1(t.name));
         ASSERT_TRUE(hostile::writeFile(path, t.bytes));
-        EXPECT_EQ(system.fileLacksAnyOf(path, 0, t.codes), t.lacks)
-            << t.name << " " << std::hex << t.codes[0];
+        std::vector<Character> characters;
+        for (char32_t code : t.codes) characters.push_back(ch(code));
+        EXPECT_EQ(system.fileLacksAnyOf(path, 0, characters), t.lacks) << t.name << " " << std::hex << t.codes[0];
         if (!t.lacks) continue;
         // What it passes over does not draw one of the codes.
         const int before = system.faceCount();
         ASSERT_EQ(system.addFontResource(path), 1) << t.name;
         const Font font = system.createFont(system.faceName(before), 40);
-        EXPECT_TRUE(std::any_of(t.codes.begin(), t.codes.end(), [&](int code) {
-            return system.glyphMetrics(font, code).blackBoxY == 0;
+        EXPECT_TRUE(std::any_of(characters.begin(), characters.end(), [&](Character c) {
+            return system.glyphMetrics(font, c).blackBoxY == 0;
         })) << t.name;
         system.removeFontResource(path);
     }
-    EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("sans.ttf")), 1, {kU | 0xE001}));
-    EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("missing.ttf")), 0, {'a'}));
+    EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("sans.ttf")), 1, {ch(0xE001)}));
+    EXPECT_FALSE(system.fileLacksAnyOf(dir.filePath(QStringLiteral("missing.ttf")), 0, {ch('a')}));
 }
 
 TEST(FontSystem, RegisteredFileIsListedLastWinsOverTheInstalledFaceAndGoesAgain) {
@@ -229,13 +240,13 @@ TEST(FontSystem, RegisteredFileIsListedLastWinsOverTheInstalledFaceAndGoesAgain)
     EXPECT_EQ(system.faceFile(kSans), symbol);
     // The registered symbol font is the one drawn: A-Z at 0xF000 + code, nothing else.
     EXPECT_EQ(firstDifference(drawn(system, kSans, 50, 'A'), drawn(fonts(), kSans, 50, 'A')), "");
-    EXPECT_EQ(system.glyphMetrics(system.createFont(kSans, 50), 'a').blackBoxY, 0u);
+    EXPECT_EQ(system.glyphMetrics(system.createFont(kSans, 50), ch('a')).blackBoxY, 0u);
 
     EXPECT_TRUE(system.removeFontResource(symbol));
     EXPECT_FALSE(system.removeFontResource(symbol));
     EXPECT_EQ(system.faceCount(), before);
     EXPECT_EQ(system.faceFile(kSans), installed);
-    EXPECT_GT(system.glyphMetrics(system.createFont(kSans, 50), 'a').blackBoxY, 0u);
+    EXPECT_GT(system.glyphMetrics(system.createFont(kSans, 50), ch('a')).blackBoxY, 0u);
 
     // Files that are not fonts register nothing.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.ttf")));
@@ -270,18 +281,23 @@ TEST(GlyphRenderer, GlyphIsAsTallAsTheReferenceCentredAndItsBoxIsItsInk) {
     ASSERT_EQ(fixtures::installedFontFile(face, &file), QString());
     Canvas c;
     GlyphRenderer renderer(fonts(), c);
-    for (const char* ch : {"A", "g", "H", "i", "€", "Я"}) {
-        SCOPED_TRACE(ch);
-        const int code = charCodeOf(QString::fromUtf8(ch));
-        const RenderOutcome out =
-            renderer.displayFont(face, kInstalledMarker, code, InkBox{20, 30, 150, 176});
+    for (const char* text : {"A", "g", "H", "i", "€", "Я"}) {
+        SCOPED_TRACE(text);
+        const Character code = Character::fromText(QString::fromUtf8(text));
+        const RenderOutcome out = renderer.displayFont(FontRef::installedFace(face), code, InkBox{20, 30, 150, 176});
         ASSERT_TRUE(out.fontDisplayed);
         EXPECT_EQ(out.trialPoints, 157);  // the reference's ink height
+        // The final size is 157 x 157 / the trial glyph's height, to four decimals.
         const int trialBox = int(fonts().glyphMetrics(fonts().createFont(face, 157), code).blackBoxY);
-        EXPECT_EQ(out.finalPoints, finalSize(157, 157, trialBox));
+        EXPECT_NEAR(out.finalPoints, 157.0 * 157.0 / trialBox, 0.00005);
+        EXPECT_EQ(std::round(out.finalPoints * 10000) / 10000, out.finalPoints);
         const GlyphMetrics m = fonts().glyphMetrics(fonts().createFont(face, out.finalPoints), code);
+        // The box is the glyph's black box with its halves on either side of (100, 100).
         const InkBox& b = out.glyphBox;
-        EXPECT_EQ(b, centredBlackBox(int(m.blackBoxX), int(m.blackBoxY)));
+        EXPECT_EQ(b.right - b.left + 1, int(m.blackBoxX));
+        EXPECT_EQ(b.bottom - b.top + 1, int(m.blackBoxY));
+        EXPECT_EQ(b.left, 100 - int(m.blackBoxX) / 2);
+        EXPECT_EQ(b.top, 100 - int(m.blackBoxY) / 2);
         c.drawRect(b.left, b.top, b.right, b.bottom, kRed);  // takes the outline off again
         EXPECT_EQ(scanInkBox(c), b);
     }

@@ -195,8 +195,11 @@ TEST(Results, AddStrictlyAboveBoldAtOrAboveShownTextsReadBack) {
             EXPECT_EQ(results::keepsRow(shown(text), tenths), keeps) << locale << " " << text;
             EXPECT_EQ(results::boldForShown(shown(text), tenths), bold) << locale << " " << text;
         }
-        const MatchScore s{0.876543, 0.98765, 1.25};
-        const results::ResultRow row = results::makeRow(s, 876, "f.ttf", "Face", 3, "f.ttf", "/d", "/d/");
+        ResultRow result;
+        result.m = 0.876543;
+        result.xRatio = 0.98765;
+        result.yRatio = 1.25;
+        const results::ListRow row = results::makeRow(result, 876, "f.ttf", 3, "f.ttf", "/d", "/d/");
         EXPECT_EQ(QStringList({row.match, row.xRatio, row.yRatio}).join(QLatin1Char(' ')),
                   shown("87.65 0.988 1.250"));
         EXPECT_TRUE(row.bold);

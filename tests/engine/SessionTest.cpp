@@ -44,9 +44,9 @@ protected:
         ASSERT_EQ(jobs_.size(), 10u);
     }
 
-    const FontJob& job(const char* file) const {
+    const FontRef& job(const char* file) const {
         return *std::find_if(jobs_.begin(), jobs_.end(),
-                             [file](const FontJob& j) { return j.entry == QLatin1String(file); });
+                             [file](const FontRef& j) { return j.label() == QLatin1String(file); });
     }
     // Gives the session a reference: `ch` drawn from one of the folder's fonts, `height` pixels of ink.
     void useReference(Session& session, const char* file, const char* ch, int height) {
@@ -58,9 +58,9 @@ protected:
         reference.setPicture(glyph);
         ASSERT_TRUE(reference.ok());
         session.setReference(reference);
-        session.params().charCode = charCodeOf(QString::fromUtf8(ch));
+        session.params().character = Character::fromText(QString::fromUtf8(ch));
     }
-    static std::vector<FontResult> searchAll(Session& session, const std::vector<FontJob>& jobs) {
+    static std::vector<FontResult> searchAll(Session& session, const std::vector<FontRef>& jobs) {
         std::vector<FontResult> out(jobs.size());
         session.search(jobs, 0, [&out](int i, const RenderOutcome&, const FontResult& r) {
             out[size_t(i)] = r;
@@ -70,7 +70,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    std::vector<FontJob> jobs_;
+    std::vector<FontRef> jobs_;
 };
 
 TEST_F(SessionTest, MatchingTheFontAReferenceWasDrawnFromIsExactBothWays) {
@@ -96,7 +96,7 @@ TEST_F(SessionTest, MatchingTheFontAReferenceWasDrawnFromIsExactBothWays) {
         EXPECT_EQ(r.file, job(t.file).file);
         // The window's renderer draws the same pixels and box as the search run's.
         const QImage fast = s.glyphCanvas().screenImage();
-        const RenderOutcome normal = s.displayFont(job(t.file).entry, job(t.file).prefix);
+        const RenderOutcome normal = s.displayFont(job(t.file));
         EXPECT_EQ(firstDifference(s.glyphCanvas().screenImage(), fast), "");
         EXPECT_EQ(normal.glyphBox, r.glyphBox);
         EXPECT_EQ(normal.faceName, r.face);
@@ -168,7 +168,7 @@ TEST_F(SessionTest, PassingOverFilesThatLackACharacterChangesNoResult) {
         for (const QString& ch :
              text.size() > 1 ? text.split(QString(), Qt::SkipEmptyParts) : QStringList()) {
             ASSERT_NO_FATAL_FAILURE(useReference(s, t.font, ch.toUtf8().constData(), 100));
-            word.push_back({s.reference(), s.params().charCode, 1.0});
+            word.push_back({s.reference(), s.params().character, 1.0});
         }
         if (word.empty()) {
             ASSERT_NO_FATAL_FAILURE(useReference(s, t.font, t.text, 100));
@@ -180,7 +180,7 @@ TEST_F(SessionTest, PassingOverFilesThatLackACharacterChangesNoResult) {
         const std::vector<FontResult> got = searchAll(s, jobs_);
         int passed = 0;
         for (size_t i = 0; i < got.size(); ++i) {
-            SCOPED_TRACE(jobs_[i].entry.toStdString());
+            SCOPED_TRACE(jobs_[i].file.toStdString());
             if (opened[i].matched) {
                 EXPECT_EQ(summary(got[i]), summary(opened[i]));
                 continue;
@@ -198,36 +198,37 @@ TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
     int pruned = 0;
     for (const char* source : {"LiberationSerif-Regular.ttf", "DejaVuSans.ttf"})
         for (bool reversed : {false, true}) {
-            std::vector<FontJob> jobs = jobs_;
+            std::vector<FontRef> jobs = jobs_;
             if (reversed) std::reverse(jobs.begin(), jobs.end());
             Session s;
             ASSERT_NO_FATAL_FAILURE(useReference(s, source, "a", 100));
             s.params().aspect = true;
             const std::vector<FontResult> every = searchAll(s, jobs);
+            std::vector<double> best;
+            for (const FontResult& r : every)
+                if (r.matched) best.push_back(r.aspectScore);
+            std::sort(best.rbegin(), best.rend());
             for (int top : {1, 2, 3}) {
-                SCOPED_TRACE(testing::Message()
-                             << source << (reversed ? " reversed" : "") << ", top " << top);
+                SCOPED_TRACE(testing::Message() << source << (reversed ? " reversed" : "") << ", top " << top);
                 s.params().top = top;
                 const std::vector<FontResult> cut = searchAll(s, jobs);
-                // A font is weighed unless the top-th best score of those weighed before it beats its match.
-                std::vector<double> weighed, all;
+                // What is weighed keeps its score; what is not could not have reached the top-th
+                // best score of a search that weighs every font (the score never exceeds the match).
+                std::vector<double> weighed;
                 for (size_t i = 0; i < cut.size(); ++i) {
-                    if (every[i].matched) all.push_back(every[i].aspectScore);
-                    const bool weigh = every[i].matched && (int(weighed.size()) < top ||
-                                                            every[i].score.m >= weighed[size_t(top - 1)]);
-                    EXPECT_EQ(cut[i].weighed, weigh) << jobs[i].entry;
-                    pruned += every[i].matched && !weigh;
-                    if (!weigh) continue;
-                    EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].entry;
-                    weighed.insert(std::upper_bound(weighed.begin(), weighed.end(), cut[i].aspectScore,
-                                                    std::greater<>()),
-                                   cut[i].aspectScore);
+                    EXPECT_EQ(cut[i].matched, every[i].matched) << jobs[i].file;
+                    if (cut[i].weighed) {
+                        EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].file;
+                        weighed.push_back(cut[i].aspectScore);
+                    } else if (every[i].matched) {
+                        EXPECT_LT(every[i].score.m, best[size_t(top - 1)]) << jobs[i].file;
+                        ++pruned;
+                    }
                 }
-                // The best scores are those of a search that weighs every font.
-                std::sort(all.rbegin(), all.rend());
+                // The best scores are among those weighed.
+                std::sort(weighed.rbegin(), weighed.rend());
                 weighed.resize(size_t(top));
-                all.resize(size_t(top));
-                EXPECT_EQ(weighed, all);
+                EXPECT_EQ(weighed, std::vector<double>(best.begin(), best.begin() + top));
             }
         }
     EXPECT_GT(pruned, 0);

@@ -105,7 +105,7 @@ private Q_SLOTS:
         QStringList entries;
         if (folder.isEmpty()) {
             QTest::mouseClick(w_->get<QPushButton>("Command5"), Qt::LeftButton);
-            for (const FontJob& job : installedJobs(w_->session.fonts())) entries << job.entry;
+            for (const FontRef& font : installedJobs(w_->session.fonts())) entries << font.name;
             face = entries.value(0);
         } else {
             QCOMPARE(chooseFontFolder(*w_, path(folder), &entries), QString());

@@ -46,8 +46,8 @@ QString systemFont(const QString& relative, QString* path) {
 
 QString installedFontFile(const QString& face, QString* path) {
     path->clear();
-    for (const FontJob& job : installedJobs(fixtureFonts()))
-        if (job.entry == face) *path = job.file;
+    for (const FontRef& font : installedJobs(fixtureFonts()))
+        if (font.name == face) *path = font.file;
     return path->isEmpty() ? missing(QStringLiteral("The installed face ") + face, face) : QString();
 }
 
@@ -62,10 +62,9 @@ QString copyFonts(const QString& folder, const QStringList& relatives) {
 }
 
 QString referenceGlyph(const QString& fontFile, const QString& charText, QImage* glyph, int inkHeight) {
-    const QFileInfo info(fontFile);
-    const FontJob job{info.fileName(), info.absolutePath() + QLatin1Char('/'), info.absoluteFilePath(), 0};
+    const FontRef font = FontRef::fontFile(QFileInfo(fontFile).absoluteFilePath());
     QString why;
-    *glyph = drawSampleGlyph(fixtureFonts(), job, charText, inkHeight, 200, &why);
+    *glyph = drawSampleGlyph(fixtureFonts(), font, Character::fromText(charText), inkHeight, 200, &why);
     return glyph->isNull() ? QStringLiteral("no reference glyph from %1: %2").arg(fontFile, why) : QString();
 }
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace lettrino {
+
+struct OpenFace;
+
+// What a glyph-metrics query reports: the black box is exactly the ink that drawing the
+// glyph produces (rows and columns without coverage trimmed). originX runs from the text
+// origin to the black box's left column, originY from the baseline up to its top row.
+// A failed query leaves everything zero: an empty black box.
+struct GlyphMetrics {
+    std::uint32_t blackBoxX = 0;
+    std::uint32_t blackBoxY = 0;
+    std::int32_t originX = 0;
+    std::int32_t originY = 0;
+    std::int16_t cellIncX = 0;
+    std::int16_t cellIncY = 0;
+};
+
+// A glyph rendered anti-aliased and trimmed to its black box.
+struct GlyphRaster {
+    GlyphMetrics metrics;
+    std::vector<std::uint8_t> coverage;  // blackBoxX per row, blackBoxY rows
+    std::vector<std::uint64_t> columnCoverage;  // while measuring the box: the bitmap's rows ORed
+
+    // The largest glyph bitmap rendered, in pixels; bigger glyphs count as having no black box.
+    static constexpr std::int64_t kMaxPixels = 16 * 1024 * 1024;
+};
+
+// Sets the face to a size in 26.6 pixels per em (a face of fixed sizes to its first), unless it
+// has it already; false when FreeType refuses the size.
+bool setPixelSize(OpenFace& face, long ppem26);
+
+// Loads a glyph of the face at its size with FreeType's default hinting, renders it anti-aliased
+// and trims it to the black box. False, with `out` empty, when the glyph cannot be loaded or
+// rendered, is absurdly large, or has no ink.
+bool rasterise(OpenFace& face, unsigned glyphIndex, GlyphRaster& out);
+
+}  // namespace lettrino
