@@ -20,36 +20,34 @@ constexpr int kLeastContrast = 24;
 // More separate pieces than this are noise or a texture, not characters.
 constexpr int kMostPieces = 300;
 
-QString noCharacter(const char* why) {
-    return QStringLiteral("no character found: ") + QLatin1String(why);
-}
+// The picture on the analysis grid, row by row: block averages for the shapes, and single
+// pixels (the first of each block) for the level statistics.
+struct Grid {
+    std::vector<std::uint8_t> cells;
+    std::vector<std::uint8_t> samples;
+};
 
-}  // namespace
+// Each step below returns why there is no character, or nothing to go on.
 
-InkAnalysis analyseInk(const LumaSource& source) {
-    InkAnalysis a;
+// Sizes the grid and reads the picture onto it in one pass.
+const char* readGrid(const LumaSource& source, InkAnalysis& a, Grid& grid) {
     const int w = source.width(), h = source.height();
-    if (w <= 0 || h <= 0) {
-        a.error = noCharacter("the picture is empty");
-        return a;
-    }
+    if (w <= 0 || h <= 0) return "the picture is empty";
     const int f = std::max(1, (std::max(w, h) + kGridSide - 1) / kGridSide);
     const int cols = (w + f - 1) / f, rows = (h + f - 1) / f;
     a.factor = f;
     a.columns = cols;
     a.rows = rows;
 
-    // One pass over the picture: block averages, and single pixels (the first of each block)
-    // for the level statistics.
-    std::vector<std::uint8_t> grid(static_cast<std::size_t>(cols) * std::size_t(rows));
-    std::vector<std::uint8_t> samples(grid.size());
+    grid.cells.assign(static_cast<std::size_t>(cols) * std::size_t(rows), 0);
+    grid.samples.assign(grid.cells.size(), 0);
     std::vector<std::uint8_t> line(static_cast<std::size_t>(w));
     std::vector<std::uint32_t> sums(static_cast<std::size_t>(w));
     for (int r = 0; r < rows; ++r) {
         const int y0 = r * f, y1 = std::min(h, y0 + f);
         source.luma(y0, 0, w, line.data());
-        std::uint8_t* cells = grid.data() + std::size_t(r) * std::size_t(cols);
-        std::uint8_t* points = samples.data() + std::size_t(r) * std::size_t(cols);
+        std::uint8_t* cells = grid.cells.data() + std::size_t(r) * std::size_t(cols);
+        std::uint8_t* points = grid.samples.data() + std::size_t(r) * std::size_t(cols);
         for (int c = 0; c < cols; ++c) points[c] = line[std::size_t(c) * std::size_t(f)];
         if (f == 1) {
             std::copy(line.begin(), line.end(), cells);
@@ -67,53 +65,59 @@ InkAnalysis analyseInk(const LumaSource& source) {
         }
     }
     int lowest = 255, highest = 0;
-    for (std::size_t i = 0; i < grid.size(); ++i) {
-        lowest = std::min({lowest, int(grid[i]), int(samples[i])});
-        highest = std::max({highest, int(grid[i]), int(samples[i])});
+    for (std::size_t i = 0; i < grid.cells.size(); ++i) {
+        lowest = std::min({lowest, int(grid.cells[i]), int(grid.samples[i])});
+        highest = std::max({highest, int(grid.cells[i]), int(grid.samples[i])});
     }
-    if (lowest == highest) {
-        a.error = noCharacter("the picture is all one colour");
-        return a;
-    }
+    return lowest == highest ? "the picture is all one colour" : nullptr;
+}
 
-    // Uneven lighting (a photo's gradient or vignette) is divided out; on an even background
-    // the side with more of the picture and more of its border is the background, light by a
-    // small margin when in doubt (most pictures are dark ink on light paper).
-    a.lighting = fitLighting(grid, cols, rows);
+// Decides which side is the background. Uneven lighting (a photo's gradient or vignette) is
+// fitted, to be divided out; on an even background the side with more of the picture and more
+// of its border is the background, light by a small margin when in doubt (most pictures are
+// dark ink on light paper).
+void choosePolarity(const Grid& grid, InkAnalysis& a) {
+    const int cols = a.columns, rows = a.rows;
+    a.lighting = fitLighting(grid.cells, cols, rows);
     if (a.lighting.uneven) {
         a.inverted = a.lighting.lightOutliers > a.lighting.darkOutliers;
-    } else {
-        Histogram hist{};
-        for (std::uint8_t v : samples) ++hist[v];
-        const int split = otsu(hist);
-        const double darkShare = double(countIn(hist, 0, split)) / double(samples.size());
-        std::int64_t border = 0, darkBorder = 0;
-        for (int r = 0; r < rows; ++r) {
-            const int step = r == 0 || r == rows - 1 ? 1 : std::max(1, cols - 1);
-            for (int c = 0; c < cols; c += step) {
-                ++border;
-                darkBorder += grid[std::size_t(r) * std::size_t(cols) + std::size_t(c)] <= split;
-            }
-        }
-        const double darkBorderShare = double(darkBorder) / double(border);
-        a.inverted = darkShare + darkBorderShare > (1 - darkShare) + (1 - darkBorderShare) + 0.2;
+        return;
     }
-    // From here on levels are read with the background on the light side.
+    Histogram hist{};
+    for (std::uint8_t v : grid.samples) ++hist[v];
+    const int split = otsu(hist);
+    const double darkShare = double(countIn(hist, 0, split)) / double(grid.samples.size());
+    std::int64_t border = 0, darkBorder = 0;
     for (int r = 0; r < rows; ++r) {
-        normaliseLine(a.lighting, a.inverted, r, 0, 1, cols,
-                      grid.data() + std::size_t(r) * std::size_t(cols));
-        normaliseLine(a.lighting, a.inverted, r, 0, 1, cols,
-                      samples.data() + std::size_t(r) * std::size_t(cols));
+        const int step = r == 0 || r == rows - 1 ? 1 : std::max(1, cols - 1);
+        for (int c = 0; c < cols; c += step) {
+            ++border;
+            darkBorder += grid.cells[std::size_t(r) * std::size_t(cols) + std::size_t(c)] <= split;
+        }
     }
+    const double darkBorderShare = double(darkBorder) / double(border);
+    a.inverted = darkShare + darkBorderShare > (1 - darkShare) + (1 - darkBorderShare) + 0.2;
+}
+
+// From here on levels are read with the background on the light side.
+void normaliseGrid(const InkAnalysis& a, Grid& grid) {
+    const std::size_t cols = std::size_t(a.columns);
+    for (int r = 0; r < a.rows; ++r) {
+        normaliseLine(a.lighting, a.inverted, r, 0, 1, a.columns, grid.cells.data() + std::size_t(r) * cols);
+        normaliseLine(a.lighting, a.inverted, r, 0, 1, a.columns,
+                      grid.samples.data() + std::size_t(r) * cols);
+    }
+}
+
+// The background and ink levels, and the background's noise (its robust standard deviation,
+// into sigma); there must be clear contrast between the two levels.
+const char* measureLevels(const Grid& grid, InkAnalysis& a, double& sigma) {
     Histogram levels{};
-    for (std::uint8_t v : samples) ++levels[v];
+    for (std::uint8_t v : grid.samples) ++levels[v];
     const int lightFrom = otsu(levels) + 1;
     a.background = quantileIn(levels, lightFrom, 255, 0.5);
-    if (a.background < 0) {
-        a.error = noCharacter("no background");
-        return a;
-    }
-    double sigma = std::max(1.0, 1.4826 * madIn(levels, lightFrom, 255, a.background));
+    if (a.background < 0) return "no background";
+    sigma = std::max(1.0, 1.4826 * madIn(levels, lightFrom, 255, a.background));
     if (a.lighting.uneven) {
         // What is left of the background around its fit, on the normalised scale.
         const double paper = a.inverted ? 255 - a.lighting.level : a.lighting.level;
@@ -124,16 +128,18 @@ InkAnalysis analyseInk(const LumaSource& source) {
     const int inkUpTo = std::min(lightFrom - 1, int(std::floor(a.background - 4 * sigma)));
     a.ink = quantileIn(levels, 0, inkUpTo, 0.5);
     const int contrast = a.background - a.ink;
-    if (a.ink < 0 || contrast < kLeastContrast || contrast < kClearContrast * sigma) {
-        a.error = noCharacter("no clear contrast between ink and background");
-        return a;
-    }
+    if (a.ink < 0 || contrast < kLeastContrast || contrast < kClearContrast * sigma)
+        return "no clear contrast between ink and background";
+    return nullptr;
+}
 
-    // The pieces of ink: cells darker than the midpoint.
+// The pieces of ink, cells darker than the midpoint between the levels, and whether they
+// look like characters at all.
+const char* findPieces(const Grid& grid, InkAnalysis& a) {
     const int threshold = (a.background + a.ink + 1) / 2;
-    std::vector<std::uint8_t> inkCells(grid.size());
-    for (std::size_t i = 0; i < grid.size(); ++i) inkCells[i] = grid[i] < threshold;
-    labelPieces(inkCells, cols, rows, a.labels, a.components);
+    std::vector<std::uint8_t> inkCells(grid.cells.size());
+    for (std::size_t i = 0; i < grid.cells.size(); ++i) inkCells[i] = grid.cells[i] < threshold;
+    labelPieces(inkCells, a.columns, a.rows, a.labels, a.components);
     const int largest = markSpecks(a.components);
     std::int64_t keptArea = 0;
     int kept = 0;
@@ -144,24 +150,18 @@ InkAnalysis analyseInk(const LumaSource& source) {
         keptArea += c.area;
         keptBox |= c.cells;
     }
-    const char* why = nullptr;
-    if (kept == 0)
-        why = "no ink";
-    else if (std::int64_t(largest) * f * f < 4)
-        why = "only specks";
-    else if (kept > kMostPieces)
-        why = "only noise or a texture";
-    else if (keptArea * 2 > std::int64_t(grid.size()))
-        why = "the ink covers most of the picture";
-    else if (keptArea * 50 < std::int64_t(keptBox.width()) * keptBox.height())
-        why = "only scattered specks";
-    if (why) {
-        a.error = noCharacter(why);
-        return a;
-    }
+    if (kept == 0) return "no ink";
+    if (std::int64_t(largest) * a.factor * a.factor < 4) return "only specks";
+    if (kept > kMostPieces) return "only noise or a texture";
+    if (keptArea * 2 > std::int64_t(grid.cells.size())) return "the ink covers most of the picture";
+    if (keptArea * 50 < std::int64_t(keptBox.width()) * keptBox.height()) return "only scattered specks";
+    return nullptr;
+}
 
-    // Background noise up to a margin below the background level becomes pure white; the rest
-    // ramps linearly from the ink level (black) up to that cut.
+// Background noise up to a margin below the background level becomes pure white; the rest
+// ramps linearly from the ink level (black) up to that cut.
+void makeTone(InkAnalysis& a, double sigma) {
+    const int contrast = a.background - a.ink;
     const double margin = std::max({3 * sigma, contrast / 10.0, 2.0});
     a.whiteCut = std::max(a.ink + 2, int(std::lround(a.background - margin)));
     for (int n = 0; n < 256; ++n) {
@@ -172,6 +172,26 @@ InkAnalysis analyseInk(const LumaSource& source) {
         else
             a.tone[n] = std::uint8_t(std::lround(255.0 * (n - a.ink) / (a.whiteCut - a.ink)));
     }
+}
+
+const char* analyseSteps(const LumaSource& source, InkAnalysis& a) {
+    Grid grid;
+    if (const char* why = readGrid(source, a, grid)) return why;
+    choosePolarity(grid, a);
+    normaliseGrid(a, grid);
+    double sigma = 0;
+    if (const char* why = measureLevels(grid, a, sigma)) return why;
+    if (const char* why = findPieces(grid, a)) return why;
+    makeTone(a, sigma);
+    return nullptr;
+}
+
+}  // namespace
+
+InkAnalysis analyseInk(const LumaSource& source) {
+    InkAnalysis a;
+    if (const char* why = analyseSteps(source, a))
+        a.error = QStringLiteral("no character found: ") + QLatin1String(why);
     return a;
 }
 
