@@ -42,7 +42,8 @@ unsigned serial = 0;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
-    folder = new QTemporaryDir;
+    static QTemporaryDir files;  // removed, with what is left in it, when the process ends
+    folder = &files;
     fonts = new FontSystem;
     return 0;
 }

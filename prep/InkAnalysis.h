@@ -7,31 +7,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "prep/InkCrop.h"
+#include "prep/InkPieces.h"
+#include "prep/Lighting.h"
+
 namespace lettrino::prep {
 
 class LumaSource;
-
-// One connected piece of ink on the analysis grid (8-connected cells darker than the
-// midpoint between the ink and background levels).
-struct InkComponent {
-    QRect cells;         // its box, in analysis cells
-    int area = 0;        // its cells
-    bool speck = false;  // far smaller than the largest piece: left out of every character
-};
-
-// The background's brightness fitted over the analysis grid as a quadratic in the cell
-// position, for photos lit unevenly (a gradient, a vignette).
-struct Lighting {
-    bool uneven = false;        // the fit varies by 16 levels or more: levels are divided by it
-    std::array<double, 6> k{};  // 1, u, w, u², uw, w², with u and w from -1 to 1 across the grid
-    double su = 0;              // u = column * su - 1
-    double sw = 0;              // w = row * sw - 1
-    double spread = 0;          // the cells' robust standard deviation around the fit
-    double level = 0;           // the fit's mean
-    int darkOutliers = 0;       // fitted cells clearly darker than the fit
-    int lightOutliers = 0;      // and clearly lighter
-    double at(double column, double row) const;
-};
 
 // What a picture's luminance says about its ink and background. The picture is read once:
 // large pictures are averaged over factor x factor blocks onto a grid of at most 1024 cells a
@@ -55,6 +37,9 @@ struct InkAnalysis {
     std::vector<InkComponent> components;
 };
 
+// Reads the picture onto the grid, decides its polarity and lighting, measures the ink and
+// background levels, finds the pieces of ink and makes the tone ramp, in that order: the first
+// step that finds no character says why in `error`.
 InkAnalysis analyseInk(const LumaSource& source);
 
 // Turns the luminances of pixels x0 .. x0 + n - 1 of source row y into levels with the
@@ -64,23 +49,5 @@ void normalisePixels(const InkAnalysis& analysis, int y, int x0, int n, std::uin
 
 // The source box of a component's cells.
 QRect sourceBox(const InkAnalysis& analysis, const QRect& cells);
-
-// The cells that may hold the chosen components' ink: their own cells widened by the
-// antialiased edge that falls on the light side of the threshold.
-struct InkRegion {
-    QRect cells;                        // the part of the grid that `allowed` covers
-    std::vector<std::uint8_t> allowed;  // cells.width() x cells.height(), 1 where ink may be
-};
-InkRegion inkRegion(const InkAnalysis& analysis, const std::vector<char>& chosen);
-
-// The chosen ink at source resolution: its exact box (every prepared pixel that is not white)
-// and, when asked for, the prepared greys of that box (255 where nothing was chosen).
-// An empty box when the region holds no ink.
-struct InkCrop {
-    QRect box;
-    std::vector<std::uint8_t> grey;  // box.width() x box.height(), row by row
-};
-InkCrop cropInk(const LumaSource& source, const InkAnalysis& analysis, const InkRegion& region,
-                bool keepGrey = true);
 
 }  // namespace lettrino::prep

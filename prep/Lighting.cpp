@@ -1,0 +1,129 @@
+#include "prep/Lighting.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "prep/LevelHistogram.h"
+
+namespace lettrino::prep {
+
+namespace {
+
+// A background whose fitted brightness varies by this many levels is lit unevenly.
+constexpr double kUnevenLighting = 16;
+// The lighting is fitted to at most about this many cells, on grids of at least this many a side.
+constexpr int kLightingPoints = 40000;
+constexpr int kLeastLightingCells = 8;
+// Fits, each to the cells close to the one before.
+constexpr int kLightingRounds = 4;
+
+// Solves the 6 x 6 system m x = b in place (Gaussian elimination, partial pivoting); false
+// when it is singular.
+bool solve6(double m[6][6], double b[6], double x[6]) {
+    for (int col = 0; col < 6; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < 6; ++r)
+            if (std::abs(m[r][col]) > std::abs(m[pivot][col])) pivot = r;
+        if (std::abs(m[pivot][col]) < 1e-9) return false;
+        std::swap(m[pivot], m[col]);
+        std::swap(b[pivot], b[col]);
+        for (int r = col + 1; r < 6; ++r) {
+            const double q = m[r][col] / m[col][col];
+            for (int c = col; c < 6; ++c) m[r][c] -= q * m[col][c];
+            b[r] -= q * b[col];
+        }
+    }
+    for (int r = 5; r >= 0; --r) {
+        double v = b[r];
+        for (int c = r + 1; c < 6; ++c) v -= m[r][c] * x[c];
+        x[r] = v / m[r][r];
+    }
+    return true;
+}
+
+}  // namespace
+
+double Lighting::at(double c, double r) const {
+    const double u = c * su - 1, w = r * sw - 1;
+    return k[0] + k[1] * u + k[2] * w + k[3] * u * u + k[4] * u * w + k[5] * w * w;
+}
+
+Lighting fitLighting(const std::vector<std::uint8_t>& grid, int cols, int rows) {
+    Lighting light;
+    if (cols < kLeastLightingCells || rows < kLeastLightingCells) return light;
+    light.su = 2.0 / (cols - 1);
+    light.sw = 2.0 / (rows - 1);
+    const int step = std::max(1, int(std::ceil(std::sqrt(double(cols) * rows / kLightingPoints))));
+    struct Point {
+        double c, r, v;
+    };
+    std::vector<Point> points;
+    for (int r = 0; r < rows; r += step)
+        for (int c = 0; c < cols; c += step)
+            points.push_back(
+                {double(c), double(r), double(grid[std::size_t(r) * std::size_t(cols) + std::size_t(c)])});
+    // Starts from the median level (the background, when it is most of the picture), so that
+    // the first quadratic already leaves the ink out.
+    Histogram values{};
+    for (const Point& p : points) ++values[int(p.v)];
+    light.k = {double(quantileIn(values, 0, 255, 0.5)), 0, 0, 0, 0, 0};
+    std::vector<char> near(points.size());
+    double limit = 0;
+    for (int round = 0;; ++round) {
+        Histogram off{};
+        for (const Point& p : points) ++off[std::min(255, int(std::abs(p.v - light.at(p.c, p.r))))];
+        light.spread = 1.4826 * quantileIn(off, 0, 255, 0.5);
+        limit = std::max(2.5 * light.spread, 4.0);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            near[i] = std::abs(points[i].v - light.at(points[i].c, points[i].r)) <= limit;
+        if (round == kLightingRounds) break;
+        double m[6][6] = {}, b[6] = {};
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (!near[i]) continue;
+            const double u = points[i].c * light.su - 1, w = points[i].r * light.sw - 1;
+            const double phi[6] = {1, u, w, u * u, u * w, w * w};
+            for (int j = 0; j < 6; ++j) {
+                for (int k = 0; k < 6; ++k) m[j][k] += phi[j] * phi[k];
+                b[j] += phi[j] * points[i].v;
+            }
+        }
+        if (!solve6(m, b, light.k.data())) return Lighting{};
+    }
+    double lo = 255, hi = 0, sum = 0;
+    for (const Point& p : points) {
+        const double fitted = light.at(p.c, p.r);
+        sum += fitted;
+        lo = std::min(lo, fitted);
+        hi = std::max(hi, fitted);
+        const double off = p.v - fitted;
+        light.darkOutliers += off < -limit;
+        light.lightOutliers += off > limit;
+    }
+    light.uneven = hi - lo >= kUnevenLighting;
+    light.level = sum / double(points.size());
+    return light;
+}
+
+void normaliseLine(const Lighting& l, bool inverted, double row, double c0, double dc, int n,
+                   std::uint8_t* values) {
+    if (!l.uneven) {
+        if (inverted)
+            for (int i = 0; i < n; ++i) values[i] = std::uint8_t(255 - values[i]);
+        return;
+    }
+    // Along a row the fit is a quadratic in u alone.
+    const double w = row * l.sw - 1;
+    const float p0 = float(l.k[0] + l.k[2] * w + l.k[5] * w * w), p1 = float(l.k[1] + l.k[4] * w),
+                p2 = float(l.k[3]);
+    const float u0 = float(c0 * l.su - 1), du = float(dc * l.su);
+    for (int i = 0; i < n; ++i) {
+        const float u = u0 + float(i) * du;
+        const float fitted = p0 + (p1 + p2 * u) * u;
+        const float v = inverted ? 255.0f - values[i] : float(values[i]);
+        const float paper = std::max(1.0f, inverted ? 255.0f - fitted : fitted);
+        values[i] = std::uint8_t(std::min(255.0f, float(kLitPaper) * v / paper + 0.5f));
+    }
+}
+
+}  // namespace lettrino::prep
