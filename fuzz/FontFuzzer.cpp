@@ -74,14 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (pixelsDrawn >= kPixelBudget) break;
             const Font font = fonts->createFont(face, points);
             for (int code = 0; code < 256; ++code) {
-                const GlyphMetrics m = fonts->glyphMetrics(font, code);
+                const Character ch = Character::fromByteCode(code);
+                const GlyphMetrics m = fonts->glyphMetrics(font, ch);
                 if ((m.blackBoxX == 0) != (m.blackBoxY == 0)) fail("black box empty one way only", code);
                 const int bx = int(m.blackBoxX), by = int(m.blackBoxY);
                 drawn[code] |= i == 0 && bx > 0;
                 pixelsDrawn += std::int64_t(bx) * by;
                 if (pixelsDrawn >= kPixelBudget) break;
                 canvas.clear();
-                fonts->textOut(canvas, font, 100 - bx / 2 - m.originX, m.originY - by / 2 + 100, code);
+                fonts->textOut(canvas, font, 100 - bx / 2 - m.originX, m.originY - by / 2 + 100, ch);
                 if (points != 57 || !checked(code) || bx == 0 || bx > Canvas::kSize || by > Canvas::kSize)
                     continue;
                 // The ink lands exactly on the black box that the metrics promised.
@@ -93,15 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (added == 1)
         for (int code = 0; code < 256; ++code)
-            if (drawn[code] && fonts->fileLacksAnyOf(path, 0, {code})) fail("a drawn code passed over", code);
+            if (drawn[code] && fonts->fileLacksAnyOf(path, 0, {Character::fromByteCode(code)}))
+                fail("a drawn code passed over", code);
 
     // The renderer's own path: register, size to a reference, draw, unregister.
     GlyphRenderer renderer(*fonts, canvas);
-    const QString name = path.section(QLatin1Char('/'), -1);
-    const QString prefix = folder->path() + QLatin1Char('/');
     for (const InkBox reference : {InkBox{20, 30, 150, 176}, InkBox{100, 100, 100, 100}}) {
-        renderer.displayFont(name, prefix, 'g', reference);
-        renderer.displayFontFast(name, prefix, 'A', reference, before);
+        renderer.displayFont(FontRef::fontFile(path), Character::fromCodePoint(U'g'), reference);
+        renderer.displayFontFast(FontRef::fontFile(path), Character::fromCodePoint(U'A'), reference, before);
     }
 
     fonts->removeFontResource(path);

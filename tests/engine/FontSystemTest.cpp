@@ -124,8 +124,9 @@ TEST(FontSystem, CharactersAreCodePointsWithTheirWindows1252Code) {
         const Character c = Character::fromText(QString::fromUtf8(t.text));
         EXPECT_EQ(c.codePoint(), t.codePoint) << t.text;
         EXPECT_EQ(c.byteCode(), t.byteCode) << t.text;
-        if (t.byteCode >= 0 && t.codePoint != 0x80)
+        if (t.byteCode >= 0 && t.codePoint != 0x80) {
             EXPECT_EQ(Character::fromByteCode(t.byteCode).text(), QString::fromUtf8(t.text).left(1)) << t.text;
+        }
     }
     for (const Character none : {Character::fromText(QString()), Character::fromCodePoint(0xD800),
                                  Character::fromCodePoint(0x110000), Character::fromByteCode(256)}) {
