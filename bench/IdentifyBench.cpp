@@ -1,4 +1,4 @@
-// lettrino-bench identify --set MANIFEST [--dump FILE] [--jobs N]
+// lettrino-bench identify --set MANIFEST [--dump FILE] [--jobs N] [--hinting full|light|none]
 //
 // How often each ranking names the font a bitmap was drawn from, over the installed faces:
 // top-1 and top-3 for the match alone, for the match weighed by the ink boxes' proportions
@@ -88,9 +88,10 @@ int placeOf(const std::vector<FontResult>& results, const Case& c, Key key) {
 }  // namespace
 
 int identifyBench(int argc, char** argv) {
-    const char* usage = "lettrino-bench identify --set MANIFEST [--dump FILE] [--jobs N]";
+    const char* usage = "lettrino-bench identify --set MANIFEST [--dump FILE] [--jobs N] [--hinting full|light|none]";
     const auto options = bench::readOptions(
-        argc, argv, {QStringLiteral("set"), QStringLiteral("dump"), QStringLiteral("jobs")}, usage);
+        argc, argv, {QStringLiteral("set"), QStringLiteral("dump"), QStringLiteral("jobs"), QStringLiteral("hinting")},
+        usage);
     if (!options) return 2;
     const QString manifest = options->value(QStringLiteral("set"));
     const QString dumpFile = options->value(QStringLiteral("dump"));
@@ -106,6 +107,10 @@ int identifyBench(int argc, char** argv) {
     Session session;
     session.params().aspect = true;
     session.params().passOverLacking = true;  // as lettrino-match
+    const QString hinting = options->value(QStringLiteral("hinting"), QStringLiteral("full"));
+    session.params().hinting = hinting == QLatin1String("none")    ? Hinting::None
+                               : hinting == QLatin1String("light") ? Hinting::Light
+                                                                   : Hinting::Full;
     const std::vector<FontRef> candidates = installedJobs(session.fonts());
     std::printf("identify: %zu bitmaps against %zu installed faces, %d jobs\n", cases.size(),
                 candidates.size(), jobs);

@@ -17,7 +17,7 @@ struct Command {
 };
 const Command kCommands[] = {
     {"engine", engineBench, "engine --fonts DIR [--char C] [--bitmap FILE] [--passes N]"},
-    {"identify", identifyBench, "identify --set MANIFEST [--dump FILE] [--jobs N]"},
+    {"identify", identifyBench, "identify --set MANIFEST [--dump FILE] [--jobs N] [--hinting full|light|none]"},
     {"library", libraryBench, "library [--size N] [--fonts DIR] [--char C] [--jobs N] [--top K] [--bitmap FILE]"},
     {"prep", prepBench, "prep --picture FILE [--passes N]"},
     {"raw", rawBench, "raw --fonts DIR [--passes N]"},

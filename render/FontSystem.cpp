@@ -155,7 +155,9 @@ const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character 
     RenderedGlyph& g = lastGlyph_;
     const double ppem = font.points * 96.0 / 72.0;
     const long ppem26 = std::isfinite(ppem) ? long(std::llround(std::min(ppem, 60000.0) * 64.0)) : 0;
-    if (f && g.slot == slot && g.generation == f->generation && g.ppem26 == ppem26 && g.ch == ch) return g;
+    if (f && g.slot == slot && g.generation == f->generation && g.ppem26 == ppem26 && g.ch == ch &&
+        g.hinting == hinting_)
+        return g;
 
     g.slot = -1;
     g.metrics = GlyphMetrics();
@@ -170,7 +172,8 @@ const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character 
     g.generation = f->generation;
     g.ppem26 = ppem26;
     g.ch = ch;
-    if (index != 0 && setPixelSize(*f, ppem26)) rasterise(*f, index, g);
+    g.hinting = hinting_;
+    if (index != 0 && setPixelSize(*f, ppem26)) rasterise(*f, index, hinting_, g);
     return g;
 }
 

@@ -84,6 +84,10 @@ public:
     // variable font reads its file's maps).
     bool fileLacksAnyOf(const QString& file, int faceIndex, const std::vector<Character>& characters);
 
+    // How glyphs are fitted to the pixel grid from now on (render/GlyphRaster.h); Full unless set.
+    void setHinting(Hinting hinting) { hinting_ = hinting; }
+    Hinting hinting() const { return hinting_; }
+
     // How font files are opened (render/FaceCache.h); applies to files opened from then on.
     using FileAccess = lettrino::FileAccess;
     void setFileAccess(FileAccess access) { cache_->setFileAccess(access); }
@@ -107,6 +111,7 @@ private:
         std::uint64_t generation = 0;
         long ppem26 = 0;
         Character ch;
+        Hinting hinting = Hinting::Full;
     };
 
     // Closes the file last checked for characters, unless a face took it over.
@@ -122,6 +127,7 @@ private:
     std::unique_ptr<FaceCache> cache_;
 
     RenderedGlyph lastGlyph_;
+    Hinting hinting_ = Hinting::Full;
     std::unique_ptr<CharacterMaps> characterMaps_;
     std::unique_ptr<CheckedFile> checked_;  // the file last checked, while still open
 };

@@ -27,10 +27,13 @@ bool setPixelSize(OpenFace& face, long ppem26) {
     return true;
 }
 
-bool rasterise(OpenFace& face, unsigned glyphIndex, GlyphRaster& g) {
+bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster& g) {
     g.metrics = GlyphMetrics();
     g.coverage.clear();
-    if (FT_Load_Glyph(face.ft, glyphIndex, FT_LOAD_DEFAULT) != 0) return false;
+    const FT_Int32 flags = hinting == Hinting::Full    ? FT_LOAD_DEFAULT
+                           : hinting == Hinting::Light ? FT_LOAD_TARGET_LIGHT
+                                                       : FT_LOAD_NO_HINTING;
+    if (FT_Load_Glyph(face.ft, glyphIndex, flags) != 0) return false;
     FT_GlyphSlot glyph = face.ft->glyph;
     if (glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
         // Refuse glyphs whose bitmap would be absurdly large (a broken font, a huge size).

@@ -30,13 +30,19 @@ struct GlyphRaster {
     static constexpr std::int64_t kMaxPixels = 16 * 1024 * 1024;
 };
 
+// How outlines are fitted to the pixel grid before they are rendered. Full runs the font's own
+// instructions (TrueType bytecode; FreeType's auto-hinter for fonts without), as FreeType does by
+// default; Light fits only vertically, as most desktops and browsers draw screen text; None draws
+// the outline as it is, as PDF viewers do, and skips the bytecode interpreter.
+enum class Hinting { Full, Light, None };
+
 // Sets the face to a size in 26.6 pixels per em (a face of fixed sizes to its first), unless it
 // has it already; false when FreeType refuses the size.
 bool setPixelSize(OpenFace& face, long ppem26);
 
-// Loads a glyph of the face at its size with FreeType's default hinting, renders it anti-aliased
-// and trims it to the black box. False, with `out` empty, when the glyph cannot be loaded or
-// rendered, is absurdly large, or has no ink.
-bool rasterise(OpenFace& face, unsigned glyphIndex, GlyphRaster& out);
+// Loads a glyph of the face at its size, hinted as asked, renders it anti-aliased and trims it to
+// the black box. False, with `out` empty, when the glyph cannot be loaded or rendered, is
+// absurdly large, or has no ink.
+bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster& out);
 
 }  // namespace lettrino

@@ -53,6 +53,7 @@ const AspectReference& Session::referenceInk(int i) {
 
 RenderOutcome Session::drawCharacter(const FontRef& font, int i) {
     if (word_.empty()) return displayFontFast(font);
+    fonts_->setHinting(params_.hinting);
     const WordCharacter& c = word_.at(size_t(i));
     const RenderOutcome out = renderer_.displayFontFast(font, c.character, c.reference.box,
                                                         initialFontCount_ + font.faceIndex);
@@ -80,6 +81,7 @@ void Session::noteWeighed(const FontResult& r) {
 }
 
 RenderOutcome Session::displayFont(const FontRef& font, const GlyphRenderer::Hooks& hooks) {
+    fonts_->setHinting(params_.hinting);
     const RenderOutcome out = renderer_.displayFont(font, params_.character, reference_.box, hooks);
     fontDisplayed_ = out.fontDisplayed;
     if (out.fontDisplayed) glyphBox_ = out.glyphBox;
@@ -87,6 +89,7 @@ RenderOutcome Session::displayFont(const FontRef& font, const GlyphRenderer::Hoo
 }
 
 RenderOutcome Session::displayFontFast(const FontRef& font) {
+    fonts_->setHinting(params_.hinting);
     const RenderOutcome out =
         renderer_.displayFontFast(font, params_.character, reference_.box, initialFontCount_ + font.faceIndex);
     fontDisplayed_ = out.fontDisplayed;

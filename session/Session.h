@@ -15,6 +15,7 @@
 #include "match/Matcher.h"
 #include "render/Character.h"
 #include "render/FontRef.h"
+#include "render/GlyphRaster.h"
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
 #include "session/Reference.h"
@@ -27,6 +28,9 @@ class FontSystem;
 struct SearchParams {
     // The character drawn.
     Character character = Character::fromCodePoint(U'A');
+    // How glyphs are fitted to the pixel grid (render/GlyphRaster.h). The window draws fully
+    // hinted, as the font system does by default.
+    Hinting hinting = Hinting::Full;
     int speedup = 1;          // 1: every pixel, graded; 2-10: every n-th row and column, exact
     int addThreshold = 800;   // tenths of a percent: a match strictly above earns a results row
     int boldThreshold = 900;  // tenths of a percent: a match reaching it is listed in bold

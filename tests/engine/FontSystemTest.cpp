@@ -112,6 +112,28 @@ TEST(FontSystem, BlackBoxIsExactlyTheInkThatDrawingProduces) {
     }
 }
 
+// Hinting moves small glyphs onto the pixel grid: a 9-point "g" drawn with the font's own
+// instructions, fitted vertically only, and as its outline are three different pictures, and
+// the black box is the ink whichever way it was drawn.
+TEST(FontSystem, EachHintingDrawsItsOwnGlyphAndBoxesItsInk) {
+    FontSystem system;
+    QImage pictures[4];
+    const Hinting modes[] = {Hinting::Full, Hinting::Light, Hinting::None, Hinting::Full};
+    for (int i = 0; i < 4; ++i) {
+        system.setHinting(modes[i]);
+        const Font font = system.createFont(kSans, 9);
+        const GlyphMetrics m = system.glyphMetrics(font, ch('g'));
+        Canvas c;
+        system.textOut(c, font, 30 - m.originX, 20 + m.originY, ch('g'));
+        EXPECT_EQ(scanInkBox(c), (InkBox{20, 30, 29 + int(m.blackBoxX), 19 + int(m.blackBoxY)})) << i;
+        pictures[i] = c.screenImage();
+    }
+    EXPECT_NE(firstDifference(pictures[0], pictures[1]), "");
+    EXPECT_NE(firstDifference(pictures[0], pictures[2]), "");
+    EXPECT_NE(firstDifference(pictures[1], pictures[2]), "");
+    EXPECT_EQ(firstDifference(pictures[3], pictures[0]), "") << "the same glyph again when hinted again";
+}
+
 TEST(FontSystem, CharactersAreCodePointsWithTheirWindows1252Code) {
     const struct {
         const char* text;  // UTF-8
