@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/BenchCommon.h"
+#include "prep/PicturePrep.h"
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
 #include "session/Session.h"
@@ -90,7 +91,8 @@ int placeOf(const std::vector<FontResult>& results, const Case& c, Key key) {
 int identifyBench(int argc, char** argv) {
     const char* usage = "lettrino-bench identify --set MANIFEST [--dump FILE] [--jobs N] [--hinting full|light|none]";
     const auto options = bench::readOptions(
-        argc, argv, {QStringLiteral("set"), QStringLiteral("dump"), QStringLiteral("jobs"), QStringLiteral("hinting")},
+        argc, argv, {QStringLiteral("set"), QStringLiteral("dump"), QStringLiteral("jobs"), QStringLiteral("hinting"),
+                               QStringLiteral("words")},
         usage);
     if (!options) return 2;
     const QString manifest = options->value(QStringLiteral("set"));
@@ -108,6 +110,7 @@ int identifyBench(int argc, char** argv) {
     session.params().aspect = true;
     session.params().passOverLacking = true;  // as lettrino-match
     const QString hinting = options->value(QStringLiteral("hinting"), QStringLiteral("full"));
+    const bool wholeWords = options->value(QStringLiteral("words")) == QLatin1String("whole");
     session.params().hinting = hinting == QLatin1String("none")    ? Hinting::None
                                : hinting == QLatin1String("light") ? Hinting::Light
                                                                    : Hinting::Full;
@@ -141,9 +144,15 @@ int identifyBench(int argc, char** argv) {
             ref = referenceOf(picture.image, true);
             why = ref.error;
             if (ref.ok() && characterCount(picture.image) > 1) why = QStringLiteral("several characters");
-        } else if (picture.ok()) {
+        } else if (picture.ok() && !wholeWords) {
             word = wordOf(picture.image, c.text, &why);
             if (!word.empty()) ref = word.front().reference;
+        }
+        // As lettrino-match: what cannot be cut into characters is matched as each font sets it.
+        PreparedLine line;
+        if (picture.ok() && (!why.isEmpty() || (wholeWords && !c.text.isEmpty()))) {
+            line = prepareLine(picture.image, 64);
+            if (line.error.isEmpty()) why.clear();
         }
         if (!why.isEmpty()) {
             std::printf("  %-48s refused: %s\n", qPrintable(QFileInfo(c.bitmap).fileName()), qPrintable(why));
@@ -153,6 +162,7 @@ int identifyBench(int argc, char** argv) {
         }
         session.setReference(ref);
         session.setWord(word.size() > 1 ? word : std::vector<WordCharacter>());
+        session.setLine(line.grey, c.text.isEmpty() ? c.charText : c.text);
         session.params().character = word.empty() ? Character::fromText(c.charText) : word.front().character;
         const std::vector<FontResult> results = searchInParallel(session, candidates, jobs);
         const double refAspect = boxLogAspect(ref.box);

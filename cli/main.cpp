@@ -16,6 +16,7 @@
 #include "cli/Options.h"
 #include "cli/Progress.h"
 #include "cli/ResultTable.h"
+#include "prep/PicturePrep.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
@@ -28,6 +29,8 @@ using namespace lettrino::cli;
 namespace {
 
 constexpr int kExitError = 2;
+// The height a picture's text is brought to when it is matched whole.
+constexpr int kLineInkHeight = 64;
 
 void write(std::FILE* to, const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -118,18 +121,24 @@ int main(int argc, char** argv) {
     if (!picture.ok()) return error(QStringLiteral("cannot read bitmap %1: %2").arg(o.bitmap, picture.error));
     Reference reference;
     std::vector<WordCharacter> word;
+    QString why;  // why the picture's characters cannot be matched one by one
     if (o.text.isEmpty()) {
         // The window's ranking keeps the window's picture; the aspect-aware one enlarges small ink.
         reference = referenceOf(picture.image, o.rank == RankBy::Aspect);
         if (!reference.ok()) return error(QStringLiteral("%1: %2").arg(o.bitmap, reference.error));
         const int shown = characterCount(picture.image);
-        if (shown > 1)
-            return error(QStringLiteral("%1 shows %2 characters, not one: use --text").arg(o.bitmap).arg(shown));
+        if (shown > 1) why = QStringLiteral("%1 shows %2 pieces, not one character").arg(o.bitmap).arg(shown);
     } else {
-        QString why;
         word = wordOf(picture.image, text, &why);
-        if (word.empty()) return error(QStringLiteral("%1: %2").arg(o.bitmap, why));
-        reference = word.front().reference;
+        if (!word.empty()) reference = word.front().reference;
+    }
+    // Letters that touch, join in a ligature or fall apart cannot be cut into characters: the
+    // whole text is then matched as each font sets it.
+    PreparedLine line;
+    if (!why.isEmpty()) {
+        line = prepareLine(picture.image, kLineInkHeight);
+        if (!line.error.isEmpty()) return error(QStringLiteral("%1: %2").arg(o.bitmap, why));
+        write(stderr, QStringLiteral("lettrino-match: %1: matching the text as each font sets it\n").arg(why));
     }
 
     const FileJobs files = listing.get();
@@ -140,6 +149,7 @@ int main(int argc, char** argv) {
     Session session(o.system ? Session::InstalledFaces::Listed : Session::InstalledFaces::NotListed);
     session.setReference(reference);
     if (word.size() > 1) session.setWord(word);
+    if (!line.grey.isNull()) session.setLine(line.grey, o.text.isEmpty() ? o.charText : o.text.simplified());
     SearchParams& params = session.params();
     params.character = word.empty() ? Character::fromText(text) : word.front().character;
     params.speedup = o.speedup;
@@ -189,6 +199,8 @@ int main(int argc, char** argv) {
     if (params.aspect) summary += QStringLiteral(", %1 scored in full").arg(weighed);
     write(stderr, summary + QLatin1Char('\n'));
 
+    if (!o.sheet.isEmpty() && session.matchesLine())
+        return error(QStringLiteral("no evidence sheet for a text matched as each font sets it"));
     if (!o.sheet.isEmpty()) {
         QString why;
         const QString caption = QStringLiteral("%1 \u2014 \u201c%2\u201d").arg(QFileInfo(o.bitmap).fileName(), text);

@@ -131,6 +131,43 @@ PreparedPicture prepareChosen(const LumaSource& source, const InkAnalysis& a, co
 
 }  // namespace
 
+PreparedLine prepareLine(const QImage& picture, int inkHeight) {
+    PreparedLine out;
+    const LumaSource source(picture);
+    const InkAnalysis a = prep::analyseInk(source);
+    out.inverted = a.inverted;
+    if (!a.error.isEmpty()) {
+        out.error = a.error;
+        return out;
+    }
+    std::vector<char> chosen(a.components.size());
+    for (std::size_t i = 0; i < chosen.size(); ++i) chosen[i] = !a.components[i].speck;
+    const prep::InkCrop crop = prep::cropInk(source, a, prep::inkRegion(a, chosen));
+    if (crop.box.isEmpty()) {
+        out.error = QStringLiteral("no character found: no ink");
+        return out;
+    }
+    out.sourceInk = crop.box;
+    const int w = crop.box.width(), h = crop.box.height();
+    double s = double(std::max(1, inkHeight)) / h;
+    if (w * s > kMaxLineWidth) s = double(kMaxLineWidth) / w;
+    const int ow = std::max(1, int(std::lround(w * s))), oh = std::max(1, int(std::lround(h * s)));
+    const int k = s < 0.5 ? int(1 / (2 * s)) : 1;
+    QImage ink;
+    if (k > 1) {
+        ink = shrunk(crop, k);
+    } else {
+        ink = QImage(w, h, QImage::Format_Grayscale8);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(ink.scanLine(y), crop.grey.data() + std::size_t(y) * std::size_t(w), std::size_t(w));
+    }
+    if (ink.width() != ow || ink.height() != oh)
+        ink = ink.scaled(ow, oh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    out.grey = ink.convertToFormat(QImage::Format_Grayscale8);
+    out.scale = double(oh) / h;
+    return out;
+}
+
 PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options) {
     const LumaSource source(picture);
     const InkAnalysis a = prep::analyseInk(source);

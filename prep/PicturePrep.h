@@ -46,4 +46,18 @@ PreparedPicture prepareCharacter(const QImage& picture, const QRect& box, const 
 // carrying the error.
 std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const PrepOptions& options = {});
 
+// A picture's text as one piece: every piece of ink but specks, background white and ink dark,
+// cropped to the ink's box and scaled to `inkHeight` pixels tall (the width in proportion, at
+// most kMaxLineWidth), for matching text as a font sets it without cutting it into
+// characters. A null image and the error when the picture shows no ink.
+struct PreparedLine {
+    QImage grey;       // Format_Grayscale8, the ink's box only
+    double scale = 1;  // prepared pixels per source pixel
+    QRect sourceInk;   // the ink's box in the source picture
+    bool inverted = false;
+    QString error;
+};
+constexpr int kMaxLineWidth = 2400;
+PreparedLine prepareLine(const QImage& picture, int inkHeight);
+
 }  // namespace lettrino

@@ -177,6 +177,17 @@ const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character 
     return g;
 }
 
+void FontSystem::drawText(const Font& font, const QString& text, bool ligatures, TextRaster& out) {
+    out = TextRaster();
+    int slot = font.slot;
+    OpenFace* f = cache_->face(slot);
+    if (!f || f->generation != font.generation) f = cache_->face(resolve(font.face));
+    const double ppem = font.points * 96.0 / 72.0;
+    const long ppem26 = std::isfinite(ppem) ? long(std::llround(std::min(ppem, 60000.0) * 64.0)) : 0;
+    if (!f || !f->ft || ppem26 <= 0 || !setPixelSize(*f, ppem26)) return;
+    layText(*f, text, ligatures, hinting_, out);
+}
+
 GlyphMetrics FontSystem::glyphMetrics(const Font& font, Character ch) { return render(font, ch).metrics; }
 
 void FontSystem::textOut(Canvas& canvas, const Font& font, int x, int y, Character ch) {

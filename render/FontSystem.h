@@ -11,6 +11,7 @@
 #include "render/FaceCache.h"
 #include "render/GlyphRaster.h"
 #include "render/InstalledFaces.h"
+#include "render/TextLayout.h"
 
 namespace lettrino {
 
@@ -76,6 +77,10 @@ public:
     // Draws one character with its reference point at (x, y) on the baseline, blending
     // black onto the canvas. Nothing happens for a character without a glyph.
     void textOut(Canvas& canvas, const Font& font, int x, int y, Character ch);
+
+    // Draws a text as the font sets it (render/TextLayout.h), with or without its standard
+    // ligatures, hinted as set. An empty raster when the font cannot be read or lacks a glyph.
+    void drawText(const Font& font, const QString& text, bool ligatures, TextRaster& out);
 
     // True when the font file's own character maps show that its face has no glyph for one of
     // the characters: a look at its table directory and character maps, much cheaper than

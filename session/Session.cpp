@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "match/LineMatch.h"
 #include "render/FontSystem.h"
 
 namespace lettrino {
@@ -26,6 +27,7 @@ Session::Session(const Session& like, std::nullptr_t)
     params_ = like.params_;
     setReference(like.reference_);
     setWord(like.word_);
+    setLine(like.line_, like.lineText_);
 }
 
 Session::~Session() = default;
@@ -39,6 +41,11 @@ void Session::setWord(std::vector<WordCharacter> characters) {
     word_ = std::move(characters);
     wordInk_.resize(word_.size());
     referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
+}
+
+void Session::setLine(const QImage& grey, const QString& text) {
+    line_ = grey.isNull() ? QImage() : grey.convertToFormat(QImage::Format_Grayscale8);
+    lineText_ = text;
 }
 
 const AspectReference& Session::referenceInk(int i) {
@@ -110,7 +117,9 @@ FontResult Session::matchFont(const FontRef& font, RenderOutcome* drawn) {
     r.file = font.file;
     try {
         if (passOver(font, drawn)) return r;
-        if (word_.empty())
+        if (!line_.isNull())
+            matchLine(font, drawn, r);
+        else if (word_.empty())
             matchCharacter(font, drawn, r);
         else
             matchWord(font, drawn, r);
@@ -127,7 +136,12 @@ bool Session::passOver(const FontRef& font, RenderOutcome* drawn) {
     if (!params_.passOverLacking) return false;
     std::vector<Character>& characters = passOverCharacters_;
     characters.clear();
-    if (word_.empty()) characters.push_back(params_.character);
+    if (!line_.isNull()) {
+        for (const uint u : lineText_.toUcs4())
+            if (!QChar::isSpace(u)) characters.push_back(Character::fromCodePoint(u));
+    } else if (word_.empty()) {
+        characters.push_back(params_.character);
+    }
     for (const WordCharacter& c : word_) characters.push_back(c.character);
     if (!fonts_->fileLacksAnyOf(font.file, font.faceIndex, characters)) return false;
     if (drawn) {
@@ -215,6 +229,57 @@ void Session::matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r
     r.aspectDistance = sumDistance / n;
     r.weighed = true;
     noteWeighed(r);
+}
+
+void Session::matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
+    fonts_->setHinting(params_.hinting);
+    RenderOutcome outcome;
+    outcome.filename = font.label();
+    QString face = font.name;
+    if (!font.isInstalled()) {
+        if (fonts_->addFontResource(font.file) == 0) {
+            outcome.registrationFailed = true;
+        } else {
+            face = fonts_->faceName(initialFontCount_ + font.faceIndex);
+            if (face.isEmpty()) face = QStringLiteral("Error: Already Installed");
+        }
+    }
+    outcome.faceName = face;
+    // The font is drawn at a trial size, then at the size that gives the picture's ink height;
+    // with its standard ligatures and without, when it has any for the text, the better counts.
+    constexpr double kTrialPoints = 48;
+    const int inkHeight = line_.height();
+    double best = -1;
+    for (const bool ligatures : {true, false}) {
+        if (outcome.registrationFailed) break;
+        TextRaster& raster = lineRaster_;
+        fonts_->drawText(fonts_->createFont(face, kTrialPoints), lineText_, ligatures, raster);
+        if (raster.empty()) break;
+        const int glyphs = raster.glyphs;
+        const double points = kTrialPoints * inkHeight / raster.height;
+        fonts_->drawText(fonts_->createFont(face, points), lineText_, ligatures, raster);
+        if (raster.empty()) break;
+        const LineScore s = lettrino::matchLine(line_, raster);
+        if (s.score > best) {
+            best = s.score;
+            outcome.fontDisplayed = true;
+            outcome.trialPoints = kTrialPoints;
+            outcome.finalPoints = points;
+            r.score.m = s.m;
+            r.score.xRatio = s.stretch;
+            r.score.yRatio = 1;
+            r.aspectScore = s.score;
+            r.inkAgreement = s.m;
+            r.aspectDistance = std::fabs(std::log(s.stretch));
+        }
+        // Without ligatures the text sets the same glyphs when it has none to set.
+        if (!ligatures || int(lineText_.toUcs4().size()) == glyphs) break;
+    }
+    if (!font.isInstalled()) fonts_->removeFontResource(font.file);
+    if (!noteDrawn(outcome, true, drawn, r)) return;
+    r.matched = true;
+    r.weighed = params_.aspect;
+    if (!params_.aspect) r.aspectScore = 0;
 }
 
 int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done) {

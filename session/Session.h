@@ -17,6 +17,7 @@
 #include "render/FontRef.h"
 #include "render/GlyphRaster.h"
 #include "render/GlyphRenderer.h"
+#include "render/TextLayout.h"
 #include "session/FontSource.h"
 #include "session/Reference.h"
 
@@ -96,6 +97,12 @@ public:
     // goes back to the one reference.
     void setWord(std::vector<WordCharacter> characters);
     const std::vector<WordCharacter>& word() const { return word_; }
+
+    // Matches fonts against a picture of a text as each font sets it (prep/PicturePrep.h
+    // prepareLine, match/LineMatch.h), without cutting it into characters, instead of the one
+    // reference or a word. A null picture goes back to them.
+    void setLine(const QImage& grey, const QString& text);
+    bool matchesLine() const { return !line_.isNull(); }
     // Draws character i of the word (or the one character, for i = 0 without a word) with the
     // fast renderer, as matchFont draws it; the glyph canvas then holds it.
     RenderOutcome drawCharacter(const FontRef& font, int i);
@@ -146,6 +153,7 @@ private:
     bool noteDrawn(const RenderOutcome& outcome, bool first, RenderOutcome* drawn, FontResult& r);
     void matchCharacter(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     void matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r);
+    void matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     // Whether a font whose score can be at most `bound` can still be among the top, and
     // noting a weighed score among them.
     bool mayReachTop(const FontResult& r, double bound) const;
@@ -159,6 +167,9 @@ private:
     SearchParams params_;
     Reference reference_;
     std::vector<WordCharacter> word_;
+    QImage line_;
+    QString lineText_;
+    TextRaster lineRaster_;  // reused from font to font
     // The references' ink, measured on first use: one, or one per character of the word.
     std::vector<std::optional<AspectReference>> referenceInk_;
 

@@ -1,0 +1,91 @@
+#include "render/TextLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <hb-ft.h>
+#include <hb.h>
+
+#include "render/FaceCache.h"
+
+namespace lettrino {
+
+namespace {
+
+// One glyph's coverage and where its black box lands, in pixels from the text's origin.
+struct PlacedGlyph {
+    int x = 0, y = 0;  // top-left of the black box; y grows downwards from the baseline
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> coverage;
+};
+
+}  // namespace
+
+void layText(OpenFace& face, const QString& text, bool ligatures, Hinting hinting, TextRaster& out) {
+    out = TextRaster();
+    hb_font_t* font = hb_ft_font_create_referenced(face.ft);
+    hb_buffer_t* buffer = hb_buffer_create();
+    const std::u16string utf16 = text.toStdU16String();
+    hb_buffer_add_utf16(buffer, reinterpret_cast<const std::uint16_t*>(utf16.data()), int(utf16.size()), 0,
+                        int(utf16.size()));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_feature_t off[2];
+    unsigned features = 0;
+    if (!ligatures) {
+        hb_feature_from_string("liga=0", -1, &off[0]);
+        hb_feature_from_string("clig=0", -1, &off[1]);
+        features = 2;
+    }
+    hb_shape(font, buffer, features ? off : nullptr, features);
+
+    unsigned count = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
+    std::vector<PlacedGlyph> placed;
+    GlyphRaster raster;
+    std::int64_t penX = 0, penY = 0;  // 26.6
+    int left = 0, top = 0, right = -1, bottom = -1;
+    for (unsigned i = 0; i < count; ++i) {
+        if (infos[i].codepoint == 0) {
+            out.lacksGlyph = true;
+            break;
+        }
+        const std::int64_t x = penX + positions[i].x_offset, y = penY - positions[i].y_offset;
+        penX += positions[i].x_advance;
+        penY -= positions[i].y_advance;
+        if (!rasterise(face, infos[i].codepoint, hinting, raster)) continue;  // a space: no ink
+        PlacedGlyph g;
+        g.width = int(raster.metrics.blackBoxX);
+        g.height = int(raster.metrics.blackBoxY);
+        g.x = int(std::lround(double(x) / 64.0)) + raster.metrics.originX;
+        g.y = int(std::lround(double(y) / 64.0)) - raster.metrics.originY;
+        g.coverage = raster.coverage;
+        if (placed.empty()) {
+            left = g.x, top = g.y, right = g.x + g.width - 1, bottom = g.y + g.height - 1;
+        } else {
+            left = std::min(left, g.x), top = std::min(top, g.y);
+            right = std::max(right, g.x + g.width - 1), bottom = std::max(bottom, g.y + g.height - 1);
+        }
+        placed.push_back(std::move(g));
+    }
+    out.glyphs = int(count);
+    hb_buffer_destroy(buffer);
+    hb_font_destroy(font);
+    if (out.lacksGlyph || placed.empty()) return;
+    const std::int64_t w = std::int64_t(right) - left + 1, h = std::int64_t(bottom) - top + 1;
+    if (w <= 0 || h <= 0 || w * h > GlyphRaster::kMaxPixels) return;
+
+    out.width = int(w);
+    out.height = int(h);
+    out.coverage.assign(std::size_t(w * h), 0);
+    // Overlapping glyphs are composited as a renderer lays one over the other.
+    for (const PlacedGlyph& g : placed)
+        for (int y = 0; y < g.height; ++y) {
+            std::uint8_t* row = out.coverage.data() + std::size_t(g.y - top + y) * std::size_t(w) + (g.x - left);
+            const std::uint8_t* from = g.coverage.data() + std::size_t(y) * std::size_t(g.width);
+            for (int x = 0; x < g.width; ++x)
+                row[x] = std::uint8_t(255 - (255 - row[x]) * (255 - from[x]) / 255);
+        }
+}
+
+}  // namespace lettrino

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+#include "render/GlyphRaster.h"
+
+namespace lettrino {
+
+struct OpenFace;
+
+// A text drawn as a font sets it: laid out by HarfBuzz (advances, kerning, and the font's
+// standard ligatures when asked for), each glyph rasterised as GlyphRaster does, the whole
+// trimmed to its ink.
+struct TextRaster {
+    int width = 0;   // of the ink box, in pixels; 0 when nothing was drawn
+    int height = 0;
+    std::vector<std::uint8_t> coverage;  // width per row, height rows; 0 is no ink
+    int glyphs = 0;                      // glyphs the layout set (a ligature is one)
+    bool lacksGlyph = false;             // a character of the text has no glyph in the face
+
+    bool empty() const { return width <= 0 || height <= 0; }
+};
+
+// Lays the text out with the face at its current size and draws it. Nothing is drawn (and
+// lacksGlyph is set) when the face has no glyph for one of the characters.
+void layText(OpenFace& face, const QString& text, bool ligatures, Hinting hinting, TextRaster& out);
+
+}  // namespace lettrino
