@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
 #include <unistd.h>
 #include <map>
 
@@ -137,4 +139,9 @@ TEST(WritePng, ReplacesWholeOrLeavesNothing) {
     EXPECT_TRUE(QImage(out) == fresh && QImage(out + ".old") == old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList({"sheet.png", "sheet.png.old"}));
+    // A full disk is named as such (the sheet's bytes go out through writeBytes).
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0) << "no /dev/full";
+    EXPECT_EQ(writeBytes(full, QByteArray(100000, 'x')), QStringLiteral("no space left on device"));
+    ::close(full);
 }
