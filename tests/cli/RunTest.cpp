@@ -233,6 +233,26 @@ TEST_F(MatchRun, TopMinimumFormatsAndRankings) {
             EXPECT_EQ(column(i, 1) == column(i, 2), byMatch) << out[i];
         }
     }
+    // --rank match takes a picture as the window does: one that fits the canvas on white is used
+    // as it is, an off-white speck far from the letter as ink, so that the source font's glyph
+    // is drawn as tall as the box from the letter's top to the speck (the aspect-aware ranking
+    // prepares such a picture, and drops the speck).
+    QImage speck = QImage(bitmap_).convertToFormat(QImage::Format_RGB32);
+    const auto blankRow = [&speck](int y) {
+        for (int x = 0; x < speck.width(); ++x)
+            if (speck.pixel(x, y) != qRgb(255, 255, 255)) return false;
+        return true;
+    };
+    int inkTop = 0;
+    while (blankRow(inkTop)) ++inkTop;
+    speck.setPixel(190, 190, qRgb(254, 255, 255));
+    const QString specked = dir_.filePath(QStringLiteral("speck.png"));
+    ASSERT_TRUE(speck.save(specked));
+    const QJsonObject box = QJsonDocument::fromJson(runMatch({specked, "--fonts", fonts_, "--char", "g", "--rank", "match",
+                                                              "--format", "json", "--top", "1"})
+                                                        .out.toUtf8())[0][QLatin1String("glyphbox")]
+                                .toObject();
+    EXPECT_EQ(box[QLatin1String("bottom")].toInt() - box[QLatin1String("top")].toInt(), 190 - inkTop) << inkTop;
     // Pictures no font matches better than chance: a one-pixel bar, a checkerboard. The rows
     // are printed, stderr and json say so, and the status is 1.
     QImage bar = fixtures::blockPicture(QRect(40, 100, 120, 1)), board(200, 200, QImage::Format_RGB32);
