@@ -111,8 +111,7 @@ QImage widenChannels(const QImage& image, const int bits[3]) {
 // The most pixels a picture may have: the window and the preparation read every pixel, and
 // a lying header (a decompression bomb) must not make the reader allocate gigabytes.
 constexpr qint64 kMostPixels = 100'000'000;
-// What a picture may take once decoded, at the depth its reader decodes it to (16-bit
-// channels take twice the bytes of 8-bit ones); a JPEG beyond it is decoded reduced.
+// What a picture may take once decoded and read; a JPEG beyond it is decoded reduced.
 constexpr qint64 kMostDecodedMb = 256;
 // What the reader may allocate, in MB: the budget, and room for a reader's own buffers.
 constexpr int kAllocationLimitMb = int(kMostDecodedMb) + 64;
@@ -259,8 +258,10 @@ QImage readBitmapFile(const QString& path, QString* error) {
                         .arg(width)
                         .arg(height)
                         .arg(kMostPixels / 1'000'000));
+    // Bytes per pixel: one for the 8-bit kinds the preparation reads in place, else at least
+    // the four of the RGB32 it converts the others to (and a GIF, whose reader paints in it).
     const int depth = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
-    const qint64 decodedMb = width * height * std::max(1, depth > 0 ? depth / 8 : 4) >> 20;
+    const qint64 decodedMb = width * height * (depth == 8 ? 1 : std::max(4, depth / 8)) >> 20;
     if (width > 0 && height > 0 && decodedMb > kMostDecodedMb) {
         if (format != "jpeg" || !reader.supportsOption(QImageIOHandler::ScaledSize))
             return fail(

@@ -12,7 +12,8 @@ namespace lettrino {
 // a null image and a short reason in *error:
 //  - a picture of more than 100 megapixels, told from its header before anything is decoded
 //    ("too large: 20000 x 20000 pixels, at most 100 megapixels"; a GIF by its screen's size);
-//  - a picture that would take more than 256 MB once decoded at its reader's depth ("too
+//  - a picture that would take more than 256 MB once decoded (a byte a pixel for 8-bit grey
+//    or palette pictures, at least four for the others, eight at 16 bits a channel: "too
 //    large: 10000 x 10000 pixels take 762 megabytes once decoded, at most 256 megabytes"),
 //    except a JPEG, which is then decoded at a half, a quarter, ... of its size to fit;
 //  - a BMP whose pixel data is cut short, a PNG without its IEND chunk, a JPEG without its
