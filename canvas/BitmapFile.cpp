@@ -264,12 +264,12 @@ QImage readBitmapFile(const QString& path, QString* error) {
     const qint64 decodedMb = width * height * (depth == 8 ? 1 : std::max(4, depth / 8)) >> 20;
     if (width > 0 && height > 0 && decodedMb > kMostDecodedMb) {
         if (format != "jpeg" || !reader.supportsOption(QImageIOHandler::ScaledSize))
-            return fail(
-                QStringLiteral("too large: %1 x %2 pixels take %3 megabytes once decoded, at most %4 megabytes")
-                    .arg(width)
-                    .arg(height)
-                    .arg(decodedMb)
-                    .arg(kMostDecodedMb));
+            return fail(QStringLiteral(
+                            "too large: %1 x %2 pixels take %3 megabytes once decoded, at most %4 megabytes")
+                            .arg(width)
+                            .arg(height)
+                            .arg(decodedMb)
+                            .arg(kMostDecodedMb));
         // Halved as often as needed: the JPEG decoder itself then decodes that much less.
         int halvings = 1;
         while ((width * height * 4 >> (2 * halvings) >> 20) > kMostDecodedMb) ++halvings;
@@ -288,7 +288,8 @@ QImage readBitmapFile(const QString& path, QString* error) {
     if (error) error->clear();
     // At most 8 bits per channel are kept: nothing reads more.
     if (image.depth() > 32)
-        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                              : QImage::Format_RGB32);
     else if (image.format() == QImage::Format_Grayscale16)
         image = image.convertToFormat(QImage::Format_Grayscale8);
     int bits[3];

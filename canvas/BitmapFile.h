@@ -17,8 +17,8 @@ namespace lettrino {
 //    large: 10000 x 10000 pixels take 762 megabytes once decoded, at most 256 megabytes"),
 //    except a JPEG, which is then decoded at a half, a quarter, ... of its size to fit;
 //  - a BMP whose pixel data is cut short, a PNG without its IEND chunk, a JPEG without its
-//    end marker, a GIF whose blocks do not reach its trailer ("the file is cut short": image readers fill in what is missing, which would
-//    measure as ink);
+//    end marker, a GIF whose blocks do not reach its trailer ("the file is cut short": image
+//    readers fill in what is missing, which would measure as ink);
 //  - anything the readers cannot decode (their reason, or "not an image"), a file that
 //    cannot be opened (the system's reason), a folder ("is a folder"), and anything else that
 //    is not a plain file, such as a pipe or a device ("not a plain file"), which is never

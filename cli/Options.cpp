@@ -303,7 +303,8 @@ ParsedArguments parseArguments(const QStringList& args, int defaultJobs, bool st
     if (!o.sheet.isEmpty() && (o.top == 0 || o.top > kSheetMaxTop))
         return fail(QStringLiteral("--sheet shows at most %1 results").arg(kSheetMaxTop));
     // Every glyph of the sheet is held while it is drawn.
-    const int characters = o.text.isEmpty() ? 1 : int(QString(o.text).remove(QLatin1Char(' ')).toUcs4().size());
+    const int characters =
+        o.text.isEmpty() ? 1 : int(QString(o.text).remove(QLatin1Char(' ')).toUcs4().size());
     if (!o.sheet.isEmpty() && qint64(o.top) * characters > kSheetMostGlyphs)
         return fail(QStringLiteral("--sheet shows at most %1 glyphs, not %2 (--top %3 of %4 characters)")
                         .arg(kSheetMostGlyphs)

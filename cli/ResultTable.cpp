@@ -66,7 +66,8 @@ QString jsonString(const QString& s) {
 // line break would break the columns, others the terminal); then quoted as a shell's $'...',
 // with \t, \n, \r, \\, \' and \xNN escapes, so that the path can be pasted into a shell.
 QString shownName(const QString& s) {
-    const bool plain = std::none_of(s.begin(), s.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+    const bool plain =
+        std::none_of(s.begin(), s.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
     if (plain) return s;
     QString out = QStringLiteral("$'");
     for (const QChar c : s) {
@@ -135,7 +136,8 @@ QString json(const std::vector<ResultRow>& rows, const QString& text, bool meani
                    .arg(r.glyphBox.top)
                    .arg(r.glyphBox.right)
                    .arg(r.glyphBox.bottom)
-                   .arg(jsonNumber(r.inkAgreement, 4), jsonNumber(r.aspectDistance, 4), jsonNumber(r.sizeSpread, 4))
+                   .arg(jsonNumber(r.inkAgreement, 4), jsonNumber(r.aspectDistance, 4),
+                        jsonNumber(r.sizeSpread, 4))
                    .arg(meaningful ? QLatin1String("true") : QLatin1String("false"));
         out += i + 1 < rows.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
     }
@@ -197,7 +199,8 @@ std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, doubl
     return rows;
 }
 
-QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text, bool meaningful) {
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text,
+                   bool meaningful) {
     switch (format) {
         case OutputFormat::Tsv:
             return tsv(rows);

@@ -78,7 +78,8 @@ bool writeSheet(Session& session, const std::vector<FontJob>& jobs, const std::v
 // Why the sheet may not go where asked, or "": it may replace a plain file, never the bitmap
 // itself (by any name) nor a device, a pipe or a folder.
 QString sheetTargetProblem(const QString& sheet, const QString& bitmap) {
-    struct stat target {}, input {};
+    struct stat target {};
+    struct stat input {};
     if (::stat(QFile::encodeName(sheet).constData(), &target) != 0) return {};  // a new file
     if (!S_ISREG(target.st_mode)) return QStringLiteral("--sheet %1 is not a plain file").arg(sheet);
     if (::stat(QFile::encodeName(bitmap).constData(), &input) == 0 && input.st_dev == target.st_dev &&

@@ -93,7 +93,8 @@ About::About(QWidget* parent) : QDialog(parent) {
     connect(Command1, &QPushButton::clicked, this, [this] {
         const QUrl page = homePage();
         if (page.isEmpty())
-            QMessageBox::information(this, programCaption(), QStringLiteral("No README of Lettrino is installed."));
+            QMessageBox::information(this, programCaption(),
+                                     QStringLiteral("No README of Lettrino is installed."));
         else
             QDesktopServices::openUrl(page);
     });
@@ -107,8 +108,8 @@ void About::showModal() {
 }
 
 QUrl About::homePage() {
-    const QString installed =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/lettrino/README.md"));
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                              QStringLiteral("/../share/doc/lettrino/README.md"));
     for (const QString& readme : {installed, QStringLiteral(LETTRINO_SOURCE_README)})
         if (QFileInfo(readme).isFile()) return QUrl::fromLocalFile(readme);
     return {};

@@ -69,13 +69,15 @@ int writeBitmaps(const QDir& out) {
     n += writeFile(out.filePath(QStringLiteral("claims-huge.bmp")), bmpClaiming(100000, 100000, 64));
     // GIFs: whole, cut in their pixel data, and a tiny one whose screen is huge.
     for (const Size size : {Size{1, 1}, Size{40, 30}}) {
-        const QByteArray gif = gifBytes(size.w, size.h, [size](int x, int y) { return ringPixel(x, y, size.w, size.h); });
+        const QByteArray gif =
+            gifBytes(size.w, size.h, [size](int x, int y) { return ringPixel(x, y, size.w, size.h); });
         const QString base = QStringLiteral("%1x%2").arg(size.w).arg(size.h);
         n += writeFile(out.filePath(base + QStringLiteral(".gif")), gif);
         n += writeFile(out.filePath(base + QStringLiteral("-cut.gif")), gif.left(gif.size() * 9 / 10));
     }
-    n += writeFile(out.filePath(QStringLiteral("screen-huge.gif")),
-                   QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35));
+    n += writeFile(
+        out.filePath(QStringLiteral("screen-huge.gif")),
+        QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35));
     n += writeFile(out.filePath(QStringLiteral("claims-negative.bmp")), bmpClaiming(-5, 3, 64));
     return n;
 }

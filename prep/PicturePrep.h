@@ -31,11 +31,12 @@ struct PreparedPicture {
 // Turns any picture of a character into a reference. A picture that can be used as it is
 // (every pixel outside the top-left 197 x 197 pure white, a pure white background, neutral
 // dark ink, no specks or noise away from the ink; with options.keepWhatFits the first two
-// alone) comes back as the very same image, `unchanged`. Any other picture: the background is found from the luminance (its level,
-// its noise, which side it is on), light ink on dark is turned around, background becomes
-// pure white and ink black with the edge's greys kept, specks are dropped, and the ink is
-// cropped, scaled to options.maxInk on its longer side (area-averaged when shrinking; not
-// enlarged when options.upscale is off) and centred on a white 197 x 197 RGB32 image.
+// alone) comes back as the very same image, `unchanged`. Any other picture: the background
+// is found from the luminance (its level, its noise, which side it is on), light ink on dark
+// is turned around, background becomes pure white and ink black with the edge's greys kept,
+// specks are dropped, and the ink is cropped, scaled to options.maxInk on its longer side
+// (area-averaged when shrinking; not enlarged when options.upscale is off) and centred on a
+// white 197 x 197 RGB32 image.
 // A picture without a character (empty, one colour, noise, a texture, no clear contrast)
 // gives a null image and an error "no character found: ...".
 PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options = {});

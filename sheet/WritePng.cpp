@@ -19,7 +19,8 @@ QString writeBytes(int fd, const QByteArray& bytes) {
         const ssize_t n = ::write(fd, at, size_t(left));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            const QString reason = n < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("nothing written");
+            const QString reason =
+                n < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("nothing written");
             return reason.left(1).toLower() + reason.mid(1);
         }
         at += n;

@@ -96,7 +96,8 @@ QByteArray pngHead(int width, int height, int bitDepth) {
         return c;
     };
     QByteArray ihdr(13, '\0');
-    for (int i = 0; i < 4; ++i) ihdr[i] = char(width >> (24 - 8 * i)), ihdr[4 + i] = char(height >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        ihdr[i] = char(width >> (24 - 8 * i)), ihdr[4 + i] = char(height >> (24 - 8 * i));
     ihdr[8] = char(bitDepth);
     ihdr[9] = 6;  // RGBA
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) +
@@ -111,18 +112,20 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
     ASSERT_EQ(fixtures::saveBitmap(fixtures::blockPicture(QRect()), white), QString());
     ASSERT_TRUE(hostile::writeFile(text, "not a picture\n") && QDir().mkpath(none));
     // Pictures that hang a reader, are cut short, or claim more memory than a picture may take.
-    const QString fifo = dir_.filePath(QStringLiteral("fifo.png")), gif = dir_.filePath(QStringLiteral("g.gif"));
+    const QString fifo = dir_.filePath(QStringLiteral("fifo.png")),
+                  gif = dir_.filePath(QStringLiteral("g.gif"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QImage picture(bitmap_);
-    const QByteArray gifBytes =
-        hostile::gifBytes(picture.width(), picture.height(), [&](int x, int y) { return picture.pixel(x, y); });
+    const QByteArray gifBytes = hostile::gifBytes(picture.width(), picture.height(),
+                                                  [&](int x, int y) { return picture.pixel(x, y); });
     ASSERT_TRUE(hostile::writeFile(gif, gifBytes));
     QStringList cut;
     for (int percent : {50, 90}) {
         cut << dir_.filePath(QStringLiteral("cut%1.gif").arg(percent));
         ASSERT_TRUE(hostile::writeFile(cut.last(), gifBytes.left(gifBytes.size() * percent / 100)));
     }
-    const QString screen = dir_.filePath(QStringLiteral("screen.gif")), deep = dir_.filePath(QStringLiteral("deep.png"));
+    const QString screen = dir_.filePath(QStringLiteral("screen.gif")),
+                  deep = dir_.filePath(QStringLiteral("deep.png"));
     // A 35-byte GIF whose screen is 10000 x 10000 pixels, and a 16-bit PNG of as many.
     ASSERT_TRUE(hostile::writeFile(screen, QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff"
                                                       ",\0\0\0\0\1\0\1\0\0\2\2D\1\0;",
@@ -142,8 +145,10 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
         {{cut[0], "--fonts", fonts_}, cannot + cut[0] + ": the file is cut short"},
         {{cut[1], "--fonts", fonts_}, cannot + cut[1] + ": the file is cut short"},
         {{screen, "--fonts", fonts_},
-         cannot + screen + ": too large: 10000 x 10000 pixels take 381 megabytes once decoded, at most 256 megabytes"},
-        {{deep, "--fonts", fonts_}, cannot + deep + ": too large: 10000 x 10000 pixels take 762 megabytes ..."},
+         cannot + screen +
+             ": too large: 10000 x 10000 pixels take 381 megabytes once decoded, at most 256 megabytes"},
+        {{deep, "--fonts", fonts_},
+         cannot + deep + ": too large: 10000 x 10000 pixels take 762 megabytes ..."},
         {{bitmap_, "--fonts", fonts_, "--sheet", bitmap_.chopped(4) + ".png"},
          "lettrino-match: --sheet " + bitmap_.chopped(4) + ".png is the bitmap itself"},
         {{bitmap_, "--fonts", fonts_, "--sheet", device},
@@ -152,10 +157,13 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
          "lettrino-match: --sheet shows at most 1000 glyphs, not 1024 (--top 16 of 64 characters) ..."},
         {{bitmap_, "--fonts", fonts_, "--char", " "},
          "lettrino-match: --char needs a character with ink, not \" \" ..."},
-        {{bitmap_, "--fonts", fonts_, "--char", "\u200b"}, "lettrino-match: --char needs a character with ink, ..."},
-        {{bitmap_, "--fonts", fonts_}, "lettrino-match: --char needs UTF-8 text ...",
+        {{bitmap_, "--fonts", fonts_, "--char", "\u200b"},
+         "lettrino-match: --char needs a character with ink, ..."},
+        {{bitmap_, "--fonts", fonts_},
+         "lettrino-match: --char needs UTF-8 text ...",
          "exec \"$0\" \"$@\" --char \"$(printf '\\377')\""},
-        {{bitmap_, "--fonts", fonts_}, "lettrino-match: --text needs UTF-8 text ...",
+        {{bitmap_, "--fonts", fonts_},
+         "lettrino-match: --text needs UTF-8 text ...",
          "exec \"$0\" \"$@\" --text \"g$(printf '\\303')\""},
         {{missing, "--fonts", fonts_}, cannot + missing + ": no such file"},
         {{text, "--fonts", fonts_}, cannot + text + ": ..."},
@@ -181,7 +189,8 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
             EXPECT_EQ(r.err.chopped(1), t.line);
     }
     // The whole GIF reads, and the bitmap and the pipe are as they were.
-    EXPECT_TRUE(runMatch({gif, "--fonts", fonts_, "--char", "g"}).lines().value(1).contains("\tDejaVu Serif\t"));
+    EXPECT_TRUE(
+        runMatch({gif, "--fonts", fonts_, "--char", "g"}).lines().value(1).contains("\tDejaVu Serif\t"));
     EXPECT_EQ(QImage(bitmap_), picture);
     struct stat st {};
     EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
@@ -223,10 +232,13 @@ TEST_F(MatchRun, TopMinimumFormatsAndRankings) {
     // by: the aspect-aware score (the default) or the match.
     const Outcome aspect = runMatch(args({"--char", "e"})),
                   match = runMatch(args({"--char", "e", "--rank=match"}));
-    for (const auto& [out, byMatch] : {std::pair{aspect.lines().mid(1), false}, {match.lines().mid(1), true}}) {
+    for (const auto& [out, byMatch] :
+         {std::pair{aspect.lines().mid(1), false}, {match.lines().mid(1), true}}) {
         ASSERT_EQ(out.size(), 5);
         for (int i = 0; i < out.size(); ++i) {
-            const auto column = [&](int row, int c) { return out[row].section(QLatin1Char('\t'), c, c).toDouble(); };
+            const auto column = [&](int row, int c) {
+                return out[row].section(QLatin1Char('\t'), c, c).toDouble();
+            };
             if (i > 0) {
                 EXPECT_GE(column(i - 1, 1), column(i, 1)) << out[i - 1] << " / " << out[i];
             }
@@ -248,16 +260,19 @@ TEST_F(MatchRun, TopMinimumFormatsAndRankings) {
     speck.setPixel(190, 190, qRgb(254, 255, 255));
     const QString specked = dir_.filePath(QStringLiteral("speck.png"));
     ASSERT_TRUE(speck.save(specked));
-    const QJsonObject box = QJsonDocument::fromJson(runMatch({specked, "--fonts", fonts_, "--char", "g", "--rank", "match",
-                                                              "--format", "json", "--top", "1"})
-                                                        .out.toUtf8())[0][QLatin1String("glyphbox")]
-                                .toObject();
-    EXPECT_EQ(box[QLatin1String("bottom")].toInt() - box[QLatin1String("top")].toInt(), 190 - inkTop) << inkTop;
+    const QJsonObject box =
+        QJsonDocument::fromJson(runMatch({specked, "--fonts", fonts_, "--char", "g", "--rank", "match",
+                                          "--format", "json", "--top", "1"})
+                                    .out.toUtf8())[0][QLatin1String("glyphbox")]
+            .toObject();
+    EXPECT_EQ(box[QLatin1String("bottom")].toInt() - box[QLatin1String("top")].toInt(), 190 - inkTop)
+        << inkTop;
     // Pictures no font matches better than chance: a one-pixel bar, a checkerboard. The rows
     // are printed, stderr and json say so, and the status is 1.
     QImage bar = fixtures::blockPicture(QRect(40, 100, 120, 1)), board(200, 200, QImage::Format_RGB32);
     for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) board.setPixel(x, y, (x / 8 + y / 8) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+        for (int x = 0; x < 200; ++x)
+            board.setPixel(x, y, (x / 8 + y / 8) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
     for (const auto& [picture, best] : {std::pair{bar, "0.00"}, {board, "5"}}) {
         const QString file = dir_.filePath(QStringLiteral("noise.png"));
         ASSERT_TRUE(picture.save(file));
@@ -272,7 +287,8 @@ TEST_F(MatchRun, TopMinimumFormatsAndRankings) {
             EXPECT_EQ(rows.at(0)[QLatin1String("meaningful")], QJsonValue(false));
         }
     }
-    EXPECT_EQ(QJsonDocument::fromJson(runMatch(args({"--format", "json"})).out.toUtf8())[0][QLatin1String("meaningful")],
+    EXPECT_EQ(QJsonDocument::fromJson(
+                  runMatch(args({"--format", "json"})).out.toUtf8())[0][QLatin1String("meaningful")],
               QJsonValue(true));
 }
 
@@ -304,7 +320,10 @@ TEST_F(MatchRun, BrokenFontFilesAreSkippedAndCounted) {
     const QString quoted = "$'" + odd + "/a\\tb\\nc.ttf'";
     for (const auto& [format, row] : {std::pair{"tsv", "\tDejaVu Serif\t" + quoted + "\t1.000\t"},
                                       {"table", "DejaVu Serif  " + quoted + "  "}})
-        EXPECT_TRUE(runMatch({bitmap_, "--fonts", odd, "--char", "g", "--format", format}).lines().value(1).contains(row))
+        EXPECT_TRUE(runMatch({bitmap_, "--fonts", odd, "--char", "g", "--format", format})
+                        .lines()
+                        .value(1)
+                        .contains(row))
             << format;
 }
 
@@ -389,8 +408,8 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     // printed, says why and leaves nothing behind.
     // Drawn without a display, whatever platform the surroundings name.
     const QString sheet = dir_.filePath(QStringLiteral("sheet.png"));
-    const Outcome drawn =
-        runMatch(args({"--top", "3", "--sheet", sheet}), {}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="});
+    const Outcome drawn = runMatch(args({"--top", "3", "--sheet", sheet}), {},
+                                   {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="});
     EXPECT_EQ(drawn.exitCode, 0) << drawn.err;
     EXPECT_EQ(drawn.err.count(QLatin1Char('\n')), 1) << drawn.err;
     const QImage written(sheet);

@@ -144,8 +144,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hint");     // empty: the statistics
         QTest::newRow("enabled button") << true << "ButtonFind"
                                         << "Start matching the bitmap against selected fonts list";
-        QTest::newRow("results list") << true << "List1"
-                                      << "Matched fonts list. Click and drag to copy font files to another folder";
+        QTest::newRow("results list")
+            << true << "List1"
+            << "Matched fonts list. Click and drag to copy font files to another folder";
         QTest::newRow("background") << false << QString() << QString();
         QTest::newRow("disabled button") << false << "ButtonFind" << QString();
         QTest::newRow("disabled field") << false << "CharText" << QString();

@@ -113,9 +113,9 @@ private Q_SLOTS:
         loads("a speck kept",
               {160, 160, 24, false, false,
                [](int x, int y) {
-                   return x == 119 && y == 149 ? qRgb(254, 255, 255)
-                                               : x >= 10 && x < 70 && y >= 10 && y < 110 ? qRgb(0, 0, 0)
-                                                                                        : qRgb(255, 255, 255);
+                   return x == 119 && y == 149                      ? qRgb(254, 255, 255)
+                          : x >= 10 && x < 70 && y >= 10 && y < 110 ? qRgb(0, 0, 0)
+                                                                    : qRgb(255, 255, 255);
                }},
               InkBox{10, 10, 119, 149});
 
@@ -129,9 +129,10 @@ private Q_SLOTS:
         const QByteArray gif = gifBytes(40, 40, blackSquare(5, 5, 20));
         refused("GIF cut to half", gif.left(gif.size() / 2), unreadable);
         refused("GIF cut to 90 %", gif.left(gif.size() * 9 / 10), unreadable);
-        refused("GIF of a 10000 x 10000 screen",
-                QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35),
-                unreadable);
+        refused(
+            "GIF of a 10000 x 10000 screen",
+            QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35),
+            unreadable);
         refused("empty", QByteArray(), unreadable);
         const QByteArray whole = bmpBytes(120, 120, 24, blackSquare(50, 60, 30));
         for (int length : {2, 14, 54, 60, int(whole.size()) / 2, int(whole.size()) - 1})
@@ -159,11 +160,12 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(messages.shown.join(QLatin1Char('|')), QString());
-        QCOMPARE(captions(*w_),
-                 (QStringList{"x.bmp", QStringLiteral("%1 pixels").arg(box.top),
-                              QStringLiteral("%1 pixels").arg(box.left),
-                              box.right < box.left ? QStringLiteral("no ink")
-                                                   : QStringLiteral("%1 x %2 pixels").arg(box.width()).arg(box.height())}));
+        QCOMPARE(
+            captions(*w_),
+            (QStringList{
+                "x.bmp", QStringLiteral("%1 pixels").arg(box.top), QStringLiteral("%1 pixels").arg(box.left),
+                box.right < box.left ? QStringLiteral("no ink")
+                                     : QStringLiteral("%1 x %2 pixels").arg(box.width()).arg(box.height())}));
         QCOMPARE(fixtures::firstDifference(screenOf(w_->get("Picture1")), expected), QString());
     }
 
@@ -176,12 +178,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");   // %1: the file's path
         QTest::addColumn<QString>("charText");  // what the Char field reads then
         const QString unreadable = QStringLiteral("Error: Can't read a picture from %1");
-        QTest::newRow("pipe as argument") << "argument" << "pipe" << unreadable << "A";
-        QTest::newRow("pipe pasted in Char") << "file" << "pipe" << unreadable << "A";
-        QTest::newRow("picture as argument") << "argument" << "x.bmp" << QString() << "A";
-        QTest::newRow("picture file pasted in Char") << "file" << "x.bmp" << QString() << "A";
-        QTest::newRow("picture pasted in Char") << "picture" << "" << QString() << "A";
-        QTest::newRow("text pasted in Char") << "text" << "" << QString() << "g";
+        QTest::newRow("pipe as argument") << "argument"
+                                          << "pipe" << unreadable << "A";
+        QTest::newRow("pipe pasted in Char") << "file"
+                                             << "pipe" << unreadable << "A";
+        QTest::newRow("picture as argument") << "argument"
+                                             << "x.bmp" << QString() << "A";
+        QTest::newRow("picture file pasted in Char") << "file"
+                                                     << "x.bmp" << QString() << "A";
+        QTest::newRow("picture pasted in Char") << "picture"
+                                                << "" << QString() << "A";
+        QTest::newRow("text pasted in Char") << "text"
+                                             << "" << QString() << "g";
     }
     void otherWays() {
         QFETCH(QString, way);
@@ -204,7 +212,8 @@ private Q_SLOTS:
         QVERIFY(field->hasFocus());
         auto* mime = new QMimeData;
         if (way == QLatin1String("file")) mime->setUrls({QUrl::fromLocalFile(path(file))});
-        if (way == QLatin1String("picture")) mime->setImageData(fixtures::blockPicture(QRect(5, 6, 20, 20), 50));
+        if (way == QLatin1String("picture"))
+            mime->setImageData(fixtures::blockPicture(QRect(5, 6, 20, 20), 50));
         if (way == QLatin1String("text")) mime->setText(QStringLiteral("g"));
         QGuiApplication::clipboard()->setMimeData(mime);
         if (way == QLatin1String("argument"))

@@ -163,7 +163,8 @@ QByteArray gifBytes(int width, int height, std::function<QRgb(int x, int y)> pix
         codes.append(char(paletteIndex(c, 128)));
     }
     codes.append(char(129));
-    for (int at = 0; at < codes.size(); at += 255) b.append(char(std::min<int>(255, int(codes.size()) - at))).append(codes.mid(at, 255));
+    for (int at = 0; at < codes.size(); at += 255)
+        b.append(char(std::min<int>(255, int(codes.size()) - at))).append(codes.mid(at, 255));
     return b.append('\0').append(';');
 }
 
