@@ -117,7 +117,7 @@ QString tsv(const std::vector<ResultRow>& rows) {
     return out;
 }
 
-QString json(const std::vector<ResultRow>& rows, const QString& text, bool meaningful) {
+QString json(const std::vector<ResultRow>& rows, const QString& text, bool meaningful = true) {
     if (rows.empty()) return QStringLiteral("[]\n");
     QString out = QStringLiteral("[\n");
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -199,17 +199,21 @@ std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, doubl
     return rows;
 }
 
-QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text,
-                   bool meaningful) {
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text) {
     switch (format) {
         case OutputFormat::Tsv:
             return tsv(rows);
         case OutputFormat::Json:
-            return json(rows, text, meaningful);
+            return json(rows, text);
         case OutputFormat::Table:
             break;
     }
     return table(rows);
+}
+
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text,
+                   bool meaningful) {
+    return format == OutputFormat::Json ? json(rows, text, meaningful) : formatRows(rows, format, text);
 }
 
 }  // namespace lettrino::cli

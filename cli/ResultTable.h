@@ -39,7 +39,9 @@ std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, doubl
 // agreement, the proportions' distance and whether any font matches the picture meaningfully
 // (`meaningful`). tsv and json always write a decimal point. Names holding control characters
 // are quoted as a shell's $'...' in table and tsv (json escapes them its own way).
-QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text = QString(),
-                   bool meaningful = true);
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text = QString());
+// The same, json saying whether any font matches the picture meaningfully.
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text,
+                   bool meaningful);
 
 }  // namespace lettrino::cli
