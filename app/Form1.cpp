@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHash>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -262,6 +263,9 @@ void Form1::createConnections() {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
+    // The results list gets its mouse moves through its viewport.
+    List1->viewport()->setMouseTracking(true);
+    List1->viewport()->installEventFilter(this);
     for (QGroupBox* frame : {Frame1, Frame2}) fitFrameLabels(frame);
 
     connect(ButtonAbout, &QPushButton::clicked, this, [this] { aboutBox()->showModal(); });
@@ -381,6 +385,15 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Picture1 && pictureDropEvent(event)) return true;
+    if (watched == List1->viewport()) {
+        if (event->type() == QEvent::MouseMove) {
+            if (List1->isEnabled())
+                hoverHint(List1);
+            else
+                SetStatus(StatusMode::Statistics);
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     switch (event->type()) {
         case QEvent::MouseMove:
             if (auto* w = qobject_cast<QWidget*>(watched); w && !w->isEnabled()) {
@@ -397,6 +410,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             }
             break;
         case QEvent::KeyPress:
+            // Ctrl+V in a text field loads a picture the clipboard holds; text it pastes.
+            if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) &&
+                qobject_cast<QLineEdit*>(watched) && pastePicture())
+                return true;
+            if (paramEvent(watched, event)) return true;
+            break;
         case QEvent::KeyRelease:
         case QEvent::FocusIn:
         case QEvent::FocusOut:

@@ -61,6 +61,9 @@ public:
     void loadBitmap(const QString& path, const QString& fileName);
     // What Ok of the font-folder dialog does: the folder's font files become the font list.
     void loadFontFolder(const QString& folder);
+    // `lettrino PICTURE` (a desktop's Open With): the program's arguments, its name first; a
+    // picture file after it loads as if chosen in the bitmap dialog.
+    void openArguments(const QStringList& arguments);
 
 Q_SIGNALS:
     void findRunningChanged(bool running);
@@ -130,6 +133,9 @@ private:
     void loadPicture(const QImage& picture, const QString& name);
     // A dropped or pasted picture file's path: the one local file the data names, or "".
     static QString pictureFileOf(const QMimeData* data);
+    // Ctrl+V: loads the clipboard's picture, or its picture file, as if chosen in the dialog;
+    // false (nothing done) when it holds neither, or during a search run.
+    bool pastePicture();
     // Drag and drop of a picture file onto Picture1; true when the event was one of those.
     bool pictureDropEvent(QEvent* event);
     void measureBitmap();

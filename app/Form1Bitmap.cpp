@@ -27,20 +27,30 @@ void Form1::connectBitmap() {
     connect(Picture1, &CanvasWidget::pictureChanged, this, [this] { measureBitmap(); });
 
     // A picture file dropped on the reference canvas, or a picture (or a copied picture file)
-    // pasted with Ctrl+V, loads as if chosen in the dialog. Never during a search run.
+    // pasted with Ctrl+V, loads as if chosen in the dialog. Never during a search run. A text
+    // field with the focus takes Ctrl+V first: eventFilter() hands it here when the clipboard
+    // holds a picture.
     Picture1->setAcceptDrops(true);
     auto* paste = new QShortcut(QKeySequence::Paste, this);
     paste->setObjectName(QStringLiteral("PastePicture"));
-    connect(paste, &QShortcut::activated, this, [this] {
-        if (FindRunning) return;
-        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        if (!data) return;
-        if (const QString path = pictureFileOf(data); !path.isEmpty()) {
-            loadBitmap(path, QFileInfo(path).fileName());
-        } else if (data->hasImage()) {
-            loadPicture(qvariant_cast<QImage>(data->imageData()), QStringLiteral("(pasted)"));
-        }
-    });
+    connect(paste, &QShortcut::activated, this, [this] { pastePicture(); });
+}
+
+void Form1::openArguments(const QStringList& arguments) {
+    if (arguments.size() > 1) loadBitmap(arguments.at(1), QFileInfo(arguments.at(1)).fileName());
+}
+
+bool Form1::pastePicture() {
+    if (FindRunning) return false;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data) return false;
+    if (const QString path = pictureFileOf(data); !path.isEmpty()) {
+        loadBitmap(path, QFileInfo(path).fileName());
+        return true;
+    }
+    if (!data->hasImage()) return false;
+    loadPicture(qvariant_cast<QImage>(data->imageData()), QStringLiteral("(pasted)"));
+    return true;
 }
 
 QString Form1::pictureFileOf(const QMimeData* data) {
@@ -78,11 +88,14 @@ void Form1::loadBitmap(const QString& path, const QString& fileName) {
 }
 
 void Form1::loadPicture(const QImage& picture, const QString& name) {
-    // A picture that is not one dark character on white in the canvas's size (a screenshot, a
-    // photo, dark mode, a large picture) is prepared first; one that is comes as it is, and so
-    // does one in which no character can be told from the background (all white, one dot): its
-    // ink box then says what there is.
-    const PreparedPicture prepared = preparePicture(picture);
+    // A picture the canvas can take as it is (within the canvas's size, on pure white) comes as
+    // it is, specks and all: every pixel that is not white is ink. Any other (a screenshot, a
+    // photo, dark mode, a large picture) is prepared first; one in which no character can be
+    // told from the background (all white, one dot) comes as it is: its ink box then says
+    // what there is.
+    PrepOptions options;
+    options.keepWhatFits = true;
+    const PreparedPicture prepared = preparePicture(picture, options);
     const QImage& shown = prepared.image.isNull() ? picture : prepared.image;
     Frame1->setEnabled(true);
     BitmapFilename->setEnabled(true);

@@ -11,5 +11,6 @@ int main(int argc, char** argv) {
     lettrino::Session session;
     lettrino::Form1 window(session);
     window.show();
+    window.openArguments(QApplication::arguments());
     return app.exec();
 }

@@ -3,6 +3,12 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -105,8 +111,10 @@ QImage widenChannels(const QImage& image, const int bits[3]) {
 // The most pixels a picture may have: the window and the preparation read every pixel, and
 // a lying header (a decompression bomb) must not make the reader allocate gigabytes.
 constexpr qint64 kMostPixels = 100'000'000;
-// What the reader may allocate for that many pixels at 8 bytes each (16-bit RGBA), in MB.
-constexpr int kAllocationLimitMb = int(kMostPixels * 8 / (1024 * 1024)) + 1;
+// What a picture may take once decoded and read; a JPEG beyond it is decoded reduced.
+constexpr qint64 kMostDecodedMb = 256;
+// What the reader may allocate, in MB: the budget, and room for a reader's own buffers.
+constexpr int kAllocationLimitMb = int(kMostDecodedMb) + 64;
 
 std::uint32_t be32(const uchar* p) {
     return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
@@ -154,19 +162,52 @@ bool jpegComplete(const uchar* data, qint64 size) {
     return false;
 }
 
+// Whether a GIF's blocks run on to its trailer. Its reader keeps what it decoded of a cut
+// frame and fills the rest with the background, which would measure as ink or hide it.
+bool gifComplete(const uchar* data, qint64 size) {
+    if (size < 13) return false;
+    // The header and the screen descriptor, then the global colour table if there is one.
+    qint64 at = 13;
+    if (data[10] & 0x80) at += 3 * (qint64(2) << (data[10] & 7));
+    // Data sub-blocks: a length byte and that many bytes each, up to a length of 0.
+    const auto skipSubBlocks = [&]() {
+        while (at < size && data[at] != 0) at += 1 + data[at];
+        ++at;
+    };
+    while (at < size) {
+        const uchar block = data[at];
+        if (block == 0x3B) return true;  // the trailer
+        if (block == 0x21) {             // an extension: its label, then sub-blocks
+            at += 2;
+            skipSubBlocks();
+        } else if (block == 0x2C) {  // an image: its descriptor, a local colour table, LZW data
+            if (at + 10 > size) return false;
+            const uchar flags = data[at + 9];
+            at += 10;
+            if (flags & 0x80) at += 3 * (qint64(2) << (flags & 7));
+            ++at;  // the LZW code size
+            skipSubBlocks();
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
 // Whether the file's structure reaches its end marker, for the formats whose readers fill
 // in what a cut file lacks. True for other formats, and when the file cannot be looked at.
-bool reachesItsEnd(const QString& path, const QByteArray& format) {
-    if (format != "png" && format != "jpeg" && format != "jpg") return true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return true;
+bool reachesItsEnd(QFile& file, const QByteArray& format) {
+    if (format != "png" && format != "jpeg" && format != "jpg" && format != "gif") return true;
     const qint64 size = file.size();
     QByteArray copy;
     const uchar* data = file.map(0, size);
     if (!data) {
+        const qint64 at = file.pos();
         copy = file.readAll();
+        file.seek(at);
         data = reinterpret_cast<const uchar*>(copy.constData());
     }
+    if (format == "gif") return gifComplete(data, size);
     return format == "png" ? pngComplete(data, size) : jpegComplete(data, size);
 }
 
@@ -177,15 +218,27 @@ QImage readBitmapFile(const QString& path, QString* error) {
         if (error) *error = why;
         return QImage();
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
+    // Opened without waiting and looked at before anything is read: a pipe or a device named
+    // like a picture would block the reader, or never end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(S_ISDIR(st.st_mode) ? QStringLiteral("is a folder") : QStringLiteral("not a plain file"));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(file.errorString());
+    }
     const QByteArray head = file.peek(128);
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     reader.setAllocationLimit(kAllocationLimitMb);
     reader.setAutoTransform(true);  // a phone's photo the right way up
     const QByteArray format = reader.format();
-    if (!reachesItsEnd(path, format)) return fail(QStringLiteral("the file is cut short"));
+    if (!reachesItsEnd(file, format)) return fail(QStringLiteral("the file is cut short"));
     // The size the header claims: the reader's, or for a BMP too large for the reader to
     // report, its own header's.
     std::int64_t width = reader.size().width(), height = reader.size().height();
@@ -195,21 +248,50 @@ QImage readBitmapFile(const QString& path, QString* error) {
         width = std::llabs(bmpHeader.width);
         height = std::llabs(bmpHeader.height);
     }
+    // A GIF's reader paints every frame onto a canvas of the size its screen descriptor says.
+    if (format == "gif" && head.size() >= 10) {
+        width = std::max<std::int64_t>(width, le16(head, 6));
+        height = std::max<std::int64_t>(height, le16(head, 8));
+    }
     if (width > 0 && height > 0 && width * height > kMostPixels)
         return fail(QStringLiteral("too large: %1 x %2 pixels, at most %3 megapixels")
                         .arg(width)
                         .arg(height)
                         .arg(kMostPixels / 1'000'000));
+    // Bytes per pixel: one for the 8-bit kinds the preparation reads in place, else at least
+    // the four of the RGB32 it converts the others to (and a GIF, whose reader paints in it).
+    const int depth = QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel();
+    const qint64 decodedMb = width * height * (depth == 8 ? 1 : std::max(4, depth / 8)) >> 20;
+    if (width > 0 && height > 0 && decodedMb > kMostDecodedMb) {
+        if (format != "jpeg" || !reader.supportsOption(QImageIOHandler::ScaledSize))
+            return fail(QStringLiteral(
+                            "too large: %1 x %2 pixels take %3 megabytes once decoded, at most %4 megabytes")
+                            .arg(width)
+                            .arg(height)
+                            .arg(decodedMb)
+                            .arg(kMostDecodedMb));
+        // Halved as often as needed: the JPEG decoder itself then decodes that much less.
+        int halvings = 1;
+        while ((width * height * 4 >> (2 * halvings) >> 20) > kMostDecodedMb) ++halvings;
+        const std::int64_t round = (std::int64_t(1) << halvings) - 1;
+        reader.setScaledSize(QSize(int((width + round) >> halvings), int((height + round) >> halvings)));
+    }
     if (bmp) {
         const std::int64_t end = bmpDataEnd(head);
         if (end > file.size()) return fail(QStringLiteral("the file is cut short"));
     }
-    const QImage image = reader.read();
+    QImage image = reader.read();
     if (image.isNull()) {
         const QString why = reader.errorString();
         return fail(why.isEmpty() ? QStringLiteral("not an image") : why);
     }
     if (error) error->clear();
+    // At most 8 bits per channel are kept: nothing reads more.
+    if (image.depth() > 32)
+        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                              : QImage::Format_RGB32);
+    else if (image.format() == QImage::Format_Grayscale16)
+        image = image.convertToFormat(QImage::Format_Grayscale8);
     int bits[3];
     if (bmp && sixteenBitChannels(head, bits)) return widenChannels(image, bits);
     return image;

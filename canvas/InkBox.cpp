@@ -7,6 +7,7 @@ namespace lettrino {
 QString InkBox::topText() const { return QString::number(top) + QStringLiteral(" pixels"); }
 QString InkBox::leftText() const { return QString::number(left) + QStringLiteral(" pixels"); }
 QString InkBox::sizeText() const {
+    if (right < left || bottom < top) return QStringLiteral("no ink");  // the box of a white canvas
     return QString::number(width()) + QStringLiteral(" x ") + QString::number(height()) +
            QStringLiteral(" pixels");
 }

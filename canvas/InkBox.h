@@ -24,7 +24,8 @@ struct InkBox {
     }
     bool operator!=(const InkBox& o) const { return !(*this == o); }
 
-    // The label texts: "20 pixels", and "39 x 59 pixels" (width first).
+    // The label texts: "20 pixels", and "39 x 59 pixels" (width first), "no ink" for an
+    // inverted box.
     QString topText() const;
     QString leftText() const;
     QString sizeText() const;

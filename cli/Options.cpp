@@ -18,6 +18,7 @@ constexpr int kMaxJobs = 256;
 constexpr int kDefaultTop = 20;                          // with a sheet too
 constexpr int kSheetMaxTop = kSheetMaxEntries;           // what one evidence sheet shows
 constexpr int kMaxTextCharacters = kSheetMaxCharacters;  // the sheet shows each one
+constexpr int kSheetMostGlyphs = 1000;                   // results times characters, on one sheet
 
 // One option of lettrino-match: its name, the name of its value (empty for a switch), and its
 // help, lines after the first indented under it. The parser and the --help text both come
@@ -31,12 +32,14 @@ struct OptionSpec {
 const OptionSpec kOptions[] = {
     {"fonts", "DIR", "the *.ttf and *.otf files under DIR, recursively (repeatable)"},
     {"system", "", "the installed faces (the default when no --fonts is given)"},
-    {"char", "C", "the character the bitmap shows, one Unicode character (A)"},
+    {"char", "C", "the character the bitmap shows, one Unicode character with ink (A)"},
     {"text", "TEXT",
      "the characters the bitmap shows, left to right, instead of --char;\n"
      "spaces are ignored, 1 to 64 others (none)"},
     {"speedup", "N", "1 compares every pixel, graded; 2-10 every N-th row and column,\nexactly (1)"},
-    {"top", "K", "print the K best results, 0 for all (20); 1 to 100 with --sheet"},
+    {"top", "K",
+     "print the K best results, 0 for all (20); 1 to 100 with --sheet,\n"
+     "and at most 1000 glyphs on it (K times the characters of --text)"},
     {"min", "PERCENT", "print only results whose match is at least PERCENT (0)"},
     {"jobs", "N", "threads to match on (the number of cores)"},
     {"format", "F", "table, tsv or json (table on a terminal, tsv otherwise)"},
@@ -82,6 +85,24 @@ std::optional<std::vector<char32_t>> printableCharacters(const QString& text) {
     }
     return out;
 }
+
+// Whether a character draws no ink of its own: white space, an invisible format character, a
+// code point no character is assigned to.
+bool drawsNothing(char32_t u) {
+    switch (QChar::category(u)) {
+        case QChar::Separator_Space:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+        case QChar::Other_Format:
+        case QChar::Other_NotAssigned:
+            return true;
+        default:
+            return QChar::isSpace(u);
+    }
+}
+
+// U+FFFD: what bytes that are no UTF-8 become on the command line.
+constexpr char32_t kReplacement = 0xFFFD;
 
 // A value as an error message quotes it: control characters written as \xNN, so that the
 // message stays on one line.
@@ -143,12 +164,20 @@ QString readValue(const QString& name, const QString& value, MatchOptions& o) {
         const auto chars = printableCharacters(value);
         if (!chars || chars->size() != 1)
             return QStringLiteral("--char needs one character, not \"%1\"").arg(v);
+        if (chars->front() == kReplacement) return QStringLiteral("--char needs UTF-8 text");
+        if (drawsNothing(chars->front()))
+            return QStringLiteral("--char needs a character with ink, not \"%1\"").arg(v);
         o.charText = value;
     } else if (name == QLatin1String("text")) {
         const auto chars = printableCharacters(value);
         if (!chars) return QStringLiteral("--text needs printable characters, not \"%1\"").arg(v);
         int count = 0;
-        for (const char32_t c : *chars) count += QChar::isSpace(c) ? 0 : 1;
+        for (const char32_t c : *chars) {
+            if (c == kReplacement) return QStringLiteral("--text needs UTF-8 text");
+            if (c != U' ' && drawsNothing(c))
+                return QStringLiteral("--text needs characters with ink and spaces, not \"%1\"").arg(v);
+            count += c == U' ' ? 0 : 1;
+        }
         if (count < 1 || count > kMaxTextCharacters)
             return QStringLiteral("--text needs 1 to %1 characters besides spaces, not \"%2\"")
                 .arg(kMaxTextCharacters)
@@ -219,7 +248,15 @@ QString usageText() {
     text += QStringLiteral(
         "\n"
         "Columns: rank, score and match (percent), face, file, xratio and yratio (the glyph's\n"
-        "width and height over the bitmap's). Exit status: 0 when the run completed, 2 on an error.\n");
+        "width and height over the bitmap's). The score is what the rows are ordered by: the\n"
+        "aspect-aware score, or with --rank match the match again. A face or file name holding\n"
+        "control characters is shown quoted as $'...' (\\t, \\n, \\xNN) in table and tsv.\n"
+        "\n"
+        "Exit status: 0 when the run completed; 1 when it completed but no font matches the\n"
+        "picture (the best match is under 60 %, as for a bar or a texture: stderr says so,\n"
+        "and json's \"meaningful\" is false); 2 on an error, such as a bitmap that is not a\n"
+        "plain file, is cut short or too large, or a --sheet that names the bitmap or\n"
+        "something other than a plain file.\n");
     return text;
 }
 
@@ -265,6 +302,15 @@ ParsedArguments parseArguments(const QStringList& args, int defaultJobs, bool st
         return fail(QStringLiteral("--char and --text exclude each other"));
     if (!o.sheet.isEmpty() && (o.top == 0 || o.top > kSheetMaxTop))
         return fail(QStringLiteral("--sheet shows at most %1 results").arg(kSheetMaxTop));
+    // Every glyph of the sheet is held while it is drawn.
+    const int characters =
+        o.text.isEmpty() ? 1 : int(QString(o.text).remove(QLatin1Char(' ')).toUcs4().size());
+    if (!o.sheet.isEmpty() && qint64(o.top) * characters > kSheetMostGlyphs)
+        return fail(QStringLiteral("--sheet shows at most %1 glyphs, not %2 (--top %3 of %4 characters)")
+                        .arg(kSheetMostGlyphs)
+                        .arg(qint64(o.top) * characters)
+                        .arg(o.top)
+                        .arg(characters));
 
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) return fail(QStringLiteral("no bitmap given"));

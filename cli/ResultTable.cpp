@@ -58,11 +58,41 @@ QString jsonString(const QString& s) {
     return out;
 }
 
-// A tsv field may hold no tab or line break of its own.
-QString tsvField(QString s) {
-    for (QChar& c : s)
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) c = QLatin1Char(' ');
-    return s;
+// A name as a table or tsv field: unchanged unless it holds a control character (a tab or a
+// line break would break the columns, others the terminal); then quoted as a shell's $'...',
+// with \t, \n, \r, \\, \' and \xNN escapes, so that the path can be pasted into a shell.
+QString shownName(const QString& s) {
+    const bool plain =
+        std::none_of(s.begin(), s.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+    if (plain) return s;
+    QString out = QStringLiteral("$'");
+    for (const QChar c : s) {
+        switch (c.unicode()) {
+            case '\t':
+                out += QLatin1String("\\t");
+                break;
+            case '\n':
+                out += QLatin1String("\\n");
+                break;
+            case '\r':
+                out += QLatin1String("\\r");
+                break;
+            case '\\':
+                out += QLatin1String("\\\\");
+                break;
+            case '\'':
+                out += QLatin1String("\\'");
+                break;
+            default:
+                if (c.category() != QChar::Other_Control)
+                    out += c;
+                else if (c.unicode() < 0x80)
+                    out += QStringLiteral("\\x%1").arg(int(c.unicode()), 2, 16, QLatin1Char('0'));
+                else
+                    out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return out + QLatin1Char('\'');
 }
 
 const QStringList& header() {
@@ -76,14 +106,14 @@ QString tsv(const std::vector<ResultRow>& rows) {
     QString out = header().join(QLatin1Char('\t')) + QLatin1Char('\n');
     for (const ResultRow& r : rows) {
         out += QString::number(r.rank) + QLatin1Char('\t') + plainFixed(r.score * 100, 2) +
-               QLatin1Char('\t') + plainFixed(r.m * 100, 2) + QLatin1Char('\t') + tsvField(r.face) +
-               QLatin1Char('\t') + tsvField(r.file) + QLatin1Char('\t') + plainFixed(r.xRatio, 3) +
+               QLatin1Char('\t') + plainFixed(r.m * 100, 2) + QLatin1Char('\t') + shownName(r.face) +
+               QLatin1Char('\t') + shownName(r.file) + QLatin1Char('\t') + plainFixed(r.xRatio, 3) +
                QLatin1Char('\t') + plainFixed(r.yRatio, 3) + QLatin1Char('\n');
     }
     return out;
 }
 
-QString json(const std::vector<ResultRow>& rows, const QString& text) {
+QString json(const std::vector<ResultRow>& rows, const QString& text, bool meaningful = true) {
     if (rows.empty()) return QStringLiteral("[]\n");
     QString out = QStringLiteral("[\n");
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -96,13 +126,15 @@ QString json(const std::vector<ResultRow>& rows, const QString& text) {
                         jsonString(r.file), jsonNumber(r.xRatio, 3), jsonNumber(r.yRatio, 3));
         out += QStringLiteral(
                    "\"text\": %1, \"glyphbox\": {\"left\": %2, \"top\": %3, \"right\": %4, \"bottom\": %5}, "
-                   "\"agreement\": %6, \"distance\": %7, \"sizespread\": %8}")
+                   "\"agreement\": %6, \"distance\": %7, \"sizespread\": %8, \"meaningful\": %9}")
                    .arg(jsonString(text))
                    .arg(r.glyphBox.left)
                    .arg(r.glyphBox.top)
                    .arg(r.glyphBox.right)
                    .arg(r.glyphBox.bottom)
-                   .arg(jsonNumber(r.inkAgreement, 4), jsonNumber(r.aspectDistance, 4), jsonNumber(r.sizeSpread, 4));
+                   .arg(jsonNumber(r.inkAgreement, 4), jsonNumber(r.aspectDistance, 4),
+                        jsonNumber(r.sizeSpread, 4))
+                   .arg(meaningful ? QLatin1String("true") : QLatin1String("false"));
         out += i + 1 < rows.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
     }
     out += QStringLiteral("]\n");
@@ -115,7 +147,7 @@ QString table(const std::vector<ResultRow>& rows) {
     cells.push_back(header());
     for (const ResultRow& r : rows)
         cells.push_back({QString::number(r.rank), localFixed(r.score * 100, 2), localFixed(r.m * 100, 2),
-                         tsvField(r.face), tsvField(r.file), localFixed(r.xRatio, 3),
+                         shownName(r.face), shownName(r.file), localFixed(r.xRatio, 3),
                          localFixed(r.yRatio, 3)});
     const int columns = int(header().size());
     std::vector<int> width(size_t(columns), 0);
@@ -151,6 +183,11 @@ QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, cons
             break;
     }
     return table(rows);
+}
+
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text,
+                   bool meaningful) {
+    return format == OutputFormat::Json ? json(rows, text, meaningful) : formatRows(rows, format, text);
 }
 
 }  // namespace lettrino::cli

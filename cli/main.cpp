@@ -2,12 +2,16 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QThread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <future>
@@ -31,6 +35,13 @@ namespace {
 constexpr int kExitError = 2;
 // The height a picture's text is brought to when it is matched whole.
 constexpr int kLineInkHeight = 64;
+constexpr int kExitNoMatch = 1;
+// Below this best match no font matches the picture: about half of the pixels of any two
+// pictures agree by chance, and a degenerate ink box (a one-pixel bar) matches nothing.
+constexpr double kMeaningfulMatch = 0.6;
+// A text matched whole counts shared ink over the ink of either, which two drawings of the same
+// text in different fonts already reach by half.
+constexpr double kMeaningfulLineMatch = 0.5;
 
 void write(std::FILE* to, const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -70,15 +81,31 @@ bool writeSheet(Session& session, const std::vector<FontRef>& jobs, const std::v
     return writePng(drawSheet(reference, entries), path, why);
 }
 
+// Why the sheet may not go where asked, or "": it may replace a plain file, never the bitmap
+// itself (by any name) nor a device, a pipe or a folder.
+QString sheetTargetProblem(const QString& sheet, const QString& bitmap) {
+    struct stat target {};
+    struct stat input {};
+    if (::stat(QFile::encodeName(sheet).constData(), &target) != 0) return {};  // a new file
+    if (!S_ISREG(target.st_mode)) return QStringLiteral("--sheet %1 is not a plain file").arg(sheet);
+    if (::stat(QFile::encodeName(bitmap).constData(), &input) == 0 && input.st_dev == target.st_dev &&
+        input.st_ino == target.st_ino)
+        return QStringLiteral("--sheet %1 is the bitmap itself").arg(sheet);
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The sheet's captions need the fonts of a GUI application; nothing else does.
+    // The sheet's captions need the fonts of a GUI application; nothing else does. It draws into
+    // an image only, so it never needs a display: the offscreen platform, whatever the
+    // surroundings name (a platform that cannot start would end the program).
     bool sheet = false;
     for (int i = 1; i < argc; ++i) sheet = sheet || std::strncmp(argv[i], "--sheet", 7) == 0;
     std::unique_ptr<QCoreApplication> app;
     if (sheet) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qunsetenv("QT_QPA_PLATFORMTHEME");
         // The offscreen platform's start-up notes (a missing runtime folder) are no business of
         // this program's users.
         const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&,
@@ -110,6 +137,8 @@ int main(int argc, char** argv) {
             break;
     }
     const MatchOptions& o = parsed.options;
+    if (!o.sheet.isEmpty())
+        if (const QString why = sheetTargetProblem(o.sheet, o.bitmap); !why.isEmpty()) return error(why);
 
     // The font folders are listed while the picture is prepared.
     std::future<FileJobs> listing = std::async(std::launch::async, [&o] { return fileJobs(o.fontDirs); });
@@ -185,8 +214,20 @@ int main(int argc, char** argv) {
         matched += r.matched ? 1 : 0;
         weighed += r.weighed ? 1 : 0;
     }
-    const std::vector<ResultRow> rows = rankResults(results, o.minPercent, o.top, o.rank);
-    write(stdout, formatRows(rows, o.format, text));
+    std::vector<ResultRow> rows = rankResults(results, o.minPercent, o.top, o.rank);
+    // The score column shows what the rows are ordered by: ranked by the match, the match.
+    if (o.rank == RankBy::Match)
+        for (ResultRow& row : rows) row.score = row.m;
+    // A picture no font matches better than chance (a bar, a texture) ranks the fonts by noise.
+    double bestMatch = 0;
+    for (const FontResult& r : results)
+        if (r.matched) bestMatch = std::max(bestMatch, r.score.m);
+    const bool meaningful =
+        matched == 0 || bestMatch >= (session.matchesLine() ? kMeaningfulLineMatch : kMeaningfulMatch);
+    // Matched whole, a picture that no font sets like the text does not show it.
+    if (session.matchesLine() && !meaningful)
+        return error(QStringLiteral("%1, and no font sets \"%2\" like it").arg(why, text));
+    write(stdout, formatRows(rows, o.format, text, meaningful));
     std::fflush(stdout);
 
     // The summary: what was matched, what could not be, and how much work the ranking needed.
@@ -198,6 +239,9 @@ int main(int argc, char** argv) {
     if (unreadable > 0) summary += QStringLiteral(", %1 could not be read and were skipped").arg(unreadable);
     if (params.aspect) summary += QStringLiteral(", %1 scored in full").arg(weighed);
     write(stderr, summary + QLatin1Char('\n'));
+    if (!meaningful)
+        write(stderr, QStringLiteral("lettrino-match: no font matches this picture: the best match is %1 %\n")
+                          .arg(QLocale::c().toString(bestMatch * 100, 'f', 2)));
 
     if (!o.sheet.isEmpty() && session.matchesLine())
         return error(QStringLiteral("no evidence sheet for a text matched as each font sets it"));
@@ -206,5 +250,5 @@ int main(int argc, char** argv) {
         const QString caption = QStringLiteral("%1 \u2014 \u201c%2\u201d").arg(QFileInfo(o.bitmap).fileName(), text);
         if (!writeSheet(session, jobs, rows, caption, o.sheet, &why)) return error(why);
     }
-    return 0;
+    return meaningful ? 0 : kExitNoMatch;
 }

@@ -1,9 +1,11 @@
 #include "dialogs/About.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -88,7 +90,14 @@ About::About(QWidget* parent) : QDialog(parent) {
     setTabOrder(OKButton, Command1);
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Command1, &QPushButton::clicked, this, [] { QDesktopServices::openUrl(homePage()); });
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        const QUrl page = homePage();
+        if (page.isEmpty())
+            QMessageBox::information(this, programCaption(),
+                                     QStringLiteral("No README of Lettrino is installed."));
+        else
+            QDesktopServices::openUrl(page);
+    });
 }
 
 void About::showModal() {
@@ -99,8 +108,11 @@ void About::showModal() {
 }
 
 QUrl About::homePage() {
-    return QUrl::fromLocalFile(
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/lettrino/README.md")));
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                              QStringLiteral("/../share/doc/lettrino/README.md"));
+    for (const QString& readme : {installed, QStringLiteral(LETTRINO_SOURCE_README)})
+        if (QFileInfo(readme).isFile()) return QUrl::fromLocalFile(readme);
+    return {};
 }
 
 }  // namespace lettrino

@@ -23,7 +23,8 @@ public:
     // "Lettrino v1.03": the main window's caption.
     static QString programCaption() { return QStringLiteral("Lettrino v1.03"); }
     // The README installed beside the program: <prefix>/share/doc/lettrino/README.md, where
-    // the program lives in <prefix>/bin.
+    // the program lives in <prefix>/bin; else that of the source tree the program was built
+    // from (run from its build folder); empty when neither is there.
     static QUrl homePage();
 
     QLabel* Label1 = nullptr;

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -105,8 +107,16 @@ QStringList fontFilesUnder(const QString& folder, bool collections) {
 }
 
 int collectionFaceCount(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return 0;
+    // Only a plain file is read: a pipe named like a collection must not block the listing.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return 0;
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return 0;
+    }
     // "ttcf", a version, then the number of fonts, big-endian.
     const QByteArray head = file.read(12);
     if (!head.startsWith("ttcf")) return isCollectionFileName(path) ? 0 : 1;

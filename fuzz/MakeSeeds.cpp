@@ -1,5 +1,5 @@
 // lettrino-fuzz-seeds BITMAP_FOLDER FONT_FOLDER
-// Writes the fuzzers' starting inputs: bitmaps of every depth and orientation drawn here,
+// Writes the fuzzers' starting inputs: bitmaps of every depth and orientation and GIFs drawn here,
 // and copies, cut-off copies and patched copies of a few small installed font files.
 // lettrino-fuzz-seeds --corpus FOLDER
 // Writes the corpus kept in the repository (fuzz/corpus) into FOLDER/bitmap, FOLDER/font and
@@ -79,6 +79,17 @@ int writeBitmaps(const QDir& out, std::initializer_list<Size> sizes) {
         n += writeFile(out.filePath(QStringLiteral("%1x%2-rle8.bmp").arg(size.w).arg(size.h)), bmpBytes(rle));
     }
     n += writeFile(out.filePath(QStringLiteral("claims-huge.bmp")), bmpClaiming(100000, 100000, 64));
+    // GIFs: whole, cut in their pixel data, and a tiny one whose screen is huge.
+    for (const Size size : {Size{1, 1}, Size{40, 30}}) {
+        const QByteArray gif =
+            gifBytes(size.w, size.h, [size](int x, int y) { return ringPixel(x, y, size.w, size.h); });
+        const QString base = QStringLiteral("%1x%2").arg(size.w).arg(size.h);
+        n += writeFile(out.filePath(base + QStringLiteral(".gif")), gif);
+        n += writeFile(out.filePath(base + QStringLiteral("-cut.gif")), gif.left(gif.size() * 9 / 10));
+    }
+    n += writeFile(
+        out.filePath(QStringLiteral("screen-huge.gif")),
+        QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35));
     n += writeFile(out.filePath(QStringLiteral("claims-negative.bmp")), bmpClaiming(-5, 3, 64));
     return n;
 }

@@ -24,9 +24,10 @@ using prep::LumaSource;
 // Whether the window can take the picture as it is: on a pure white background, nothing but
 // pure white outside the top-left canvas area, and every other pixel neutral and part of the
 // ink the analysis kept (no specks, no noise away from the ink, no tint).
-bool usableAsIs(const LumaSource& source, const InkAnalysis& a, const InkRegion& region) {
+bool usableAsIs(const LumaSource& source, const InkAnalysis& a, const InkRegion& region, bool keepWhatFits) {
     if (a.inverted || a.background != 255) return false;
     const QRect canvas(0, 0, kCanvasSize, kCanvasSize);
+    if (keepWhatFits) return source.whiteOutside(canvas);
     for (const prep::InkComponent& c : a.components)
         if (!c.speck && !canvas.contains(prep::sourceBox(a, c.cells))) return false;
     const QRect area = canvas & QRect(0, 0, source.width(), source.height());
@@ -175,7 +176,7 @@ PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options
     std::vector<char> chosen(a.components.size());
     for (std::size_t i = 0; i < chosen.size(); ++i) chosen[i] = !a.components[i].speck;
     const InkRegion region = prep::inkRegion(a, chosen);
-    if (usableAsIs(source, a, region)) {
+    if (usableAsIs(source, a, region, options.keepWhatFits)) {
         PreparedPicture out;
         out.image = picture;
         out.unchanged = true;

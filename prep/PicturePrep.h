@@ -11,6 +11,10 @@ namespace lettrino {
 struct PrepOptions {
     int maxInk = 177;     // the longer side of the ink once scaled, in pixels (1 to 197)
     bool upscale = true;  // whether ink smaller than maxInk is scaled up
+    // Whether any picture the canvas can take is taken as it is (the window's rule): nothing
+    // but pure white outside the top-left 197 x 197 and a pure white background, whatever
+    // specks, tints or noise lie on it (every pixel that is not white then counts as ink).
+    bool keepWhatFits = false;
 };
 
 // A picture made ready for a reference canvas.
@@ -24,14 +28,15 @@ struct PreparedPicture {
     QString error;           // why there is nothing to match against; empty on success
 };
 
-// Turns any picture of a character into a reference. A picture the window can use as it is
+// Turns any picture of a character into a reference. A picture that can be used as it is
 // (every pixel outside the top-left 197 x 197 pure white, a pure white background, neutral
-// dark ink, no specks or noise away from the ink) comes back as the very same image,
-// `unchanged`. Any other picture: the background is found from the luminance (its level,
-// its noise, which side it is on), light ink on dark is turned around, background becomes
-// pure white and ink black with the edge's greys kept, specks are dropped, and the ink is
-// cropped, scaled to options.maxInk on its longer side (area-averaged when shrinking; not
-// enlarged when options.upscale is off) and centred on a white 197 x 197 RGB32 image.
+// dark ink, no specks or noise away from the ink; with options.keepWhatFits the first two
+// alone) comes back as the very same image, `unchanged`. Any other picture: the background
+// is found from the luminance (its level, its noise, which side it is on), light ink on dark
+// is turned around, background becomes pure white and ink black with the edge's greys kept,
+// specks are dropped, and the ink is cropped, scaled to options.maxInk on its longer side
+// (area-averaged when shrinking; not enlarged when options.upscale is off) and centred on a
+// white 197 x 197 RGB32 image.
 // A picture without a character (empty, one colour, noise, a texture, no clear contrast)
 // gives a null image and an error "no character found: ...".
 PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options = {});

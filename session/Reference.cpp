@@ -40,7 +40,9 @@ Picture readPicture(const QString& path) {
 
 Reference referenceOf(const QImage& picture, bool enlargeSmallInk) {
     Reference ref;
-    const PreparedPicture prepared = preparePicture(picture);
+    PrepOptions options;
+    options.keepWhatFits = !enlargeSmallInk;  // the window's ranking takes what the window takes
+    const PreparedPicture prepared = preparePicture(picture, options);
     if (prepared.image.isNull()) {
         ref.error = prepared.error;
         return ref;

@@ -45,8 +45,9 @@ Picture readPicture(const QString& path);
 constexpr int kSmallInk = 40;
 
 // The reference of a picture of one character: prepared (prep/PicturePrep.h: background,
-// polarity, size; a picture the window can use as it is stays as it is, unless
-// enlargeSmallInk and its ink is smaller than kSmallInk), put into the canvas and measured.
+// polarity, size; a picture the window can use as it is stays as it is, by the window's rule
+// (PrepOptions::keepWhatFits) unless enlargeSmallInk, when it must also be clean and its ink
+// at least kSmallInk), put into the canvas and measured.
 // Sets error when the picture shows no character.
 Reference referenceOf(const QImage& picture, bool enlargeSmallInk = false);
 

@@ -77,14 +77,15 @@ TEST(FormatRows, TsvAndJsonWriteDecimalPointsTheTableTheLocalesOwn) {
     const QLocale previous;
     QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
     const std::vector<ResultRow> rows =
-        rankResults({matched(0.876543, "Face\tWith Tab", "/f/x.ttf", 0.5, 0.98765, 1.25),
+        rankResults({matched(0.876543, "Face\tWith Tab", "/f/x\x01'\xc2\x85.ttf", 0.5, 0.98765, 1.25),
                      matched(1.0, "Quote \" and \\ back", "/f/\xc3\xa9t\xc3\xa9.ttf", 1.0)},
                     0, 0);
     const QString header = QStringLiteral("rank\tscore\tmatch\tface\tfile\txratio\tyratio\n");
-    EXPECT_EQ(formatRows(rows, OutputFormat::Tsv),
-              header + QString::fromUtf8(
-                           "1\t100.00\t100.00\tQuote \" and \\ back\t/f/\xc3\xa9t\xc3\xa9.ttf\t1.000\t1.000\n"
-                           "2\t50.00\t87.65\tFace With Tab\t/f/x.ttf\t0.988\t1.250\n"));
+    EXPECT_EQ(
+        formatRows(rows, OutputFormat::Tsv),
+        header + QString::fromUtf8(
+                     "1\t100.00\t100.00\tQuote \" and \\ back\t/f/\xc3\xa9t\xc3\xa9.ttf\t1.000\t1.000\n"
+                     "2\t50.00\t87.65\t$'Face\\tWith Tab'\t$'/f/x\\x01\\'\\u0085.ttf'\t0.988\t1.250\n"));
     EXPECT_EQ(formatRows({}, OutputFormat::Tsv), header);
 
     const QString json = formatRows(rows, OutputFormat::Json);
@@ -98,6 +99,11 @@ TEST(FormatRows, TsvAndJsonWriteDecimalPointsTheTableTheLocalesOwn) {
     EXPECT_EQ(second.value(QLatin1String("score")).toDouble(), 50.0);
     EXPECT_EQ(second.value(QLatin1String("match")).toDouble(), 87.65);
     EXPECT_EQ(second.value(QLatin1String("xratio")).toDouble(), 0.988);
+    EXPECT_EQ(second.value(QLatin1String("file")).toString(), QString::fromUtf8("/f/x\x01'\xc2\x85.ttf"));
+    EXPECT_EQ(second.value(QLatin1String("meaningful")), QJsonValue(true));
+    EXPECT_EQ(QJsonDocument::fromJson(
+                  formatRows(rows, OutputFormat::Json, {}, false).toUtf8())[1][QLatin1String("meaningful")],
+              QJsonValue(false));
     EXPECT_EQ(formatRows({}, OutputFormat::Json), QStringLiteral("[]\n"));
 
     // The table: numbers in the user's locale, right-aligned.

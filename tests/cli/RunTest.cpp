@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "HostileFiles.h"
 #include "Printing.h"
 
@@ -23,9 +25,21 @@ struct Outcome {
     QStringList lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 };
 
-Outcome runMatch(const QStringList& args) {
+// Runs lettrino-match; through `sh -c SCRIPT` when given ("$0" is the program), for arguments
+// no QString carries, with the environment's variables changed as `env` says (an empty value
+// removes one).
+Outcome runMatch(const QStringList& args, const QString& script = {}, const QStringList& env = {}) {
     QProcess p;
-    p.start(QStringLiteral(LETTRINO_MATCH), args);
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const QString& v : env) {
+        const QString name = v.section(QLatin1Char('='), 0, 0), value = v.section(QLatin1Char('='), 1);
+        value.isEmpty() ? e.remove(name) : e.insert(name, value);
+    }
+    p.setProcessEnvironment(e);
+    if (script.isEmpty())
+        p.start(QStringLiteral(LETTRINO_MATCH), args);
+    else
+        p.start(QStringLiteral("/bin/sh"), QStringList{"-c", script, QStringLiteral(LETTRINO_MATCH)} + args);
     p.closeWriteChannel();
     EXPECT_TRUE(p.waitForFinished(120000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "crashed";
@@ -66,6 +80,30 @@ protected:
     QString fonts_, bitmap_;
 };
 
+// A PNG's signature, header and the start of its pixel data: enough for a reader to tell its
+// size and depth, not to decode it.
+QByteArray pngHead(int width, int height, int bitDepth) {
+    const auto chunk = [](const char* type, const QByteArray& data) {
+        QByteArray c = QByteArray(4, '\0') + type + data;
+        quint32 crc = 0xFFFFFFFFu;
+        for (const char b : c.mid(4)) {
+            crc ^= quint8(b);
+            for (int k = 0; k < 8; ++k) crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+        crc = ~crc;
+        for (int i = 0; i < 4; ++i) c[i] = char(data.size() >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i) c.append(char(crc >> (24 - 8 * i)));
+        return c;
+    };
+    QByteArray ihdr(13, '\0');
+    for (int i = 0; i < 4; ++i)
+        ihdr[i] = char(width >> (24 - 8 * i)), ihdr[4 + i] = char(height >> (24 - 8 * i));
+    ihdr[8] = char(bitDepth);
+    ihdr[9] = 6;  // RGBA
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) +
+           chunk("IDAT", qCompress(QByteArray(64, 0)).mid(4)) + chunk("IEND", {});
+}
+
 TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
     const QString white = dir_.filePath(QStringLiteral("white.bmp")),
                   text = dir_.filePath(QStringLiteral("text.bmp"));
@@ -73,11 +111,60 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
                   missing = dir_.filePath(QStringLiteral("missing.bmp"));
     ASSERT_EQ(fixtures::saveBitmap(fixtures::blockPicture(QRect()), white), QString());
     ASSERT_TRUE(hostile::writeFile(text, "not a picture\n") && QDir().mkpath(none));
+    // Pictures that hang a reader, are cut short, or claim more memory than a picture may take.
+    const QString fifo = dir_.filePath(QStringLiteral("fifo.png")),
+                  gif = dir_.filePath(QStringLiteral("g.gif"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QImage picture(bitmap_);
+    const QByteArray gifBytes = hostile::gifBytes(picture.width(), picture.height(),
+                                                  [&](int x, int y) { return picture.pixel(x, y); });
+    ASSERT_TRUE(hostile::writeFile(gif, gifBytes));
+    QStringList cut;
+    for (int percent : {50, 90}) {
+        cut << dir_.filePath(QStringLiteral("cut%1.gif").arg(percent));
+        ASSERT_TRUE(hostile::writeFile(cut.last(), gifBytes.left(gifBytes.size() * percent / 100)));
+    }
+    const QString screen = dir_.filePath(QStringLiteral("screen.gif")),
+                  deep = dir_.filePath(QStringLiteral("deep.png"));
+    // A 35-byte GIF whose screen is 10000 x 10000 pixels, and a 16-bit PNG of as many.
+    ASSERT_TRUE(hostile::writeFile(screen, QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff"
+                                                      ",\0\0\0\0\1\0\1\0\0\2\2D\1\0;",
+                                                      35)));
+    ASSERT_TRUE(hostile::writeFile(deep, pngHead(10000, 10000, 16)));
+    // Sheets that would replace the bitmap, or a pipe (as a device) through a link.
+    const QString device = dir_.filePath(QStringLiteral("link.png"));
+    ASSERT_TRUE(QFile::link(fifo, device));
+    const QString g64 = QStringLiteral("g").repeated(64);
     const QString cannot = QStringLiteral("lettrino-match: cannot read bitmap ");
     const struct {
         QStringList args;
         QString line;  // the whole line, or its start when it ends in "..."
+        QString script = {};
     } cases[] = {
+        {{fifo, "--fonts", fonts_}, cannot + fifo + ": not a plain file"},
+        {{cut[0], "--fonts", fonts_}, cannot + cut[0] + ": the file is cut short"},
+        {{cut[1], "--fonts", fonts_}, cannot + cut[1] + ": the file is cut short"},
+        {{screen, "--fonts", fonts_},
+         cannot + screen +
+             ": too large: 10000 x 10000 pixels take 381 megabytes once decoded, at most 256 megabytes"},
+        {{deep, "--fonts", fonts_},
+         cannot + deep + ": too large: 10000 x 10000 pixels take 762 megabytes ..."},
+        {{bitmap_, "--fonts", fonts_, "--sheet", bitmap_.chopped(4) + ".png"},
+         "lettrino-match: --sheet " + bitmap_.chopped(4) + ".png is the bitmap itself"},
+        {{bitmap_, "--fonts", fonts_, "--sheet", device},
+         "lettrino-match: --sheet " + device + " is not a plain file"},
+        {{bitmap_, "--fonts", fonts_, "--text", g64, "--top", "16", "--sheet", dir_.filePath("s.png")},
+         "lettrino-match: --sheet shows at most 1000 glyphs, not 1024 (--top 16 of 64 characters) ..."},
+        {{bitmap_, "--fonts", fonts_, "--char", " "},
+         "lettrino-match: --char needs a character with ink, not \" \" ..."},
+        {{bitmap_, "--fonts", fonts_, "--char", "\u200b"},
+         "lettrino-match: --char needs a character with ink, ..."},
+        {{bitmap_, "--fonts", fonts_},
+         "lettrino-match: --char needs UTF-8 text ...",
+         "exec \"$0\" \"$@\" --char \"$(printf '\\377')\""},
+        {{bitmap_, "--fonts", fonts_},
+         "lettrino-match: --text needs UTF-8 text ...",
+         "exec \"$0\" \"$@\" --text \"g$(printf '\\303')\""},
         {{missing, "--fonts", fonts_}, cannot + missing + ": no such file"},
         {{text, "--fonts", fonts_}, cannot + text + ": ..."},
         {{fonts_, "--fonts", fonts_}, cannot + fonts_ + ": is a folder"},
@@ -87,9 +174,11 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
         {{bitmap_, "--speedup", "12"},
          "lettrino-match: --speedup needs a whole number from 1 to 10, not \"12\" ..."},
     };
+    // The bitmap given as the sheet, by another name.
+    ASSERT_TRUE(QFile::link(bitmap_, bitmap_.chopped(4) + ".png"));
     for (const auto& t : cases) {
         SCOPED_TRACE(t.args.join(QLatin1Char(' ')));
-        const Outcome r = runMatch(t.args);
+        const Outcome r = runMatch(t.args, t.script);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_EQ(r.out, QString());
         ASSERT_TRUE(r.err.endsWith(QLatin1Char('\n')));
@@ -99,6 +188,12 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
         else
             EXPECT_EQ(r.err.chopped(1), t.line);
     }
+    // The whole GIF reads, and the bitmap and the pipe are as they were.
+    EXPECT_TRUE(
+        runMatch({gif, "--fonts", fonts_, "--char", "g"}).lines().value(1).contains("\tDejaVu Serif\t"));
+    EXPECT_EQ(QImage(bitmap_), picture);
+    struct stat st {};
+    EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 TEST_F(MatchRun, TheSourceFontComesFirstAtFullMatchWhateverTheJobs) {
@@ -133,16 +228,68 @@ TEST_F(MatchRun, TopMinimumFormatsAndRankings) {
     const Outcome table = runMatch(args({"--format=table", "--top=1"}));
     EXPECT_EQ(table.lines().size(), 2);
     EXPECT_TRUE(table.out.contains(QLatin1String("100.00  100.00  DejaVu Serif"))) << table.out;
-    // Each ranking orders by its own column: score (aspect, the default) or match.
+    // The rows come in the order of the score column, which shows what each ranking orders
+    // by: the aspect-aware score (the default) or the match.
     const Outcome aspect = runMatch(args({"--char", "e"})),
                   match = runMatch(args({"--char", "e", "--rank=match"}));
-    for (const auto& [out, column] : {std::pair{aspect.lines().mid(1), 1}, {match.lines().mid(1), 2}}) {
+    for (const auto& [out, byMatch] :
+         {std::pair{aspect.lines().mid(1), false}, {match.lines().mid(1), true}}) {
         ASSERT_EQ(out.size(), 5);
-        for (int i = 1; i < out.size(); ++i)
-            EXPECT_GE(out[i - 1].section(QLatin1Char('\t'), column, column).toDouble(),
-                      out[i].section(QLatin1Char('\t'), column, column).toDouble())
-                << out[i - 1] << " / " << out[i];
+        for (int i = 0; i < out.size(); ++i) {
+            const auto column = [&](int row, int c) {
+                return out[row].section(QLatin1Char('\t'), c, c).toDouble();
+            };
+            if (i > 0) {
+                EXPECT_GE(column(i - 1, 1), column(i, 1)) << out[i - 1] << " / " << out[i];
+            }
+            EXPECT_EQ(column(i, 1) == column(i, 2), byMatch) << out[i];
+        }
     }
+    // --rank match takes a picture as the window does: one that fits the canvas on white is used
+    // as it is, an off-white speck far from the letter as ink, so that the source font's glyph
+    // is drawn as tall as the box from the letter's top to the speck (the aspect-aware ranking
+    // prepares such a picture, and drops the speck).
+    QImage speck = QImage(bitmap_).convertToFormat(QImage::Format_RGB32);
+    const auto blankRow = [&speck](int y) {
+        for (int x = 0; x < speck.width(); ++x)
+            if (speck.pixel(x, y) != qRgb(255, 255, 255)) return false;
+        return true;
+    };
+    int inkTop = 0;
+    while (blankRow(inkTop)) ++inkTop;
+    speck.setPixel(190, 190, qRgb(254, 255, 255));
+    const QString specked = dir_.filePath(QStringLiteral("speck.png"));
+    ASSERT_TRUE(speck.save(specked));
+    const QJsonObject box =
+        QJsonDocument::fromJson(runMatch({specked, "--fonts", fonts_, "--char", "g", "--rank", "match",
+                                          "--format", "json", "--top", "1"})
+                                    .out.toUtf8())[0][QLatin1String("glyphbox")]
+            .toObject();
+    EXPECT_EQ(box[QLatin1String("bottom")].toInt() - box[QLatin1String("top")].toInt(), 190 - inkTop)
+        << inkTop;
+    // Pictures no font matches better than chance: a one-pixel bar, a checkerboard. The rows
+    // are printed, stderr and json say so, and the status is 1.
+    QImage bar = fixtures::blockPicture(QRect(40, 100, 120, 1)), board(200, 200, QImage::Format_RGB32);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            board.setPixel(x, y, (x / 8 + y / 8) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    for (const auto& [picture, best] : {std::pair{bar, "0.00"}, {board, "5"}}) {
+        const QString file = dir_.filePath(QStringLiteral("noise.png"));
+        ASSERT_TRUE(picture.save(file));
+        for (const char* rank : {"aspect", "match"}) {
+            const Outcome r = runMatch({file, "--fonts", fonts_, "--rank", rank, "--format", "json"});
+            EXPECT_EQ(r.exitCode, 1) << rank << r.err;
+            EXPECT_TRUE(r.err.contains("\nlettrino-match: no font matches this picture: the best match is " +
+                                       QLatin1String(best)))
+                << r.err;
+            const QJsonArray rows = QJsonDocument::fromJson(r.out.toUtf8()).array();
+            EXPECT_EQ(rows.size(), 5);
+            EXPECT_EQ(rows.at(0)[QLatin1String("meaningful")], QJsonValue(false));
+        }
+    }
+    EXPECT_EQ(QJsonDocument::fromJson(
+                  runMatch(args({"--format", "json"})).out.toUtf8())[0][QLatin1String("meaningful")],
+              QJsonValue(true));
 }
 
 TEST_F(MatchRun, BrokenFontFilesAreSkippedAndCounted) {
@@ -153,16 +300,31 @@ TEST_F(MatchRun, BrokenFontFilesAreSkippedAndCounted) {
     ASSERT_TRUE(hostile::writeFile(broken + "/cut.ttf", sans.left(4096)));
     ASSERT_TRUE(hostile::writeFile(broken + "/empty.ttf", {}));
     ASSERT_TRUE(hostile::writeFile(broken + "/text.TTF", QByteArray("\0\1\0\0 not a font", 15)));
+    // Links named like a font and like a collection to a pipe: neither is waited for.
+    const QString pipe = dir_.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, broken + "/pipe.ttf") && QFile::link(pipe, broken + "/pipe.ttc"));
     const Outcome all = runMatch(args({"--jobs", "2", "--top", "0"}));
     EXPECT_EQ(all.exitCode, 0);
     EXPECT_EQ(all.lines().size(), 6);
-    EXPECT_TRUE(all.err.startsWith(QLatin1String("lettrino-match: 8 fonts, 5 matched, 3 could not be read")))
+    EXPECT_TRUE(all.err.startsWith(QLatin1String("lettrino-match: 10 fonts, 5 matched, 5 could not be read")))
         << all.err;
     const Outcome only = runMatch({bitmap_, QStringLiteral("--fonts"), broken});
     EXPECT_EQ(only.exitCode, 0);
     EXPECT_EQ(only.out, kHeader + "\n");
-    EXPECT_TRUE(only.err.startsWith(QLatin1String("lettrino-match: 3 fonts, 0 matched, 3 could not be read")))
+    EXPECT_TRUE(only.err.startsWith(QLatin1String("lettrino-match: 5 fonts, 0 matched, 5 could not be read")))
         << only.err;
+    // A font file whose name holds a tab and a line break is printed as a shell would take it.
+    const QString odd = dir_.filePath(QStringLiteral("odd"));
+    ASSERT_TRUE(QDir().mkpath(odd) && QFile::copy(fonts_ + "/DejaVuSerif.ttf", odd + "/a\tb\nc.ttf"));
+    const QString quoted = "$'" + odd + "/a\\tb\\nc.ttf'";
+    for (const auto& [format, row] : {std::pair{"tsv", "\tDejaVu Serif\t" + quoted + "\t1.000\t"},
+                                      {"table", "DejaVu Serif  " + quoted + "  "}})
+        EXPECT_TRUE(runMatch({bitmap_, "--fonts", odd, "--char", "g", "--format", format})
+                        .lines()
+                        .value(1)
+                        .contains(row))
+            << format;
 }
 
 // A font collection (.ttc) of whole font files: each file's tables keep their place after it,
@@ -229,7 +391,7 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     const Outcome three = runMatch({gg, "--fonts", fonts_, "--text", "ggg"});
     EXPECT_EQ(three.exitCode, 2);
     EXPECT_TRUE(three.err.contains(QLatin1String("shows 2 characters"))) << three.err;
-    EXPECT_TRUE(runMatch({gg, "--fonts", fonts_, "--char", "g"}).err.contains(QLatin1String("use --text")));
+    EXPECT_TRUE(runMatch({gg, "--fonts", fonts_, "--char", "g"}).err.contains(QLatin1String("shows 2 pieces")));
 
     // Every face of a collection is scored and named.
     const QString shelf = dir_.filePath(QStringLiteral("shelf"));
@@ -244,9 +406,12 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
 
     // The sheet: written whole where asked; a folder that cannot take it leaves the ranking
     // printed, says why and leaves nothing behind.
+    // Drawn without a display, whatever platform the surroundings name.
     const QString sheet = dir_.filePath(QStringLiteral("sheet.png"));
-    const Outcome drawn = runMatch(args({"--top", "3", "--sheet", sheet}));
+    const Outcome drawn = runMatch(args({"--top", "3", "--sheet", sheet}), {},
+                                   {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="});
     EXPECT_EQ(drawn.exitCode, 0) << drawn.err;
+    EXPECT_EQ(drawn.err.count(QLatin1Char('\n')), 1) << drawn.err;
     const QImage written(sheet);
     EXPECT_FALSE(written.isNull());
     EXPECT_LE(written.width(), 1600);

@@ -46,6 +46,15 @@ TEST(Matcher, GradedAtSpeedupOneSparseAndExactAboveOutsideReadsMinusOne) {
     const InkBox square{0, 0, 9, 9}, tall{0, 0, 5, 30}, odd{3, 4, 13, 17};  // 10 x 10, 6 x 31, 10 x 15
     // 100 x 10 pixels; the glyph's box runs 50 columns past the right edge, where reads give -1.
     const InkBox strip{0, 0, 99, 9}, beyond{0, 147, 246, 9};
+    // Grey -1: a glyph whose column x is grey x, and a reference whose first 50 columns have the
+    // greys of glyph columns 147 to 196, black after them: only each column sampled from its own
+    // glyph column, and -1 read past the edge, score as below.
+    std::vector<Rect> ramp, rampReference{{50, 0, 50, 10, 0}};
+    for (int x = 0; x < Canvas::kSize; ++x) ramp.push_back({x, 0, 1, Canvas::kSize, x});
+    for (int i = 0; i < 50; ++i) rampReference.push_back({i, 0, 1, 10, 147 + i});
+    const auto canvas = [&](int grey, bool reference) {
+        return grey >= 0 ? greyCanvas(grey) : rectangles(reference ? rampReference : ramp);
+    };
     const struct {
         int refGrey, glyphGrey;
         InkBox ref, glyph;
@@ -60,11 +69,13 @@ TEST(Matcher, GradedAtSpeedupOneSparseAndExactAboveOutsideReadsMinusOne) {
                  {7, 7, odd, odd, 4, 12, 12},
                  {7, 8, odd, odd, 4, 0, 12},
                  {0, 0, strip, beyond, 1, 10 * (50 * 255 + 50 * 254), 10 * 100 * 255},
-                 {0, 0, strip, beyond, 2, 5 * 25, 5 * 50}};
+                 {0, 0, strip, beyond, 2, 5 * 25, 5 * 50},
+                 {-1, -1, strip, beyond, 1, 10 * (50 * 255 + 50 * 254), 10 * 100 * 255},
+                 {-1, -1, strip, beyond, 2, 5 * 25, 5 * 50}};
     for (const auto& t : cases) {
         SCOPED_TRACE(testing::Message() << t.refGrey << " vs " << t.glyphGrey << ", speed-up " << t.speedup);
         const MatchScore s =
-            matchFast(greyCanvas(t.refGrey), t.ref, greyCanvas(t.glyphGrey), t.glyph, t.speedup);
+            matchFast(canvas(t.refGrey, true), t.ref, canvas(t.glyphGrey, false), t.glyph, t.speedup);
         EXPECT_EQ(s.score, t.score);
         EXPECT_EQ(s.total, t.total);
         EXPECT_EQ(s.m, double(t.score) / double(t.total));

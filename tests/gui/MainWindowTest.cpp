@@ -144,6 +144,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hint");     // empty: the statistics
         QTest::newRow("enabled button") << true << "ButtonFind"
                                         << "Start matching the bitmap against selected fonts list";
+        QTest::newRow("results list")
+            << true << "List1"
+            << "Matched fonts list. Click and drag to copy font files to another folder";
         QTest::newRow("background") << false << QString() << QString();
         QTest::newRow("disabled button") << false << "ButtonFind" << QString();
         QTest::newRow("disabled field") << false << "CharText" << QString();
@@ -162,7 +165,8 @@ private Q_SLOTS:
             hover(&w_->form, background);
         } else {
             QCOMPARE(w_->get(control.toLatin1().constData())->isEnabled(), !hint.isEmpty());
-            hover(w_->get(control.toLatin1().constData()), QPoint(5, 5));
+            QWidget* w = w_->get(control.toLatin1().constData());
+            hover(w, QPoint(5, w->height() / 2));
         }
         if (hint.isEmpty())
             QVERIFY2(statistics(statusTexts(*w_)), qPrintable(statusTexts(*w_).join(QLatin1Char('|'))));

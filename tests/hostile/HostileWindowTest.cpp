@@ -1,14 +1,18 @@
 // Hostile inputs through the main window, chosen in its dialogs as a user chooses them: bitmaps
 // of every depth, with lying headers, cut short or no picture at all; font folders holding files
 // that are no fonts or damaged ones; a folder of thousands of links to fonts.
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -105,6 +109,15 @@ private Q_SLOTS:
               InkBox{10, 10, 19, 19});
         loads("top-down", {30, -30, 24, false, false, blackSquare(3, 4, 6)}, InkBox{4, 3, 8, 9});
         loads("top-down 8 bits", {30, -30, 8, false, false, blackSquare(20, 1, 6)}, InkBox{1, 20, 25, 6});
+        // A picture the canvas can take is taken as it is, a speck of off-white as ink.
+        loads("a speck kept",
+              {160, 160, 24, false, false,
+               [](int x, int y) {
+                   return x == 119 && y == 149                      ? qRgb(254, 255, 255)
+                          : x >= 10 && x < 70 && y >= 10 && y < 110 ? qRgb(0, 0, 0)
+                                                                    : qRgb(255, 255, 255);
+               }},
+              InkBox{10, 10, 119, 149});
 
         // No character to prepare: the picture comes as it is, and its box says what there is.
         loads("all white", {200, 200, 24, false, false, {}}, InkBox{201, 201, 0, 0});
@@ -113,6 +126,13 @@ private Q_SLOTS:
         refused("claims 100000 x 100000", bmpClaiming(100000, 100000, 256), unreadable);
         refused("claims a negative width", bmpClaiming(-40, 40, 256), unreadable);
         refused("text", QByteArray("This is not a picture.\n"), unreadable);
+        const QByteArray gif = gifBytes(40, 40, blackSquare(5, 5, 20));
+        refused("GIF cut to half", gif.left(gif.size() / 2), unreadable);
+        refused("GIF cut to 90 %", gif.left(gif.size() * 9 / 10), unreadable);
+        refused(
+            "GIF of a 10000 x 10000 screen",
+            QByteArray("GIF89a\x10\x27\x10\x27\x80\0\0\0\0\0\xff\xff\xff,\0\0\0\0\1\0\1\0\0\2\2D\1\0;", 35),
+            unreadable);
         refused("empty", QByteArray(), unreadable);
         const QByteArray whole = bmpBytes(120, 120, 24, blackSquare(50, 60, 30));
         for (int length : {2, 14, 54, 60, int(whole.size()) / 2, int(whole.size()) - 1})
@@ -140,11 +160,74 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(messages.shown.join(QLatin1Char('|')), QString());
-        QCOMPARE(captions(*w_),
-                 (QStringList{"x.bmp", QStringLiteral("%1 pixels").arg(box.top),
-                              QStringLiteral("%1 pixels").arg(box.left),
-                              QStringLiteral("%1 x %2 pixels").arg(box.width()).arg(box.height())}));
+        QCOMPARE(
+            captions(*w_),
+            (QStringList{
+                "x.bmp", QStringLiteral("%1 pixels").arg(box.top), QStringLiteral("%1 pixels").arg(box.left),
+                box.right < box.left ? QStringLiteral("no ink")
+                                     : QStringLiteral("%1 x %2 pixels").arg(box.width()).arg(box.height())}));
         QCOMPARE(fixtures::firstDifference(screenOf(w_->get("Picture1")), expected), QString());
+    }
+
+    // A picture comes also from the command line and the clipboard, pasted with the focus in a
+    // text field too: a pipe is refused there as well, never waited for; text on the clipboard
+    // goes into the field.
+    void otherWays_data() {
+        QTest::addColumn<QString>("way");       // "argument", "file" (pasted) or "picture" (pasted)
+        QTest::addColumn<QString>("file");      // a pipe, or a picture file
+        QTest::addColumn<QString>("message");   // %1: the file's path
+        QTest::addColumn<QString>("charText");  // what the Char field reads then
+        const QString unreadable = QStringLiteral("Error: Can't read a picture from %1");
+        QTest::newRow("pipe as argument") << "argument"
+                                          << "pipe" << unreadable << "A";
+        QTest::newRow("pipe pasted in Char") << "file"
+                                             << "pipe" << unreadable << "A";
+        QTest::newRow("picture as argument") << "argument"
+                                             << "x.bmp" << QString() << "A";
+        QTest::newRow("picture file pasted in Char") << "file"
+                                                     << "x.bmp" << QString() << "A";
+        QTest::newRow("picture pasted in Char") << "picture"
+                                                << "" << QString() << "A";
+        QTest::newRow("text pasted in Char") << "text"
+                                             << "" << QString() << "g";
+    }
+    void otherWays() {
+        QFETCH(QString, way);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QFETCH(QString, charText);
+        QVERIFY(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe"))).constData(), 0600) == 0);
+        QVERIFY(writeFile(path(QStringLiteral("x.bmp")), bmpBytes(50, 50, 24, blackSquare(5, 6, 20))));
+        // A bitmap and a font first, so that the Char field takes the focus.
+        QVERIFY(writeFile(path(QStringLiteral("before.bmp")), bmpBytes(90, 90, 24, blackSquare(20, 20, 60))));
+        QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("fonts")));
+        QCOMPARE(fixtures::copyFonts(path(QStringLiteral("fonts")), {"dejavu/DejaVuSans.ttf"}), QString());
+        MessageCatcher messages;
+        QCOMPARE(chooseBitmap(*w_, path(QStringLiteral("before.bmp"))), QString());
+        QCOMPARE(chooseFontFolder(*w_, path(QStringLiteral("fonts"))), QString());
+        const QStringList before = captions(*w_);
+        const QString name = file.isEmpty() ? QStringLiteral("(pasted)") : file;
+        auto* field = w_->get<QLineEdit>("CharText");
+        field->setFocus();
+        QVERIFY(field->hasFocus());
+        auto* mime = new QMimeData;
+        if (way == QLatin1String("file")) mime->setUrls({QUrl::fromLocalFile(path(file))});
+        if (way == QLatin1String("picture"))
+            mime->setImageData(fixtures::blockPicture(QRect(5, 6, 20, 20), 50));
+        if (way == QLatin1String("text")) mime->setText(QStringLiteral("g"));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        if (way == QLatin1String("argument"))
+            w_->form.openArguments({QStringLiteral("lettrino"), path(file)});
+        else
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(field->text(), charText);
+        if (!message.isEmpty() || way == QLatin1String("text")) {
+            QCOMPARE(messages.shown.join(QLatin1Char('|')), message.arg(path(file)));
+            QCOMPARE(captions(*w_), before);
+            return;
+        }
+        QCOMPARE(messages.shown.join(QLatin1Char('|')), QString());
+        QCOMPARE(captions(*w_), (QStringList{name, "6 pixels", "5 pixels", "19 x 19 pixels"}));
     }
 
     // Files that are no fonts, and damaged fonts, among good ones: browsing reports each that

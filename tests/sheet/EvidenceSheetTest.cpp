@@ -4,6 +4,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <map>
 
@@ -129,12 +132,20 @@ TEST(WritePng, ReplacesWholeOrLeavesNothing) {
     QString error, out = dir.filePath("sheet.png");
     const QImage old = Drawn(kL, false).canvas.screenImage(), fresh = old.scaled(10, 10);
     ASSERT_TRUE(writePng(old, out, &error) && !link(QFile::encodeName(out), QFile::encodeName(out + ".old")));
-    for (const QString& to : {out + "/in-a-file.png", dir.filePath("missing/sheet.png"), out}) {
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.png")).constData(), 0600), 0);
+    for (const QString& to :
+         {out + "/in-a-file.png", dir.filePath("missing/sheet.png"), out, dir.filePath("pipe.png")}) {
         EXPECT_FALSE(writePng(to == out ? QImage() : fresh, to, &error)) << to.toStdString();
         EXPECT_TRUE(error.startsWith("cannot write " + to + ": ")) << error.toStdString();
     }
     EXPECT_TRUE(writePng(fresh, out, &error) && error.isEmpty()) << error.toStdString();
     EXPECT_TRUE(QImage(out) == fresh && QImage(out + ".old") == old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList({"sheet.png", "sheet.png.old"}));
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList({"pipe.png", "sheet.png", "sheet.png.old"}));
+    // A full disk is named as such (the sheet's bytes go out through writeBytes).
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0) << "no /dev/full";
+    EXPECT_EQ(writeBytes(full, QByteArray(100000, 'x')), QStringLiteral("no space left on device"));
+    ::close(full);
 }

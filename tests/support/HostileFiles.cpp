@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -140,6 +141,31 @@ std::function<QRgb(int, int)> blackSquare(int x0, int y0, int side) {
         const bool in = x >= x0 && x < x0 + side && y >= y0 && y < y0 + side;
         return in ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
     };
+}
+
+QByteArray gifBytes(int width, int height, std::function<QRgb(int x, int y)> pixel) {
+    QByteArray b("GIF89a");
+    put16(b, quint16(width));
+    put16(b, quint16(height));
+    b.append(char(0x86)).append('\0').append('\0');  // a global table of 128 colours
+    for (int i = 0; i < 128; ++i) b.append(QByteArray(3, char(i * 255 / 127)));
+    b.append(',');
+    put32(b, 0);
+    put16(b, quint16(width));
+    put16(b, quint16(height));
+    b.append('\0').append('\7');
+    // Every pixel a code of its own, eight bits wide: a clear code before the table would
+    // need a ninth bit.
+    QByteArray codes;
+    for (int i = 0; i < width * height; ++i) {
+        if (i % 120 == 0) codes.append(char(128));
+        const QRgb c = pixel ? pixel(i % width, i / width) : qRgb(255, 255, 255);
+        codes.append(char(paletteIndex(c, 128)));
+    }
+    codes.append(char(129));
+    for (int at = 0; at < codes.size(); at += 255)
+        b.append(char(std::min<int>(255, int(codes.size()) - at))).append(codes.mid(at, 255));
+    return b.append('\0').append(';');
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {

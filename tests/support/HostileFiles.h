@@ -1,7 +1,7 @@
 #pragma once
 
 // Builders for the odd files a user can point the program at: Windows bitmaps written byte
-// by byte (every depth, top-down, with alpha, or a header that lies about its size) and
+// by byte (every depth, top-down, with alpha, or a header that lies about its size), GIFs, and
 // patched copies of installed font files. The hostile-input tests and the fuzzers' seed
 // generator (fuzz/MakeSeeds.cpp) both use them.
 
@@ -34,6 +34,10 @@ QByteArray bmpBytes(int width, int height, int bitsPerPixel, std::function<QRgb(
 // A bitmap file header and info header claiming width x height at 24 bits per pixel,
 // followed by only `pixelBytes` bytes of pixels.
 QByteArray bmpClaiming(int width, int height, int pixelBytes = 0);
+
+// The bytes of a width x height .gif file of the given pixels (white when not given) in 128
+// greys, each pixel the nearest; its screen as large as the picture.
+QByteArray gifBytes(int width, int height, std::function<QRgb(int x, int y)> pixel = {});
 
 // A black square of `side` pixels at (x, y) on white, as a pixel function.
 std::function<QRgb(int, int)> blackSquare(int x, int y, int side);
