@@ -392,6 +392,15 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     EXPECT_EQ(three.exitCode, 2);
     EXPECT_TRUE(three.err.contains(QLatin1String("shows 2 characters"))) << three.err;
     EXPECT_TRUE(runMatch({gg, "--fonts", fonts_, "--char", "g"}).err.contains(QLatin1String("shows 2 pieces")));
+    // Letters that touch cannot be cut apart: the text is matched as each font sets it.
+    const QString ry = dir_.filePath(QStringLiteral("ry.png"));
+    ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSerif.ttf", QStringLiteral("ry"), true).save(ry));
+    const Outcome touching = runMatch({ry, "--fonts", fonts_, "--text", "ry", "--top", "1"});
+    ASSERT_EQ(touching.exitCode, 0) << touching.err;
+    EXPECT_TRUE(touching.err.contains(QLatin1String("\"ry\" has 2: matching the text as each font sets it")))
+        << touching.err;
+    EXPECT_TRUE(touching.lines().value(1).contains(QLatin1String("\tDejaVu Serif\t"))) << touching.out;
+    EXPECT_EQ(runMatch({ry, "--fonts", fonts_, "--text", "ry", "--sheet", dir_.filePath("ry-sheet.png")}).exitCode, 2);
 
     // Every face of a collection is scored and named.
     const QString shelf = dir_.filePath(QStringLiteral("shelf"));

@@ -11,6 +11,7 @@
 
 #include "HostileFiles.h"
 #include "Printing.h"
+#include "prep/PicturePrep.h"
 #include "render/FontSystem.h"
 #include "session/Session.h"
 
@@ -191,6 +192,48 @@ TEST_F(SessionTest, PassingOverFilesThatLackACharacterChangesNoResult) {
             passed += got[i].face.isEmpty();
         }
         EXPECT_EQ(passed, t.passedOver);
+    }
+}
+
+TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
+    const struct {
+        const char* file;
+        const char* text;
+        bool ligatures;
+        double stretch, cut;
+        double minMatch;  // the source font's shared ink at least
+        int glyphs;       // as the font sets the text
+    } cases[] = {
+        {"DejaVuSans.ttf", "fi", true, 1, -1, 0.88, 1},          // a ligature
+        {"DejaVuSerif.ttf", "Waffle", true, 1, -1, 0.9, 4},      // ffl
+        {"DejaVuSerif.ttf", "Waffle", false, 1, -1, 0.9, 6},     // the same, set without it
+        {"LiberationSerif-Regular.ttf", "Strand", true, 1.08, -1, 0.9, 6},  // letter-spaced
+        {"DejaVuSansCondensed.ttf", "Kayak", true, 0.93, -1, 0.82, 5},     // letters pushed together
+        {"FreeSerif.ttf", "Hamburg", true, 1, 0.25, 0.87, 7},    // a letter cut in two
+        {"DejaVuSans-Bold.ttf", "rn", false, 0.85, -1, 0.85, 2},  // squeezed
+        {"DejaVuSerif.ttf", "ry", true, 1, -1, 0.85, 2},         // a pair that touches as it is set
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << t.file << " " << t.text);
+        const QString text = QString::fromUtf8(t.text);
+        int glyphs = 0;
+        const QImage picture = fixtures::setTextPicture(job(t.file).file, text, t.ligatures, t.stretch, t.cut, &glyphs);
+        const PreparedLine line = prepareLine(picture, 64);
+        EXPECT_EQ(glyphs, t.glyphs);
+        ASSERT_EQ(line.grey.height(), 64);
+        Session s;
+        s.params().aspect = true;
+        s.setLine(line.grey, text);
+        const std::vector<FontResult> results = searchAll(s, jobs_);
+        const auto best = std::max_element(results.begin(), results.end(), [](const FontResult& a, const FontResult& b) {
+            return a.aspectScore < b.aspectScore;
+        });
+        EXPECT_EQ(best->file, job(t.file).file);
+        EXPECT_GE(best->score.m, t.minMatch);
+        EXPECT_NEAR(best->score.xRatio, t.stretch, 0.03);
+        EXPECT_TRUE(results[9].unreadable);
+        // A font without one of the characters is not matched.
+        EXPECT_FALSE(s.matchFont(job("NotoSansHebrew-Regular.ttf")).matched);
     }
 }
 

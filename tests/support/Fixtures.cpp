@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cmath>
+#include <cstdlib>
+
 #include "render/FontSystem.h"
 #include "session/FontSource.h"
 #include "session/SampleGlyph.h"
@@ -66,6 +69,31 @@ QString referenceGlyph(const QString& fontFile, const QString& charText, QImage*
     QString why;
     *glyph = drawSampleGlyph(fixtureFonts(), font, Character::fromText(charText), inkHeight, 200, &why);
     return glyph->isNull() ? QStringLiteral("no reference glyph from %1: %2").arg(fontFile, why) : QString();
+}
+
+QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatures, double stretch, double cut,
+                      int* glyphs) {
+    FontSystem fonts;
+    const int before = fonts.faceCount();
+    if (fonts.addFontResource(fontFile) < 1) return QImage();
+    TextRaster raster;
+    fonts.drawText(fonts.createFont(fonts.faceName(before), 60), text, ligatures, raster);
+    if (glyphs) *glyphs = raster.glyphs;
+    if (raster.empty()) return QImage();
+    QImage ink(raster.width, raster.height, QImage::Format_Grayscale8);
+    for (int y = 0; y < raster.height; ++y)
+        for (int x = 0; x < raster.width; ++x)
+            ink.scanLine(y)[x] = uchar(255 - raster.coverage[std::size_t(y * raster.width + x)]);
+    ink = ink.scaled(int(std::lround(raster.width * stretch)), raster.height, Qt::IgnoreAspectRatio,
+                     Qt::SmoothTransformation);
+    QImage picture(ink.width() + 40, ink.height() + 40, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int y = 0; y < ink.height(); ++y)
+        for (int x = 0; x < ink.width(); ++x) {
+            const int g = ink.constScanLine(y)[x];
+            if (cut < 0 || std::abs(x - int(cut * ink.width())) > 1) picture.setPixel(x + 20, y + 20, qRgb(g, g, g));
+        }
+    return picture;
 }
 
 QImage blockPicture(const QRect& block, int size) {

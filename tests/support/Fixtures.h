@@ -29,6 +29,14 @@ QString copyFonts(const QString& folder, const QStringList& relatives);
 // inkHeight pixels tall, centred on (100, 100). Matching it against the same font gives 100 %.
 QString referenceGlyph(const QString& fontFile, const QString& charText, QImage* glyph, int inkHeight = 120);
 
+// A text as a font file sets it (FontSystem::drawText at 60 points, with or without its
+// ligatures), grey on a white picture with a 20-pixel margin: stretched sideways by `stretch`
+// (as letter-spacing does), and with a white gap 3 pixels wide cut down through it at `cut` (a
+// fraction of its width; strokes that fall apart) unless cut is negative. *glyphs, when asked
+// for, is how many glyphs the font set. Null when the font draws nothing.
+QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatures, double stretch = 1,
+                      double cut = -1, int* glyphs = nullptr);
+
 // A white size x size picture with a black block (nothing when block is empty).
 QImage blockPicture(const QRect& block, int size = 200);
 // Saves a picture as a Windows bitmap.
