@@ -27,6 +27,7 @@
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
 #include "session/Session.h"
+#include "session/TextReference.h"
 #include "match/Aspect.h"
 #include "render/FontSystem.h"
 
@@ -137,22 +138,15 @@ int identifyBench(int argc, char** argv) {
     for (const Case& c : cases) {
         // As lettrino-match reads the picture: one character, or a word character by character.
         const Picture picture = readPicture(c.bitmap);
-        Reference ref;
-        std::vector<WordCharacter> word;
+        TextReference shown;
         QString why = picture.error;
-        if (picture.ok() && c.text.isEmpty()) {
-            ref = referenceOf(picture.image, true);
-            why = ref.error;
-            if (ref.ok() && characterCount(picture.image) > 1) why = QStringLiteral("several characters");
-        } else if (picture.ok() && !wholeWords) {
-            word = wordOf(picture.image, c.text, &why);
-            if (!word.empty()) ref = word.front().reference;
-        }
-        // As lettrino-match: what cannot be cut into characters is matched as each font sets it.
-        PreparedLine line;
-        if (picture.ok() && (!why.isEmpty() || (wholeWords && !c.text.isEmpty()))) {
-            line = prepareLine(picture.image, 64);
-            if (line.error.isEmpty()) why.clear();
+        if (picture.ok()) {
+            shown = textReferenceOf(picture.image, c.text.isEmpty() ? c.charText : c.text, !c.text.isEmpty(), true);
+            why = shown.error;
+            if (wholeWords && shown.ok() && !c.text.isEmpty() && !shown.whole()) {
+                shown.line = prepareLine(picture.image, kLineInkHeight);
+                shown.word.clear();
+            }
         }
         if (!why.isEmpty()) {
             std::printf("  %-48s refused: %s\n", qPrintable(QFileInfo(c.bitmap).fileName()), qPrintable(why));
@@ -160,10 +154,10 @@ int identifyBench(int argc, char** argv) {
                 for (const QString& g : {QStringLiteral("all"), c.condition}) ++tallies[k][g].n;
             continue;
         }
-        session.setReference(ref);
-        session.setWord(word.size() > 1 ? word : std::vector<WordCharacter>());
-        session.setLine(line.grey, c.text.isEmpty() ? c.charText : c.text);
-        session.params().character = word.empty() ? Character::fromText(c.charText) : word.front().character;
+        const Reference& ref = shown.reference;
+        shown.applyTo(session);
+        session.params().character =
+            shown.word.empty() ? Character::fromText(c.charText) : shown.word.front().character;
         const std::vector<FontResult> results = searchInParallel(session, candidates, jobs);
         const double refAspect = boxLogAspect(ref.box);
         auto boxScore = [&](const FontResult& r) {

@@ -25,6 +25,7 @@
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
 #include "session/Session.h"
+#include "session/TextReference.h"
 #include "sheet/EvidenceSheet.h"
 
 using namespace lettrino;
@@ -33,8 +34,6 @@ using namespace lettrino::cli;
 namespace {
 
 constexpr int kExitError = 2;
-// The height a picture's text is brought to when it is matched whole.
-constexpr int kLineInkHeight = 64;
 constexpr int kExitNoMatch = 1;
 // Below this best match no font matches the picture: about half of the pixels of any two
 // pictures agree by chance, and a degenerate ink box (a one-pixel bar) matches nothing.
@@ -148,27 +147,11 @@ int main(int argc, char** argv) {
     text.remove(QLatin1Char(' '));
     const Picture picture = readPicture(o.bitmap);
     if (!picture.ok()) return error(QStringLiteral("cannot read bitmap %1: %2").arg(o.bitmap, picture.error));
-    Reference reference;
-    std::vector<WordCharacter> word;
-    QString why;  // why the picture's characters cannot be matched one by one
-    if (o.text.isEmpty()) {
-        // The window's ranking keeps the window's picture; the aspect-aware one enlarges small ink.
-        reference = referenceOf(picture.image, o.rank == RankBy::Aspect);
-        if (!reference.ok()) return error(QStringLiteral("%1: %2").arg(o.bitmap, reference.error));
-        const int shown = characterCount(picture.image);
-        if (shown > 1) why = QStringLiteral("%1 shows %2 pieces, not one character").arg(o.bitmap).arg(shown);
-    } else {
-        word = wordOf(picture.image, text, &why);
-        if (!word.empty()) reference = word.front().reference;
-    }
-    // Letters that touch, join in a ligature or fall apart cannot be cut into characters: the
-    // whole text is then matched as each font sets it.
-    PreparedLine line;
-    if (!why.isEmpty()) {
-        line = prepareLine(picture.image, kLineInkHeight);
-        if (!line.error.isEmpty()) return error(QStringLiteral("%1: %2").arg(o.bitmap, why));
-        write(stderr, QStringLiteral("lettrino-match: %1: matching the text as each font sets it\n").arg(why));
-    }
+    // The window's ranking keeps the window's picture; the aspect-aware one enlarges small ink.
+    const TextReference shown = textReferenceOf(picture.image, o.text.isEmpty() ? o.charText : o.text,
+                                                !o.text.isEmpty(), o.rank == RankBy::Aspect);
+    if (!shown.ok()) return error(QStringLiteral("%1: %2").arg(o.bitmap, shown.error));
+    if (!shown.note.isEmpty()) write(stderr, QStringLiteral("lettrino-match: %1\n").arg(shown.note));
 
     const FileJobs files = listing.get();
     if (!files.error.isEmpty()) return error(files.error);
@@ -176,11 +159,9 @@ int main(int argc, char** argv) {
     // The first session (and its font system) is made here, on the main thread, before any
     // other starts: setting fontconfig up is not safe to race.
     Session session(o.system ? Session::InstalledFaces::Listed : Session::InstalledFaces::NotListed);
-    session.setReference(reference);
-    if (word.size() > 1) session.setWord(word);
-    if (!line.grey.isNull()) session.setLine(line.grey, o.text.isEmpty() ? o.charText : o.text.simplified());
+    shown.applyTo(session);
     SearchParams& params = session.params();
-    params.character = word.empty() ? Character::fromText(text) : word.front().character;
+    params.character = shown.word.empty() ? Character::fromText(text) : shown.word.front().character;
     params.speedup = o.speedup;
     params.aspect = o.rank == RankBy::Aspect;
     params.top = o.top;
@@ -226,7 +207,8 @@ int main(int argc, char** argv) {
         matched == 0 || bestMatch >= (session.matchesLine() ? kMeaningfulLineMatch : kMeaningfulMatch);
     // Matched whole, a picture that no font sets like the text does not show it.
     if (session.matchesLine() && !meaningful)
-        return error(QStringLiteral("%1, and no font sets \"%2\" like it").arg(why, text));
+        return error(QStringLiteral("%1: no font sets \"%2\" like the picture, which shows %3")
+                         .arg(o.bitmap, text, shown.seen));
     write(stdout, formatRows(rows, o.format, text, meaningful));
     std::fflush(stdout);
 

@@ -123,6 +123,15 @@ PreparedPicture failed(const QString& why, bool inverted = false) {
     return out;
 }
 
+// The pieces that are no specks and, when the region is not null, whose centres lie inside it.
+std::vector<char> inside(const InkAnalysis& a, const QRect& region) {
+    std::vector<char> chosen(a.components.size());
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        chosen[i] = !a.components[i].speck &&
+                    (region.isNull() || region.contains(prep::sourceBox(a, a.components[i].cells).center()));
+    return chosen;
+}
+
 PreparedPicture prepareChosen(const LumaSource& source, const InkAnalysis& a, const std::vector<char>& chosen,
                               const PrepOptions& options) {
     const prep::InkCrop crop = prep::cropInk(source, a, prep::inkRegion(a, chosen));
@@ -132,7 +141,7 @@ PreparedPicture prepareChosen(const LumaSource& source, const InkAnalysis& a, co
 
 }  // namespace
 
-PreparedLine prepareLine(const QImage& picture, int inkHeight) {
+PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region) {
     PreparedLine out;
     const LumaSource source(picture);
     const InkAnalysis a = prep::analyseInk(source);
@@ -141,8 +150,7 @@ PreparedLine prepareLine(const QImage& picture, int inkHeight) {
         out.error = a.error;
         return out;
     }
-    std::vector<char> chosen(a.components.size());
-    for (std::size_t i = 0; i < chosen.size(); ++i) chosen[i] = !a.components[i].speck;
+    const std::vector<char> chosen = inside(a, region);
     const prep::InkCrop crop = prep::cropInk(source, a, prep::inkRegion(a, chosen));
     if (crop.box.isEmpty()) {
         out.error = QStringLiteral("no character found: no ink");
@@ -201,12 +209,13 @@ PreparedPicture prepareCharacter(const QImage& picture, const QRect& box, const 
     return prepareChosen(source, a, chosen, options);
 }
 
-std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const PrepOptions& options) {
+std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const PrepOptions& options,
+                                               const QRect& region) {
     const LumaSource source(picture);
     const InkAnalysis a = prep::analyseInk(source);
     if (!a.error.isEmpty()) return {failed(a.error, a.inverted)};
     std::vector<PreparedPicture> out;
-    for (const std::vector<int>& group : prep::characterGroups(a)) {
+    for (const std::vector<int>& group : prep::characterGroups(a, inside(a, region))) {
         std::vector<char> chosen(a.components.size(), 0);
         for (int i : group) chosen[std::size_t(i)] = 1;
         out.push_back(prepareChosen(source, a, chosen, options));

@@ -47,9 +47,11 @@ PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options
 PreparedPicture prepareCharacter(const QImage& picture, const QRect& box, const PrepOptions& options = {});
 
 // Every character of a word prepared on its own canvas, left to right (findCharacters'
-// order), from one reading of the picture. A picture without a character gives one entry
+// order), from one reading of the picture; only the pieces whose centres lie inside `region`
+// (source coordinates) when it is not null. A picture without a character gives one entry
 // carrying the error.
-std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const PrepOptions& options = {});
+std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const PrepOptions& options = {},
+                                               const QRect& region = QRect());
 
 // A picture's text as one piece: every piece of ink but specks, background white and ink dark,
 // cropped to the ink's box and scaled to `inkHeight` pixels tall (the width in proportion, at
@@ -63,6 +65,6 @@ struct PreparedLine {
     QString error;
 };
 constexpr int kMaxLineWidth = 2400;
-PreparedLine prepareLine(const QImage& picture, int inkHeight);
+PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region = QRect());
 
 }  // namespace lettrino

@@ -9,7 +9,7 @@ namespace lettrino {
 
 namespace prep {
 
-std::vector<std::vector<int>> characterGroups(const InkAnalysis& analysis) {
+std::vector<std::vector<int>> characterGroups(const InkAnalysis& analysis, const std::vector<char>& only) {
     struct Group {
         QRect cells;
         std::vector<int> pieces;
@@ -17,7 +17,7 @@ std::vector<std::vector<int>> characterGroups(const InkAnalysis& analysis) {
     std::vector<Group> groups;
     for (int i = 0; i < int(analysis.components.size()); ++i) {
         const InkComponent& c = analysis.components[std::size_t(i)];
-        if (!c.speck) groups.push_back({c.cells, {i}});
+        if (!c.speck && (only.empty() || only[std::size_t(i)])) groups.push_back({c.cells, {i}});
     }
     // Merge until no two groups overlap across by half the narrower one's width.
     for (bool merged = true; merged;) {

@@ -17,8 +17,9 @@ std::vector<QRect> findCharacters(const QImage& picture);
 
 namespace prep {
 struct InkAnalysis;
-// The analysis's pieces grouped into characters, each a list of component indices, left to right.
-std::vector<std::vector<int>> characterGroups(const InkAnalysis& analysis);
+// The analysis's pieces grouped into characters, each a list of component indices, left to right;
+// only the pieces marked in `only`, when it is not empty.
+std::vector<std::vector<int>> characterGroups(const InkAnalysis& analysis, const std::vector<char>& only = {});
 }  // namespace prep
 
 }  // namespace lettrino

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <algorithm>
+
 #include "canvas/BitmapFile.h"
 #include "prep/PicturePrep.h"
 #include "prep/Segments.h"
@@ -38,8 +40,16 @@ Picture readPicture(const QString& path) {
     return picture;
 }
 
-Reference referenceOf(const QImage& picture, bool enlargeSmallInk) {
+Reference referenceOf(const QImage& picture, bool enlargeSmallInk, const QRect& region) {
     Reference ref;
+    if (!region.isNull()) {
+        const PreparedPicture prepared = prepareCharacter(picture, region);
+        if (prepared.image.isNull())
+            ref.error = prepared.error;
+        else
+            ref.setPicture(prepared.image);
+        return ref;
+    }
     PrepOptions options;
     options.keepWhatFits = !enlargeSmallInk;  // the window's ranking takes what the window takes
     const PreparedPicture prepared = preparePicture(picture, options);
@@ -56,8 +66,10 @@ Reference referenceOf(const QImage& picture, bool enlargeSmallInk) {
     return ref;
 }
 
-int characterCount(const QImage& picture) {
-    return int(findCharacters(picture).size());
+int characterCount(const QImage& picture, const QRect& region) {
+    const std::vector<QRect> boxes = findCharacters(picture);
+    if (region.isNull()) return int(boxes.size());
+    return int(std::count_if(boxes.begin(), boxes.end(), [&region](const QRect& b) { return region.contains(b.center()); }));
 }
 
 Reference loadReference(const QString& path) {
@@ -70,9 +82,10 @@ Reference loadReference(const QString& path) {
     return referenceOf(picture.image);
 }
 
-std::vector<WordCharacter> wordOf(const QImage& picture, const QString& text, QString* error) {
+std::vector<WordCharacter> wordOf(const QImage& picture, const QString& text, QString* error,
+                                  const QRect& region) {
     const QList<uint> codes = QString(text).remove(QLatin1Char(' ')).toUcs4();
-    const std::vector<PreparedPicture> prepared = prepareCharacters(picture);
+    const std::vector<PreparedPicture> prepared = prepareCharacters(picture, PrepOptions(), region);
     auto fail = [error](const QString& why) {
         if (error) *error = why;
         return std::vector<WordCharacter>();

@@ -49,11 +49,13 @@ constexpr int kSmallInk = 40;
 // (PrepOptions::keepWhatFits) unless enlargeSmallInk, when it must also be clean and its ink
 // at least kSmallInk), put into the canvas and measured.
 // Sets error when the picture shows no character.
-Reference referenceOf(const QImage& picture, bool enlargeSmallInk = false);
+// With a region (source coordinates, prep/TextLines.h findText), only the pieces whose centres
+// lie inside it are prepared.
+Reference referenceOf(const QImage& picture, bool enlargeSmallInk = false, const QRect& region = QRect());
 
 // How many characters a picture shows (prep/Segments.h), counting only pieces of ink of a
 // character's size: a speck, a dot or an accent beside a letter does not count.
-int characterCount(const QImage& picture);
+int characterCount(const QImage& picture, const QRect& region = QRect());
 
 // Loads a picture file of one character: readPicture, then referenceOf.
 Reference loadReference(const QString& path);
@@ -62,6 +64,7 @@ struct WordCharacter;
 // The characters of a picture of a word, left to right, each prepared on a canvas of its own,
 // with the codes of `text`'s characters (spaces taken out). Empty, with the reason in *error,
 // when the picture shows no character or another number of characters than the text has.
-std::vector<WordCharacter> wordOf(const QImage& picture, const QString& text, QString* error);
+std::vector<WordCharacter> wordOf(const QImage& picture, const QString& text, QString* error,
+                                  const QRect& region = QRect());
 
 }  // namespace lettrino

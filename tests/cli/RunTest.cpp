@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -392,6 +393,23 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     EXPECT_EQ(three.exitCode, 2);
     EXPECT_TRUE(three.err.contains(QLatin1String("shows 2 characters"))) << three.err;
     EXPECT_TRUE(runMatch({gg, "--fonts", fonts_, "--char", "g"}).err.contains(QLatin1String("shows 2 pieces")));
+    // The letter under a caption: the caption's line is left out.
+    const QImage caption = fixtures::setTextPicture(fonts_ + "/DejaVuSans.ttf", QStringLiteral("Terms apply"), true)
+                               .scaled(220, 40, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage captioned(glyph.width() + 40, glyph.height() + 60, QImage::Format_RGB32);
+    captioned.fill(Qt::white);
+    {
+        QPainter painter(&captioned);
+        painter.drawImage(0, 0, caption);
+        painter.drawImage(20, 60, glyph);
+    }
+    const QString underCaption = dir_.filePath(QStringLiteral("captioned.png"));
+    ASSERT_TRUE(captioned.save(underCaption));
+    const Outcome found = runMatch({underCaption, "--fonts", fonts_, "--char", "g", "--top", "1"});
+    ASSERT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_TRUE(found.err.startsWith(QLatin1String("lettrino-match: matched the second of 2 lines\n"))) << found.err;
+    EXPECT_TRUE(found.lines().value(1).contains(QLatin1String("\tDejaVu Serif\t"))) << found.out;
+
     // Letters that touch cannot be cut apart: the text is matched as each font sets it.
     const QString ry = dir_.filePath(QStringLiteral("ry.png"));
     ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSerif.ttf", QStringLiteral("ry"), true).save(ry));

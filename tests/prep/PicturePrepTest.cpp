@@ -15,6 +15,7 @@
 #include "canvas/InkBox.h"
 #include "prep/PicturePrep.h"
 #include "prep/Segments.h"
+#include "prep/TextLines.h"
 
 using namespace lettrino;
 
@@ -189,6 +190,61 @@ TEST(Segments, WordsSplitIntoCharacters) {
             EXPECT_EQ(each[i].sourceInk, boxes[i]);
             EXPECT_EQ(prepareCharacter(picture, boxes[i]).image, each[i].image);
         }
+    }
+}
+
+// The part of a picture that shows a text among other things: a caption above or below, a
+// neighbouring word, a rule under a heading; and the whole picture when it shows only the text.
+TEST(TextLines, TheTextIsFoundAmongOtherThings) {
+    struct Piece {
+        const char* text;
+        double ink;  // the longer side of its ink, in pixels
+        QPointF centre;
+    };
+    const struct {
+        std::vector<Piece> pieces;
+        bool rule;         // a bar under the first piece
+        const char* text;  // what to find: the first piece's
+        const char* note;  // empty: the whole picture
+    } rows[] = {
+        {{{"kinder", 300, {250, 170}}, {"Terms apply", 150, {200, 50}}}, false, "kinder",
+         "matched the second of 2 lines"},
+        {{{"Kayak", 260, {250, 90}}, {"Edited by K. Lund", 200, {230, 200}}}, false, "Kayak",
+         "matched the first of 2 lines"},
+        {{{"Valley", 260, {330, 120}}, {"of", 60, {130, 130}}}, false, "Valley",
+         "matched 1 word of the line; 1 word to the left ignored"},
+        {{{"R", 90, {100, 120}}, {"and", 150, {260, 127}}}, false, "R",
+         "matched 1 word of the line; 1 word to the right ignored"},
+        {{{"Gazette", 300, {250, 100}}}, true, "Gazette", "matched the line; 1 rule left out"},
+        {{{"mint", 300, {250, 120}}}, false, "mint", ""},
+        {{{"i", 150, {250, 120}}}, false, "i", ""},
+        {{{"Hij", 300, {250, 120}}}, false, "Hij", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        QImage picture(500, 260, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (const Piece& piece : row.pieces) {
+            p.setTransform(placing(QString::fromUtf8(piece.text), piece.ink, piece.centre));
+            p.fillPath(outline(QString::fromUtf8(piece.text)), Qt::black);
+        }
+        const QRectF first = placing(QString::fromUtf8(row.pieces[0].text), row.pieces[0].ink, row.pieces[0].centre)
+                                 .mapRect(outline(QString::fromUtf8(row.pieces[0].text)).boundingRect());
+        p.resetTransform();
+        if (row.rule) p.fillRect(QRectF(first.left(), first.bottom() + 12, first.width(), 6), Qt::black);
+        p.end();
+        const TextPlace place = findText(picture, QString::fromUtf8(row.text));
+        EXPECT_EQ(place.note, QString::fromUtf8(row.note));
+        EXPECT_EQ(place.whole, !*row.note);
+        if (place.whole) continue;
+        // The part holds the text's ink and nothing of the other things.
+        EXPECT_TRUE(place.box.adjusted(-2, -2, 2, 2).contains(first.toAlignedRect())) << place.box.x() << ","
+                                                                                      << place.box.y();
+        for (std::size_t i = 1; i < row.pieces.size(); ++i)
+            EXPECT_FALSE(place.box.contains(row.pieces[i].centre.toPoint())) << i;
+        EXPECT_LT(place.box.bottom(), first.bottom() + 12);
     }
 }
 

@@ -1,0 +1,49 @@
+#include "session/TextReference.h"
+
+#include <QStringList>
+
+#include "prep/TextLines.h"
+
+namespace lettrino {
+
+void TextReference::applyTo(Session& session) const {
+    session.setReference(reference);
+    session.setWord(word.size() > 1 ? word : std::vector<WordCharacter>());
+    session.setLine(line.grey, text.simplified());
+}
+
+TextReference textReferenceOf(const QImage& picture, const QString& text, bool word, bool enlargeSmallInk) {
+    TextReference out;
+    out.text = text;
+    const TextPlace place = findText(picture, text);
+    out.seen = place.seen;
+    const QRect region = place.whole ? QRect() : place.box;
+    QStringList notes;
+    if (!place.whole) notes << place.note;
+    QString why;  // why the characters cannot be matched one by one
+    if (!word) {
+        out.reference = referenceOf(picture, enlargeSmallInk, region);
+        if (!out.reference.ok()) {
+            out.error = out.reference.error;
+            return out;
+        }
+        const int shown = characterCount(picture, region);
+        if (shown > 1) why = QStringLiteral("the picture shows %1 pieces, not one character").arg(shown);
+    } else {
+        out.word = wordOf(picture, text, &why, region);
+        if (!out.word.empty()) out.reference = out.word.front().reference;
+    }
+    if (!why.isEmpty()) {
+        out.word.clear();
+        out.line = prepareLine(picture, kLineInkHeight, region);
+        if (!out.line.error.isEmpty()) {
+            out.error = why;
+            return out;
+        }
+        notes << why + QStringLiteral(": matching the text as each font sets it");
+    }
+    out.note = notes.join(QStringLiteral("; "));
+    return out;
+}
+
+}  // namespace lettrino
