@@ -19,6 +19,9 @@ struct PlacedGlyph {
     std::vector<std::uint8_t> coverage;
 };
 
+// How far from the text's origin a glyph may be placed, in 26.6.
+constexpr std::int64_t kMaxOffset = std::int64_t(1) << 30;
+
 }  // namespace
 
 void layText(OpenFace& face, const QString& text, bool ligatures, Hinting hinting, TextRaster& out) {
@@ -53,6 +56,12 @@ void layText(OpenFace& face, const QString& text, bool ligatures, Hinting hintin
         const std::int64_t x = penX + positions[i].x_offset, y = penY - positions[i].y_offset;
         penX += positions[i].x_advance;
         penY -= positions[i].y_advance;
+        // A broken font's advances can put a glyph anywhere: a text wider than a glyph may be
+        // tall is drawn by no font.
+        if (std::abs(x) > kMaxOffset || std::abs(y) > kMaxOffset) {
+            placed.clear();
+            break;
+        }
         if (!rasterise(face, infos[i].codepoint, hinting, raster)) continue;  // a space: no ink
         PlacedGlyph g;
         g.width = int(raster.metrics.blackBoxX);
