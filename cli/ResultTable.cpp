@@ -113,8 +113,23 @@ QString tsv(const std::vector<ResultRow>& rows) {
     return out;
 }
 
-QString json(const std::vector<ResultRow>& rows, const QString& text, bool meaningful = true) {
+QString jsonBox(const QRect& box) {
+    return QStringLiteral("{\"left\": %1, \"top\": %2, \"right\": %3, \"bottom\": %4}")
+        .arg(box.left())
+        .arg(box.top())
+        .arg(box.right())
+        .arg(box.bottom());
+}
+
+QString json(const std::vector<ResultRow>& rows, const MatchedPicture& picture) {
     if (rows.empty()) return QStringLiteral("[]\n");
+    // What every row was matched against.
+    QStringList characters;
+    for (const QRect& box : picture.characters) characters << jsonBox(box);
+    const QString matched = QStringLiteral(", \"region\": %1, \"whole\": %2, \"characters\": [%3]")
+                                .arg(picture.region.isNull() ? QStringLiteral("null") : jsonBox(picture.region),
+                                     picture.whole ? QLatin1String("true") : QLatin1String("false"),
+                                     characters.join(QStringLiteral(", ")));
     QString out = QStringLiteral("[\n");
     for (size_t i = 0; i < rows.size(); ++i) {
         const ResultRow& r = rows[i];
@@ -126,15 +141,16 @@ QString json(const std::vector<ResultRow>& rows, const QString& text, bool meani
                         jsonString(r.file), jsonNumber(r.xRatio, 3), jsonNumber(r.yRatio, 3));
         out += QStringLiteral(
                    "\"text\": %1, \"glyphbox\": {\"left\": %2, \"top\": %3, \"right\": %4, \"bottom\": %5}, "
-                   "\"agreement\": %6, \"distance\": %7, \"sizespread\": %8, \"meaningful\": %9}")
-                   .arg(jsonString(text))
+                   "\"agreement\": %6, \"distance\": %7, \"sizespread\": %8, \"meaningful\": %9")
+                   .arg(jsonString(picture.text))
                    .arg(r.glyphBox.left)
                    .arg(r.glyphBox.top)
                    .arg(r.glyphBox.right)
                    .arg(r.glyphBox.bottom)
                    .arg(jsonNumber(r.inkAgreement, 4), jsonNumber(r.aspectDistance, 4),
                         jsonNumber(r.sizeSpread, 4))
-                   .arg(meaningful ? QLatin1String("true") : QLatin1String("false"));
+                   .arg(picture.meaningful ? QLatin1String("true") : QLatin1String("false"));
+        out += matched + QLatin1Char('}');
         out += i + 1 < rows.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
     }
     out += QStringLiteral("]\n");
@@ -173,21 +189,16 @@ QString table(const std::vector<ResultRow>& rows) {
 
 }  // namespace
 
-QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text) {
+QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const MatchedPicture& picture) {
     switch (format) {
         case OutputFormat::Tsv:
             return tsv(rows);
         case OutputFormat::Json:
-            return json(rows, text);
+            return json(rows, picture);
         case OutputFormat::Table:
             break;
     }
     return table(rows);
-}
-
-QString formatRows(const std::vector<ResultRow>& rows, OutputFormat format, const QString& text,
-                   bool meaningful) {
-    return format == OutputFormat::Json ? json(rows, text, meaningful) : formatRows(rows, format, text);
 }
 
 }  // namespace lettrino::cli

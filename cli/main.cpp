@@ -209,7 +209,8 @@ int main(int argc, char** argv) {
     if (session.matchesLine() && !meaningful)
         return error(QStringLiteral("%1: no font sets \"%2\" like the picture, which shows %3")
                          .arg(o.bitmap, text, shown.seen));
-    write(stdout, formatRows(rows, o.format, text, meaningful));
+    const MatchedPicture against{text, meaningful, shown.region, shown.whole(), shown.characters};
+    write(stdout, formatRows(rows, o.format, against));
     std::fflush(stdout);
 
     // The summary: what was matched, what could not be, and how much work the ranking needed.

@@ -48,6 +48,7 @@ Reference referenceOf(const QImage& picture, bool enlargeSmallInk, const QRect& 
             ref.error = prepared.error;
         else
             ref.setPicture(prepared.image);
+        ref.source = prepared.sourceInk;
         return ref;
     }
     PrepOptions options;
@@ -58,6 +59,7 @@ Reference referenceOf(const QImage& picture, bool enlargeSmallInk, const QRect& 
         return ref;
     }
     ref.setPicture(prepared.image);
+    ref.source = prepared.sourceInk;
     if (enlargeSmallInk && prepared.unchanged && ref.ok() &&
         std::max(ref.box.width(), ref.box.height()) + 1 < kSmallInk) {
         // The picture as it is would do, but its ink is small: prepared like any other picture.
@@ -104,6 +106,7 @@ std::vector<WordCharacter> wordOf(const QImage& picture, const QString& text, QS
         if (!c.reference.ok()) return fail(QStringLiteral("character %1 has no ink").arg(i + 1));
         c.character = Character::fromCodePoint(codes[int(i)]);
         c.scale = prepared[i].scale;
+        c.reference.source = prepared[i].sourceInk;
         word.push_back(std::move(c));
     }
     return word;

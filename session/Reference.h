@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -19,6 +20,8 @@ struct Reference {
     InkBox box{Canvas::kOuterSize, Canvas::kOuterSize, 0, 0};
     // Why the picture cannot be matched against; empty when it can.
     QString error;
+    // Where the ink lies in the picture it was prepared from; null when not known.
+    QRect source;
 
     bool ok() const { return error.isEmpty(); }
     bool hasInk() const { return box.bottom >= box.top && box.right >= box.left; }

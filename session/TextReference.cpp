@@ -43,6 +43,14 @@ TextReference textReferenceOf(const QImage& picture, const QString& text, bool w
         notes << why + QStringLiteral(": matching the text as each font sets it");
     }
     out.note = notes.join(QStringLiteral("; "));
+    if (out.whole()) {
+        out.region = out.line.sourceInk;
+    } else if (out.word.size() > 1) {
+        for (const WordCharacter& c : out.word) out.characters.push_back(c.reference.source), out.region |= c.reference.source;
+    } else {
+        out.characters.push_back(out.reference.source);
+        out.region = out.reference.source;
+    }
     return out;
 }
 

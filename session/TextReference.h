@@ -21,6 +21,8 @@ struct TextReference {
     std::vector<WordCharacter> word;  // the word's characters, when it has more than one
     PreparedLine line;                // the text whole; a null picture when it is matched otherwise
     QString text;                     // as given, spaces and all
+    QRect region;                     // the part of the picture matched: the ink used, in its pixels
+    std::vector<QRect> characters;    // each character's box in the picture; none for a text matched whole
     QString note;   // what was left out, and why the text is matched whole; empty when neither
     QString seen;   // what the picture shows: lines, words, characters
     QString error;  // why nothing of the picture can be matched; empty when something can

@@ -101,9 +101,17 @@ TEST(FormatRows, TsvAndJsonWriteDecimalPointsTheTableTheLocalesOwn) {
     EXPECT_EQ(second.value(QLatin1String("xratio")).toDouble(), 0.988);
     EXPECT_EQ(second.value(QLatin1String("file")).toString(), QString::fromUtf8("/f/x\x01'\xc2\x85.ttf"));
     EXPECT_EQ(second.value(QLatin1String("meaningful")), QJsonValue(true));
-    EXPECT_EQ(QJsonDocument::fromJson(
-                  formatRows(rows, OutputFormat::Json, {}, false).toUtf8())[1][QLatin1String("meaningful")],
-              QJsonValue(false));
+    EXPECT_EQ(second.value(QLatin1String("region")), QJsonValue(QJsonValue::Null));
+    // What the rows were matched against: the part of the picture and its characters' boxes.
+    MatchedPicture against;
+    against.meaningful = false;
+    against.region = QRect(QPoint(3, 4), QPoint(40, 50));
+    against.characters = {QRect(QPoint(3, 4), QPoint(20, 50)), QRect(QPoint(22, 10), QPoint(40, 49))};
+    const QJsonObject row = QJsonDocument::fromJson(formatRows(rows, OutputFormat::Json, against).toUtf8())[1].toObject();
+    EXPECT_EQ(row.value(QLatin1String("meaningful")), QJsonValue(false));
+    EXPECT_EQ(QJsonDocument(row.value(QLatin1String("region")).toObject()).toJson(QJsonDocument::Compact),
+              "{\"bottom\":50,\"left\":3,\"right\":40,\"top\":4}");
+    EXPECT_EQ(row.value(QLatin1String("characters")).toArray().at(1).toObject().value(QLatin1String("left")), 22);
     EXPECT_EQ(formatRows({}, OutputFormat::Json), QStringLiteral("[]\n"));
 
     // The table: numbers in the user's locale, right-aligned.

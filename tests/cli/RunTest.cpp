@@ -405,10 +405,15 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     }
     const QString underCaption = dir_.filePath(QStringLiteral("captioned.png"));
     ASSERT_TRUE(captioned.save(underCaption));
-    const Outcome found = runMatch({underCaption, "--fonts", fonts_, "--char", "g", "--top", "1"});
+    const Outcome found = runMatch({underCaption, "--fonts", fonts_, "--char", "g", "--top", "1", "--format", "json"});
     ASSERT_EQ(found.exitCode, 0) << found.err;
     EXPECT_TRUE(found.err.startsWith(QLatin1String("lettrino-match: matched the second of 2 lines\n"))) << found.err;
-    EXPECT_TRUE(found.lines().value(1).contains(QLatin1String("\tDejaVu Serif\t"))) << found.out;
+    const QJsonObject best = QJsonDocument::fromJson(found.out.toUtf8()).array().at(0).toObject();
+    EXPECT_EQ(best.value(QLatin1String("face")).toString(), QStringLiteral("DejaVu Serif"));
+    // The part matched is the letter's ink, below the caption.
+    const QJsonObject region = best.value(QLatin1String("region")).toObject();
+    EXPECT_GE(region.value(QLatin1String("top")).toInt(), 60) << found.out;
+    EXPECT_EQ(best.value(QLatin1String("characters")).toArray().at(0).toObject(), region);
 
     // Letters that touch cannot be cut apart: the text is matched as each font sets it.
     const QString ry = dir_.filePath(QStringLiteral("ry.png"));
