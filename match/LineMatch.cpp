@@ -1,10 +1,16 @@
 #include "match/LineMatch.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/TextLayout.h"
 
 namespace lettrino {
+
+namespace {
+// A text wider than this many times its height is compared stretch by stretch.
+constexpr int kAlignedWidths = 4;
+}  // namespace
 
 LineScore matchLine(const QImage& reference, const TextRaster& text) {
     LineScore s;
@@ -18,15 +24,32 @@ LineScore matchLine(const QImage& reference, const TextRaster& text) {
     }
     drawn = drawn.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                 .convertToFormat(QImage::Format_Grayscale8);
+    // A long text drifts: letter-spacing and rounding that differ by a fraction of a pixel per
+    // letter add up along a line. Each stretch of two line-heights is compared at the shift of
+    // up to a tenth of the height that fits it best.
+    const int window = w > kAlignedWidths * h ? 2 * h : w;
+    const int reach = w > kAlignedWidths * h ? std::max(1, h / 10) : 0;
     long long both = 0, either = 0;
-    for (int y = 0; y < h; ++y) {
-        const uchar* r = reference.constScanLine(y);
-        const uchar* d = drawn.constScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            const bool inR = r[x] < 128, inD = d[x] < 128;
-            both += inR && inD;
-            either += inR || inD;
+    for (int x0 = 0; x0 < w; x0 += window) {
+        const int x1 = std::min(w, x0 + window);
+        long long bestBoth = -1, bestEither = 0;
+        for (int shift = -reach; shift <= reach; ++shift) {
+            long long b = 0, e = 0;
+            for (int y = 0; y < h; ++y) {
+                const uchar* r = reference.constScanLine(y);
+                const uchar* d = drawn.constScanLine(y);
+                for (int x = x0; x < x1; ++x) {
+                    const int xd = x + shift;
+                    const bool inR = r[x] < 128, inD = xd >= 0 && xd < w && d[xd] < 128;
+                    b += inR && inD;
+                    e += inR || inD;
+                }
+            }
+            if (bestBoth < 0 || b * std::max<long long>(bestEither, 1) > bestBoth * std::max<long long>(e, 1))
+                bestBoth = b, bestEither = e;
         }
+        both += bestBoth;
+        either += bestEither;
     }
     s.m = either > 0 ? double(both) / double(either) : 0.0;
     s.stretch = (double(w) / h) / (double(text.width) / text.height);

@@ -200,7 +200,7 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
         const char* file;
         const char* text;
         bool ligatures;
-        double stretch, cut;
+        double stretch, cut;  // a negative stretch: only the text's right half, as a line drifts
         double minMatch;  // the source font's shared ink at least
         int glyphs;       // as the font sets the text
     } cases[] = {
@@ -212,12 +212,24 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
         {"FreeSerif.ttf", "Hamburg", true, 1, 0.25, 0.87, 7},    // a letter cut in two
         {"DejaVuSans-Bold.ttf", "rn", false, 0.85, -1, 0.85, 2},  // squeezed
         {"DejaVuSerif.ttf", "ry", true, 1, -1, 0.85, 2},         // a pair that touches as it is set
+        {"LiberationSans-Regular.ttf", "Hamburgefonstiv quickly", true, -1.06, -1, 0.6, 23},  // drifting
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(testing::Message() << t.file << " " << t.text);
         const QString text = QString::fromUtf8(t.text);
         int glyphs = 0;
-        const QImage picture = fixtures::setTextPicture(job(t.file).file, text, t.ligatures, t.stretch, t.cut, &glyphs);
+        QImage picture = fixtures::setTextPicture(job(t.file).file, text, t.ligatures, t.stretch > 0 ? t.stretch : 1, t.cut, &glyphs);
+        if (t.stretch < 0) {
+            const int half = picture.width() / 2;
+            const QImage right = picture.copy(half, 0, picture.width() - half, picture.height())
+                                     .scaled(int((picture.width() - half) * -t.stretch), picture.height(),
+                                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            QImage drifted(half + right.width(), picture.height(), QImage::Format_RGB32);
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < drifted.width(); ++x)
+                    drifted.setPixel(x, y, x < half ? picture.pixel(x, y) : right.pixel(x - half, y));
+            picture = drifted;
+        }
         const PreparedLine line = prepareLine(picture, 64);
         EXPECT_EQ(glyphs, t.glyphs);
         ASSERT_EQ(line.grey.height(), 64);
@@ -230,7 +242,7 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
         });
         EXPECT_EQ(best->file, job(t.file).file);
         EXPECT_GE(best->score.m, t.minMatch);
-        EXPECT_NEAR(best->score.xRatio, t.stretch, 0.03);
+        EXPECT_NEAR(best->score.xRatio, t.stretch > 0 ? t.stretch : (1 - t.stretch) / 2, 0.03);
         EXPECT_TRUE(results[9].unreadable);
         // A font without one of the characters is not matched.
         EXPECT_FALSE(s.matchFont(job("NotoSansHebrew-Regular.ttf")).matched);
