@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QPainter>
 #include <QThread>
 
 #include <sys/stat.h>
@@ -55,8 +56,65 @@ int error(const QString& message) {
 // The evidence sheet of the printed rows: the reference as the program sees it, and each row's
 // glyphs drawn again exactly as they were scored. False, with the reason, when it cannot be
 // written.
+// How wide a piece of a text matched whole is on the sheet: what a canvas holds with a margin.
+constexpr int kLinePiece = 177;
+
+QRect linePiece(const QImage& line, int i) {
+    const int x = i * kLinePiece;
+    return QRect(x, 0, std::min(kLinePiece, line.width() - x), line.height());
+}
+
+// A text matched whole is shown in pieces a canvas wide, side by side as a word's characters are:
+// the picture's and each font's drawing, cut alike.
+std::vector<Canvas> lineCanvases(const QImage& line, int pieces) {
+    std::vector<Canvas> out(static_cast<std::size_t>(pieces));
+    for (int i = 0; i < pieces; ++i) {
+        const QRect piece = linePiece(line, i);
+        QImage picture(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        painter.drawImage(QPoint((Canvas::kSize - piece.width()) / 2, (Canvas::kSize - piece.height()) / 2),
+                          line.copy(piece).convertToFormat(QImage::Format_RGB32));
+        painter.end();
+        out[std::size_t(i)].setPicture(picture);
+    }
+    return out;
+}
+
+bool writeLineSheet(Session& session, const std::vector<FontRef>& jobs, const std::vector<ResultRow>& rows,
+                    const QString& caption, const QString& path, QString* why) {
+    const QImage& line = session.line();
+    const int pieces = std::min(kSheetMaxCharacters, (line.width() + kLinePiece - 1) / kLinePiece);
+    auto boxOf = [&line](int i) {
+        const QRect piece = linePiece(line, i);
+        InkBox box;
+        box.left = (Canvas::kSize - piece.width()) / 2;
+        box.top = (Canvas::kSize - piece.height()) / 2;
+        box.right = box.left + piece.width() - 1;
+        box.bottom = box.top + piece.height() - 1;
+        return box;
+    };
+    const std::vector<Canvas> picture = lineCanvases(line, pieces);
+    SheetReference reference;
+    reference.caption = caption;
+    for (int i = 0; i < pieces; ++i) reference.characters.push_back({&picture[std::size_t(i)], boxOf(i)});
+    std::vector<std::vector<Canvas>> drawings;
+    drawings.reserve(rows.size());
+    std::vector<SheetEntry> entries;
+    for (const ResultRow& row : rows) {
+        SheetEntry entry{row.rank, row.face, row.file, row.score, row.m, {}};
+        const QImage drawn = session.drawLine(jobs[size_t(row.job)]);
+        drawings.push_back(lineCanvases(drawn.isNull() ? line : drawn, pieces));
+        for (int i = 0; i < pieces; ++i)
+            entry.glyphs.push_back({&drawings.back()[std::size_t(i)], drawn.isNull() ? InkBox{} : boxOf(i)});
+        entries.push_back(std::move(entry));
+    }
+    return writePng(drawSheet(reference, entries), path, why);
+}
+
 bool writeSheet(Session& session, const std::vector<FontRef>& jobs, const std::vector<ResultRow>& rows,
                 const QString& caption, const QString& path, QString* why) {
+    if (session.matchesLine()) return writeLineSheet(session, jobs, rows, caption, path, why);
     const int characters = std::max<int>(1, int(session.word().size()));
     SheetReference reference;
     reference.caption = caption;
@@ -226,8 +284,6 @@ int main(int argc, char** argv) {
         write(stderr, QStringLiteral("lettrino-match: no font matches this picture: the best match is %1 %\n")
                           .arg(QLocale::c().toString(bestMatch * 100, 'f', 2)));
 
-    if (!o.sheet.isEmpty() && session.matchesLine())
-        return error(QStringLiteral("no evidence sheet for a text matched as each font sets it"));
     if (!o.sheet.isEmpty()) {
         QString why;
         const QString caption = QStringLiteral("%1 \u2014 \u201c%2\u201d").arg(QFileInfo(o.bitmap).fileName(), text);

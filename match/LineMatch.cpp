@@ -12,18 +12,23 @@ namespace {
 constexpr int kAlignedWidths = 4;
 }  // namespace
 
-LineScore matchLine(const QImage& reference, const TextRaster& text) {
-    LineScore s;
-    if (reference.isNull() || text.empty()) return s;
-    const int w = reference.width(), h = reference.height();
+QImage fittedText(const TextRaster& text, int width, int height) {
+    if (text.empty() || width < 1 || height < 1) return QImage();
     QImage drawn(text.width, text.height, QImage::Format_Grayscale8);
     for (int y = 0; y < text.height; ++y) {
         uchar* row = drawn.scanLine(y);
         const std::uint8_t* from = text.coverage.data() + std::size_t(y) * std::size_t(text.width);
         for (int x = 0; x < text.width; ++x) row[x] = uchar(255 - from[x]);
     }
-    drawn = drawn.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                .convertToFormat(QImage::Format_Grayscale8);
+    return drawn.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_Grayscale8);
+}
+
+LineScore matchLine(const QImage& reference, const TextRaster& text) {
+    LineScore s;
+    if (reference.isNull() || text.empty()) return s;
+    const int w = reference.width(), h = reference.height();
+    const QImage drawn = fittedText(text, w, h);
     // A long text drifts: letter-spacing and rounding that differ by a fraction of a pixel per
     // letter add up along a line. Each stretch of two line-heights is compared at the shift of
     // up to a tenth of the height that fits it best.

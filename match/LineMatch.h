@@ -23,4 +23,8 @@ constexpr double kStretchWeight = 2.0;
 // font's drawing of it (render/TextLayout.h). A zero score when either is empty.
 LineScore matchLine(const QImage& reference, const TextRaster& text);
 
+// A font's drawing of a text brought to a width x height box as matchLine compares it: dark ink
+// on white, Format_Grayscale8. Null when the drawing is empty.
+QImage fittedText(const TextRaster& text, int width, int height);
+
 }  // namespace lettrino

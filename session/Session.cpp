@@ -232,8 +232,24 @@ void Session::matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r
 }
 
 void Session::matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
-    fonts_->setHinting(params_.hinting);
     RenderOutcome outcome;
+    scoreLine(font, outcome, r, nullptr);
+    if (!noteDrawn(outcome, true, drawn, r)) return;
+    r.matched = true;
+    r.weighed = params_.aspect;
+    if (!params_.aspect) r.aspectScore = 0;
+}
+
+QImage Session::drawLine(const FontRef& font) {
+    RenderOutcome outcome;
+    FontResult r;
+    QImage fitted;
+    scoreLine(font, outcome, r, &fitted);
+    return fitted;
+}
+
+void Session::scoreLine(const FontRef& font, RenderOutcome& outcome, FontResult& r, QImage* fitted) {
+    fonts_->setHinting(params_.hinting);
     outcome.filename = font.label();
     QString face = font.name;
     if (!font.isInstalled()) {
@@ -271,15 +287,12 @@ void Session::matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r
             r.aspectScore = s.score;
             r.inkAgreement = s.m;
             r.aspectDistance = std::fabs(std::log(s.stretch));
+            if (fitted) *fitted = fittedText(raster, line_.width(), line_.height());
         }
         // Without ligatures the text sets the same glyphs when it has none to set.
         if (!ligatures || int(lineText_.toUcs4().size()) == glyphs) break;
     }
     if (!font.isInstalled()) fonts_->removeFontResource(font.file);
-    if (!noteDrawn(outcome, true, drawn, r)) return;
-    r.matched = true;
-    r.weighed = params_.aspect;
-    if (!params_.aspect) r.aspectScore = 0;
 }
 
 int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done) {

@@ -103,6 +103,10 @@ public:
     // reference or a word. A null picture goes back to them.
     void setLine(const QImage& grey, const QString& text);
     bool matchesLine() const { return !line_.isNull(); }
+    const QImage& line() const { return line_; }
+    // A font's drawing of the text, as matchFont scored it: brought to the picture's size (the
+    // line's), with or without ligatures as it scored better. Null when it draws none.
+    QImage drawLine(const FontRef& font);
     // Draws character i of the word (or the one character, for i = 0 without a word) with the
     // fast renderer, as matchFont draws it; the glyph canvas then holds it.
     RenderOutcome drawCharacter(const FontRef& font, int i);
@@ -154,6 +158,9 @@ private:
     void matchCharacter(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     void matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     void matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r);
+    // Draws and scores the text in one font (registered for the call), the better of its
+    // ligatures and none; fills the outcome and r, and *fitted with the drawing when asked.
+    void scoreLine(const FontRef& font, RenderOutcome& outcome, FontResult& r, QImage* fitted);
     // Whether a font whose score can be at most `bound` can still be among the top, and
     // noting a weighed score among them.
     bool mayReachTop(const FontResult& r, double bound) const;
