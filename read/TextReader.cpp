@@ -70,11 +70,14 @@ const Lookalike* lookalikeOf(QChar c) {
             return &l;
     return nullptr;
 }
-// A text with its look-alike letters written in one script; empty when one has no equivalent there.
-QString inScript(const QString& text, int script) {
+// A text with its look-alike letters written in one script; empty when one has no equivalent
+// there, or, with `all`, when any letter is no look-alike (a word half in one script, half in
+// another, is no reading).
+QString inScript(const QString& text, int script, bool all = false) {
     QString out;
     for (const QChar c : text) {
         const Lookalike* l = lookalikeOf(c);
+        if (!l && all && c.isLetter()) return QString();
         const char16_t to = l ? inScript(*l, script) : c.unicode();
         if (to == u' ') return QString();
         out += QChar(to);
@@ -184,7 +187,8 @@ std::vector<QString> candidatesOf(const std::vector<Word>& words) {
         }
         // The same word in another script, when all its letters are drawn alike there.
         for (int script = 0; script < kScripts; ++script)
-            if (const QString s = inScript(word, script); !s.isEmpty() && s != word) changes.push_back({w, -1, s, 0.3});
+            if (const QString s = inScript(word, script, true); !s.isEmpty() && s != word)
+                changes.push_back({w, -1, s, 0.3});
     }
     std::stable_sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) { return a.cost < b.cost; });
     // Bounded: the few cheapest changes, alone and in pairs that touch different places.
