@@ -31,8 +31,10 @@ constexpr int kMaxCandidates = 8;
 // folder; a reader whose data cannot be loaded is not ok() and says which Debian package
 // brings it, and its read() gives that error. The picture is prepared first as prep/ prepares
 // a line of text (background white, ink dark, specks left out, cropped and scaled to one
-// height), so the engine never sees the picture's own colours, noise or size. Tesseract's own
-// messages are sent to /dev/null.
+// height), so the engine never sees the picture's own colours, noise or size. Only the tallest
+// line of text is read, with any line at least 0.8 of its height (smaller print around it, a
+// caption or a note, is left out); a picture of one character is read as one. Tesseract's own
+// messages are sent to /dev/null. A picture of 1200 x 850 pixels takes about 50 ms.
 //
 // Not thread-safe: Tesseract keeps its state between calls; use one reader per thread.
 class TextReader {
