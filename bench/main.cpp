@@ -8,6 +8,7 @@ int searchRunBench(int argc, char** argv);
 int rawBench(int argc, char** argv);
 int libraryBench(int argc, char** argv);
 int prepBench(int argc, char** argv);
+int readBench(int argc, char** argv);
 
 namespace {
 struct Command {
@@ -20,6 +21,7 @@ const Command kCommands[] = {
     {"identify", identifyBench, "identify --set MANIFEST [--dump FILE] [--jobs N] [--hinting full|light|none]"},
     {"library", libraryBench, "library [--size N] [--fonts DIR] [--char C] [--jobs N] [--top K] [--bitmap FILE]"},
     {"prep", prepBench, "prep --picture FILE [--passes N]"},
+    {"read", readBench, "read --set MANIFEST [--limit N]"},
     {"raw", rawBench, "raw --fonts DIR [--passes N]"},
     {"search-run", searchRunBench, "search-run --fonts DIR [--char C] [--speedup S] [--bitmap FILE]"},
 };
