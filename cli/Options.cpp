@@ -32,7 +32,9 @@ struct OptionSpec {
 const OptionSpec kOptions[] = {
     {"fonts", "DIR", "the *.ttf and *.otf files under DIR, recursively (repeatable)"},
     {"system", "", "the installed faces (the default when no --fonts is given)"},
-    {"char", "C", "the character the bitmap shows, one Unicode character with ink (A)"},
+    {"char", "C",
+     "the character the bitmap shows, one Unicode character with ink\n"
+     "(read from the bitmap when neither --char nor --text is given)"},
     {"text", "TEXT",
      "the characters the bitmap shows, left to right, instead of --char;\n"
      "spaces are ignored, 1 to 64 others (none)"},

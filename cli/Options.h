@@ -16,7 +16,8 @@ struct MatchOptions {
     bool system = false;   // --system, or no --fonts at all
     // --char: one Unicode character, one code point (a surrogate pair when beyond U+FFFF), never a
     // control character.
-    QString charText = QStringLiteral("A");
+    // Empty when not given: with no --text either, the picture's text is read.
+    QString charText;
     // --text: the characters the picture shows, left to right, as given (spaces included; they
     // are skipped when matching); 1 to 64 characters besides spaces. Empty when not given; never
     // given together with --char.

@@ -22,6 +22,7 @@
 #include "cli/Progress.h"
 #include "cli/ResultTable.h"
 #include "prep/PicturePrep.h"
+#include "read/TextReader.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
 #include "session/FontSource.h"
@@ -36,6 +37,8 @@ namespace {
 
 constexpr int kExitError = 2;
 constexpr int kExitNoMatch = 1;
+// How many of the fonts that match a picture's first reading best weigh its other readings.
+constexpr int kReadingFonts = 20;
 // Below this best match no font matches the picture: about half of the pixels of any two
 // pictures agree by chance, and a degenerate ink box (a one-pixel bar) matches nothing.
 constexpr double kMeaningfulMatch = 0.6;
@@ -200,16 +203,28 @@ int main(int argc, char** argv) {
     // The font folders are listed while the picture is prepared.
     std::future<FileJobs> listing = std::async(std::launch::async, [&o] { return fileJobs(o.fontDirs); });
 
-    // What the picture shows: one character, or the text's characters left to right.
-    QString text = o.text.isEmpty() ? o.charText : o.text;
-    text.remove(QLatin1Char(' '));
     const Picture picture = readPicture(o.bitmap);
     if (!picture.ok()) return error(QStringLiteral("cannot read bitmap %1: %2").arg(o.bitmap, picture.error));
-    // The window's ranking keeps the window's picture; the aspect-aware one enlarges small ink.
-    const TextReference shown = textReferenceOf(picture.image, o.text.isEmpty() ? o.charText : o.text,
-                                                !o.text.isEmpty(), o.rank == RankBy::Aspect);
+    // What the picture shows: what --char or --text says, else what it is read to say (the
+    // fonts decide between readings below).
+    std::vector<QString> readings{o.text.isEmpty() ? o.charText : o.text};
+    if (readings.front().isEmpty()) {
+        TextReader reader;
+        if (!reader.ok()) return error(reader.error());
+        const Reading reading = reader.read(picture.image);
+        if (!reading.ok() || reading.candidates.empty())
+            return error(QStringLiteral("no text could be read: give --char or --text"));
+        readings = reading.candidates;
+    }
+    // One character, or a text's characters left to right. The window's ranking keeps the
+    // window's picture; the aspect-aware one enlarges small ink.
+    const auto shownAs = [&picture, &o](const QString& said) {
+        const bool word = QString(said).remove(QLatin1Char(' ')).toUcs4().size() > 1;
+        return textReferenceOf(picture.image, said, word, o.rank == RankBy::Aspect);
+    };
+    int chosen = 0;
+    TextReference shown = shownAs(readings.front());
     if (!shown.ok()) return error(QStringLiteral("%1: %2").arg(o.bitmap, shown.error));
-    if (!shown.note.isEmpty()) write(stderr, QStringLiteral("lettrino-match: %1\n").arg(shown.note));
 
     const FileJobs files = listing.get();
     if (!files.error.isEmpty()) return error(files.error);
@@ -217,9 +232,12 @@ int main(int argc, char** argv) {
     // The first session (and its font system) is made here, on the main thread, before any
     // other starts: setting fontconfig up is not safe to race.
     Session session(o.system ? Session::InstalledFaces::Listed : Session::InstalledFaces::NotListed);
-    shown.applyTo(session);
     SearchParams& params = session.params();
-    params.character = shown.word.empty() ? Character::fromText(text) : shown.word.front().character;
+    const auto use = [&session, &params](const TextReference& what) {
+        what.applyTo(session);
+        params.character = what.word.empty() ? Character::fromText(what.text) : what.word.front().character;
+    };
+    use(shown);
     params.speedup = o.speedup;
     params.aspect = o.rank == RankBy::Aspect;
     params.top = o.top;
@@ -245,7 +263,40 @@ int main(int argc, char** argv) {
             std::fflush(stderr);
         };
     }
-    const std::vector<FontResult> results = searchInParallel(session, jobs, o.jobs, progress);
+    std::vector<FontResult> results = searchInParallel(session, jobs, o.jobs, progress);
+    if (readings.size() > 1) {
+        // The readings a picture allows (a letter whose cases share their shape, the engine's
+        // other choices) are weighed by the fonts that match the first one best: the reading
+        // some font matches best wins.
+        const auto scoreOf = [&o](const FontResult& r) { return o.rank == RankBy::Aspect ? r.aspectScore : r.score.m; };
+        std::vector<FontRef> best;
+        for (const ResultRow& row : rankResults(results, 0, kReadingFonts, o.rank)) best.push_back(jobs[size_t(row.job)]);
+        double bestScore = -1;
+        for (int k = 0; k < int(readings.size()); ++k) {
+            const TextReference candidate = k == 0 ? shown : shownAs(readings[size_t(k)]);
+            if (!candidate.ok()) continue;
+            use(candidate);
+            double score = 0;
+            for (const FontResult& r : searchInParallel(session, best, o.jobs))
+                if (r.matched) score = std::max(score, scoreOf(r));
+            if (score > bestScore) bestScore = score, chosen = k;
+        }
+        if (chosen != 0) shown = shownAs(readings[size_t(chosen)]);
+        use(shown);
+        if (chosen != 0) results = searchInParallel(session, jobs, o.jobs, progress);
+    }
+    if (!o.charText.isEmpty() || !o.text.isEmpty()) {
+        // Said, not read.
+    } else if (readings.size() > 1) {
+        write(stderr, QStringLiteral("lettrino-match: read: %1 (chosen by the fonts among %2 readings)\n")
+                          .arg(shown.text)
+                          .arg(readings.size()));
+    } else {
+        write(stderr, QStringLiteral("lettrino-match: read: %1\n").arg(shown.text));
+    }
+    if (!shown.note.isEmpty()) write(stderr, QStringLiteral("lettrino-match: %1\n").arg(shown.note));
+    QString text = shown.text;
+    text.remove(QLatin1Char(' '));
 
     int unreadable = 0, matched = 0, weighed = 0;
     for (const FontResult& r : results) {

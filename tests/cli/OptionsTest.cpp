@@ -40,21 +40,21 @@ const std::string kSixtyFive = std::string(65, 'x') + " ";
 TEST(Options, ValidArgumentsGiveTheirOptions) {
     const Case cases[] = {
         // clang-format off
-        {{"a.bmp"}, "a.bmp||1|A||1|20|0|3|1|0|"},
-        {{"a.bmp"}, "a.bmp||1|A||1|20|0|1|0|0|", 0, true},
-        {{"a.bmp"}, "a.bmp||1|A||1|20|0|256|1|0|", 1000},
+        {{"a.bmp"}, "a.bmp||1|||1|20|0|3|1|0|"},
+        {{"a.bmp"}, "a.bmp||1|||1|20|0|1|0|0|", 0, true},
+        {{"a.bmp"}, "a.bmp||1|||1|20|0|256|1|0|", 1000},
         {{"--fonts", "/x", "--char=g", "--speedup", "10", "--top=0", "--min", "80.5", "--jobs", "256",
           "--format", "json", "--rank", "match", "--fonts", "/y", "b.bmp"},
          "b.bmp|/x,/y|0|g||10|0|80.5|256|2|1|"},
         {{"--fonts", "/x", "--system", "--min=100", "--jobs", "1", "--format", "table", "--rank=aspect",
-          "a.bmp"}, "a.bmp|/x|1|A||1|20|100|1|0|0|"},
-        {{"--format", "tsv", "--speedup", "1", "--", "--odd.bmp"}, "--odd.bmp||1|A||1|20|0|3|1|0|"},
+          "a.bmp"}, "a.bmp|/x|1|||1|20|100|1|0|0|"},
+        {{"--format", "tsv", "--speedup", "1", "--", "--odd.bmp"}, "--odd.bmp||1|||1|20|0|3|1|0|"},
         {{"--char", "é", "a.bmp"}, "a.bmp||1|é||1|20|0|3|1|0|"}, {{"--char", "Ж", "a.bmp"}, "a.bmp||1|Ж||1|20|0|3|1|0|"},
         {{"--char=Ω", "a.bmp"}, "a.bmp||1|Ω||1|20|0|3|1|0|"}, {{"--char", "😀", "a.bmp"}, "a.bmp||1|😀||1|20|0|3|1|0|"},
-        {{"--text", "Hi Jo", "a.bmp"}, "a.bmp||1|A|Hi Jo|1|20|0|3|1|0|"},
-        {{"--text", kSixtyFour.c_str(), "a.bmp"}, "a.bmp||1|A|" + kSixtyFour + "|1|20|0|3|1|0|"},
-        {{"--sheet", "s.PNG", "a.bmp"}, "a.bmp||1|A||1|20|0|3|1|0|s.PNG"},
-        {{"--top", "100", "--sheet=s.png", "a.bmp"}, "a.bmp||1|A||1|100|0|3|1|0|s.png"},
+        {{"--text", "Hi Jo", "a.bmp"}, "a.bmp||1||Hi Jo|1|20|0|3|1|0|"},
+        {{"--text", kSixtyFour.c_str(), "a.bmp"}, "a.bmp||1||" + kSixtyFour + "|1|20|0|3|1|0|"},
+        {{"--sheet", "s.PNG", "a.bmp"}, "a.bmp||1|||1|20|0|3|1|0|s.PNG"},
+        {{"--top", "100", "--sheet=s.png", "a.bmp"}, "a.bmp||1|||1|100|0|3|1|0|s.png"},
     };  // clang-format on
     for (const Case& c : cases) check(c);
 }

@@ -169,7 +169,8 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
         {{missing, "--fonts", fonts_}, cannot + missing + ": no such file"},
         {{text, "--fonts", fonts_}, cannot + text + ": ..."},
         {{fonts_, "--fonts", fonts_}, cannot + fonts_ + ": is a folder"},
-        {{white, "--fonts", fonts_}, "lettrino-match: " + white + ": no character found: ..."},
+        {{white, "--fonts", fonts_, "--char", "g"}, "lettrino-match: " + white + ": no character found: ..."},
+        {{white, "--fonts", fonts_}, "lettrino-match: no text could be read: give --char or --text"},
         {{bitmap_, "--fonts", none + "/x"}, "lettrino-match: no such folder: " + none + "/x"},
         {{bitmap_, "--fonts", none}, "lettrino-match: no fonts found under " + none},
         {{bitmap_, "--speedup", "12"},
@@ -278,7 +279,7 @@ TEST_F(MatchRun, TopMinimumFormatsAndRankings) {
         const QString file = dir_.filePath(QStringLiteral("noise.png"));
         ASSERT_TRUE(picture.save(file));
         for (const char* rank : {"aspect", "match"}) {
-            const Outcome r = runMatch({file, "--fonts", fonts_, "--rank", rank, "--format", "json"});
+            const Outcome r = runMatch({file, "--fonts", fonts_, "--char", "A", "--rank", rank, "--format", "json"});
             EXPECT_EQ(r.exitCode, 1) << rank << r.err;
             EXPECT_TRUE(r.err.contains("\nlettrino-match: no font matches this picture: the best match is " +
                                        QLatin1String(best)))
@@ -310,7 +311,7 @@ TEST_F(MatchRun, BrokenFontFilesAreSkippedAndCounted) {
     EXPECT_EQ(all.lines().size(), 6);
     EXPECT_TRUE(all.err.startsWith(QLatin1String("lettrino-match: 10 fonts, 5 matched, 5 could not be read")))
         << all.err;
-    const Outcome only = runMatch({bitmap_, QStringLiteral("--fonts"), broken});
+    const Outcome only = runMatch({bitmap_, QStringLiteral("--fonts"), broken, QStringLiteral("--char"), QStringLiteral("g")});
     EXPECT_EQ(only.exitCode, 0);
     EXPECT_EQ(only.out, kHeader + "\n");
     EXPECT_TRUE(only.err.startsWith(QLatin1String("lettrino-match: 5 fonts, 0 matched, 5 could not be read")))
@@ -429,6 +430,21 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     const QImage drawnSheet(rySheet);
     ASSERT_FALSE(drawnSheet.isNull());
     EXPECT_GT(drawnSheet.width(), 2 * 200);
+
+    // Without --char or --text the picture is read; between readings whose letters share their
+    // shape (x and X) the fonts decide.
+    const QString x = dir_.filePath(QStringLiteral("x.png")), hamburg = dir_.filePath(QStringLiteral("hamburg.png"));
+    ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSans.ttf", QStringLiteral("x"), true).save(x));
+    ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSerif.ttf", QStringLiteral("Hamburg"), true).save(hamburg));
+    for (const auto& [picture, said, face] : {std::tuple{x, "x", "DejaVu Sans"}, {hamburg, "Hamburg", "DejaVu Serif"}}) {
+        const Outcome read = runMatch({picture, "--fonts", fonts_, "--top", "1", "--format", "json"});
+        ASSERT_EQ(read.exitCode, 0) << read.err;
+        EXPECT_TRUE(read.err.startsWith(QStringLiteral("lettrino-match: read: %1 (chosen by the fonts among ").arg(said)))
+            << read.err;
+        const QJsonObject first = QJsonDocument::fromJson(read.out.toUtf8()).array().at(0).toObject();
+        EXPECT_EQ(first.value(QLatin1String("text")).toString(), QString::fromLatin1(said));
+        EXPECT_EQ(first.value(QLatin1String("face")).toString(), QString::fromLatin1(face)) << said;
+    }
 
     // Every face of a collection is scored and named.
     const QString shelf = dir_.filePath(QStringLiteral("shelf"));
