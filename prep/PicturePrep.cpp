@@ -77,6 +77,24 @@ QImage shrunk(const prep::InkCrop& crop, int k) {
     return out;
 }
 
+// The crop's greys scaled by s to ow x oh, Format_Grayscale8. Large ink is first averaged over
+// whole blocks (cheap), then area-averaged the rest of the way.
+QImage scaledInk(const prep::InkCrop& crop, double s, int ow, int oh) {
+    const int w = crop.box.width(), h = crop.box.height();
+    const int k = s < 0.5 ? int(1 / (2 * s)) : 1;
+    QImage ink;
+    if (k > 1) {
+        ink = shrunk(crop, k);
+    } else {
+        ink = QImage(w, h, QImage::Format_Grayscale8);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(ink.scanLine(y), crop.grey.data() + std::size_t(y) * std::size_t(w), std::size_t(w));
+    }
+    if (ink.width() != ow || ink.height() != oh)
+        ink = ink.scaled(ow, oh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return ink.convertToFormat(QImage::Format_Grayscale8);
+}
+
 // The crop scaled to options.maxInk on its longer side and centred on a white canvas.
 PreparedPicture placeInk(const prep::InkCrop& crop, const PrepOptions& options, bool inverted) {
     PreparedPicture out;
@@ -89,19 +107,7 @@ PreparedPicture placeInk(const prep::InkCrop& crop, const PrepOptions& options, 
     const int ow = std::clamp(int(std::lround(w * s)), 1, kCanvasSize);
     const int oh = std::clamp(int(std::lround(h * s)), 1, kCanvasSize);
 
-    // Large ink is first averaged over whole blocks (cheap), then area-averaged the rest of the way.
-    const int k = s < 0.5 ? int(1 / (2 * s)) : 1;
-    QImage ink;
-    if (k > 1) {
-        ink = shrunk(crop, k);
-    } else {
-        ink = QImage(w, h, QImage::Format_Grayscale8);
-        for (int y = 0; y < h; ++y)
-            std::memcpy(ink.scanLine(y), crop.grey.data() + std::size_t(y) * std::size_t(w), std::size_t(w));
-    }
-    if (ink.width() != ow || ink.height() != oh)
-        ink = ink.scaled(ow, oh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    ink = ink.convertToFormat(QImage::Format_Grayscale8);
+    const QImage ink = scaledInk(crop, s, ow, oh);
 
     QImage canvas(kCanvasSize, kCanvasSize, QImage::Format_RGB32);
     canvas.fill(Qt::white);
@@ -161,18 +167,7 @@ PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& regi
     double s = double(std::max(1, inkHeight)) / h;
     if (w * s > kMaxLineWidth) s = double(kMaxLineWidth) / w;
     const int ow = std::max(1, int(std::lround(w * s))), oh = std::max(1, int(std::lround(h * s)));
-    const int k = s < 0.5 ? int(1 / (2 * s)) : 1;
-    QImage ink;
-    if (k > 1) {
-        ink = shrunk(crop, k);
-    } else {
-        ink = QImage(w, h, QImage::Format_Grayscale8);
-        for (int y = 0; y < h; ++y)
-            std::memcpy(ink.scanLine(y), crop.grey.data() + std::size_t(y) * std::size_t(w), std::size_t(w));
-    }
-    if (ink.width() != ow || ink.height() != oh)
-        ink = ink.scaled(ow, oh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    out.grey = ink.convertToFormat(QImage::Format_Grayscale8);
+    out.grey = scaledInk(crop, s, ow, oh);
     out.scale = double(oh) / h;
     return out;
 }
