@@ -154,6 +154,26 @@ QString sheetTargetProblem(const QString& sheet, const QString& bitmap) {
     return {};
 }
 
+// The letters of the script a character is written in (Latin, Greek or Cyrillic), both cases,
+// and the digits.
+QStringList lettersLike(const QString& character) {
+    const char32_t ch = character.toUcs4().value(0);
+    QStringList out;
+    const auto add = [&out](char32_t from, char32_t to) {
+        for (char32_t c = from; c <= to; ++c)
+            if (QChar::isLetterOrNumber(c)) out << QString::fromUcs4(&c, 1);
+    };
+    if (ch >= 0x370 && ch < 0x400) {
+        add(0x391, 0x3A9), add(0x3B1, 0x3C9);
+    } else if (ch >= 0x400 && ch < 0x530) {
+        add(0x410, 0x44F);
+    } else {
+        add(U'A', U'Z'), add(U'a', U'z');
+    }
+    add(U'0', U'9');
+    return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,6 +235,12 @@ int main(int argc, char** argv) {
         if (!reading.ok() || reading.candidates.empty())
             return error(QStringLiteral("no text could be read: give --char or --text"));
         readings = reading.candidates;
+        // A lone letter gives the reader no line to stand on (a "g" is read as a 9): every letter
+        // and digit of its script is a reading too, and the fonts tell them apart.
+        if (readings.front().toUcs4().size() == 1) {
+            for (const QString& other : lettersLike(readings.front()))
+                if (std::find(readings.begin(), readings.end(), other) == readings.end()) readings.push_back(other);
+        }
     }
     // One character, or a text's characters left to right. The window's ranking keeps the
     // window's picture; the aspect-aware one enlarges small ink.
@@ -273,15 +299,27 @@ int main(int argc, char** argv) {
         for (const ResultRow& row : rankResults(results, 0, kReadingFonts, o.rank)) best.push_back(jobs[size_t(row.job)]);
         double bestScore = -1;
         for (int k = 0; k < int(readings.size()); ++k) {
-            const TextReference candidate = k == 0 ? shown : shownAs(readings[size_t(k)]);
-            if (!candidate.ok()) continue;
-            use(candidate);
+            // One character for another: the picture is prepared alike, only the character differs.
+            // (its ink, measured once, serves every such reading).
+            TextReference candidate = shown;
+            if (shown.text.toUcs4().size() == 1 && readings[size_t(k)].toUcs4().size() == 1) {
+                candidate.text = readings[size_t(k)];
+                params.character = Character::fromText(candidate.text);
+                if (shown.whole()) session.setLine(shown.line.grey, candidate.text);
+            } else {
+                if (k > 0) candidate = shownAs(readings[size_t(k)]);
+                if (!candidate.ok()) continue;
+                use(candidate);
+            }
+            // On this thread: its font system keeps those few fonts open from reading to reading.
             double score = 0;
-            for (const FontResult& r : searchInParallel(session, best, o.jobs))
+            session.search(best, 0, [&](int, const RenderOutcome&, const FontResult& r) {
                 if (r.matched) score = std::max(score, scoreOf(r));
+                return true;
+            });
             if (score > bestScore) bestScore = score, chosen = k;
         }
-        if (chosen != 0) shown = shownAs(readings[size_t(chosen)]);
+        if (chosen != 0) shown = shownAs(readings[size_t(chosen)]);  // notes and boxes as for that reading
         use(shown);
         if (chosen != 0) results = searchInParallel(session, jobs, o.jobs, progress);
     }
