@@ -154,8 +154,8 @@ QString sheetTargetProblem(const QString& sheet, const QString& bitmap) {
     return {};
 }
 
-// The letters of the script a character is written in (Latin, Greek or Cyrillic), both cases,
-// and the digits.
+// The Latin letters, both cases, and the digits; and the letters of the script a character is
+// written in when it is Greek or Cyrillic (a reader takes a Latin letter for one of those too).
 QStringList lettersLike(const QString& character) {
     const char32_t ch = character.toUcs4().value(0);
     QStringList out;
@@ -163,14 +163,9 @@ QStringList lettersLike(const QString& character) {
         for (char32_t c = from; c <= to; ++c)
             if (QChar::isLetterOrNumber(c)) out << QString::fromUcs4(&c, 1);
     };
-    if (ch >= 0x370 && ch < 0x400) {
-        add(0x391, 0x3A9), add(0x3B1, 0x3C9);
-    } else if (ch >= 0x400 && ch < 0x530) {
-        add(0x410, 0x44F);
-    } else {
-        add(U'A', U'Z'), add(U'a', U'z');
-    }
-    add(U'0', U'9');
+    add(U'A', U'Z'), add(U'a', U'z'), add(U'0', U'9');
+    if (ch >= 0x370 && ch < 0x400) add(0x391, 0x3A9), add(0x3B1, 0x3C9);
+    if (ch >= 0x400 && ch < 0x530) add(0x410, 0x44F);
     return out;
 }
 
