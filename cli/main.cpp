@@ -294,15 +294,25 @@ int main(int argc, char** argv) {
         for (const ResultRow& row : rankResults(results, 0, kReadingFonts, o.rank)) best.push_back(jobs[size_t(row.job)]);
         double bestScore = -1;
         for (int k = 0; k < int(readings.size()); ++k) {
-            // One character for another: the picture is prepared alike, only the character differs.
-            // (its ink, measured once, serves every such reading).
-            TextReference candidate = shown;
-            if (shown.text.toUcs4().size() == 1 && readings[size_t(k)].toUcs4().size() == 1) {
-                candidate.text = readings[size_t(k)];
-                params.character = Character::fromText(candidate.text);
-                if (shown.whole()) session.setLine(shown.line.grey, candidate.text);
+            // A reading of as many characters in as many words is shown by the picture prepared
+            // alike (its ink, measured once, serves every such reading): only the characters differ.
+            const QString& reading = readings[size_t(k)];
+            const auto shape = [](const QString& s) {
+                QList<int> lengths;
+                for (const QString& word : s.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                    lengths << int(word.toUcs4().size());
+                return lengths;
+            };
+            std::vector<Character> characters;
+            for (const uint u : QString(reading).remove(QLatin1Char(' ')).toUcs4())
+                characters.push_back(Character::fromCodePoint(u));
+            if (shape(reading) == shape(shown.text) &&
+                (shown.whole() || shown.word.size() <= 1 || session.setWordCharacters(characters))) {
+                params.character = characters.front();
+                if (shown.whole()) session.setLine(shown.line.grey, reading);
             } else {
-                if (k > 0) candidate = shownAs(readings[size_t(k)]);
+                TextReference candidate = shown;
+                if (k > 0) candidate = shownAs(reading);
                 if (!candidate.ok()) continue;
                 use(candidate);
             }

@@ -43,6 +43,12 @@ void Session::setWord(std::vector<WordCharacter> characters) {
     referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
 }
 
+bool Session::setWordCharacters(const std::vector<Character>& characters) {
+    if (characters.size() != word_.size()) return false;
+    for (std::size_t i = 0; i < characters.size(); ++i) word_[i].character = characters[i];
+    return true;
+}
+
 void Session::setLine(const QImage& grey, const QString& text) {
     line_ = grey.isNull() ? QImage() : grey.convertToFormat(QImage::Format_Grayscale8);
     lineText_ = text;

@@ -97,6 +97,10 @@ public:
     // goes back to the one reference.
     void setWord(std::vector<WordCharacter> characters);
     const std::vector<WordCharacter>& word() const { return word_; }
+    // Another text of as many characters for the same word's pictures: their references and ink
+    // are kept (another reading of the same picture). False, and nothing changed, when the
+    // count differs.
+    bool setWordCharacters(const std::vector<Character>& characters);
 
     // Matches fonts against a picture of a text as each font sets it (prep/PicturePrep.h
     // prepareLine, match/LineMatch.h), without cutting it into characters, instead of the one

@@ -192,6 +192,13 @@ TEST_F(SessionTest, PassingOverFilesThatLackACharacterChangesNoResult) {
             passed += got[i].face.isEmpty();
         }
         EXPECT_EQ(passed, t.passedOver);
+        // Another reading of the word's pictures: the same pictures, other characters.
+        if (word.size() > 1) {
+            const FontResult as = s.matchFont(job(t.font));
+            EXPECT_FALSE(s.setWordCharacters({Character::fromCodePoint(U'q')}));
+            ASSERT_TRUE(s.setWordCharacters(std::vector<Character>(word.size(), Character::fromCodePoint(U'o'))));
+            EXPECT_LT(s.matchFont(job(t.font)).score.m, as.score.m);
+        }
     }
 }
 
