@@ -8,7 +8,6 @@
 
 #include <cstdio>
 
-#include "fonts/FontList.h"
 #include "render/FontSystem.h"
 #include "render/GlyphRenderer.h"
 #include "session/SampleGlyph.h"

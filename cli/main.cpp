@@ -292,17 +292,18 @@ int main(int argc, char** argv) {
         const auto scoreOf = [&o](const FontResult& r) { return o.rank == RankBy::Aspect ? r.aspectScore : r.score.m; };
         std::vector<FontRef> best;
         for (const ResultRow& row : rankResults(results, 0, kReadingFonts, o.rank)) best.push_back(jobs[size_t(row.job)]);
+        // How many characters each word of a reading has.
+        const auto shape = [](const QString& s) {
+            QList<int> lengths;
+            for (const QString& word : s.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                lengths << int(word.toUcs4().size());
+            return lengths;
+        };
         double bestScore = -1;
         for (int k = 0; k < int(readings.size()); ++k) {
             // A reading of as many characters in as many words is shown by the picture prepared
             // alike (its ink, measured once, serves every such reading): only the characters differ.
             const QString& reading = readings[size_t(k)];
-            const auto shape = [](const QString& s) {
-                QList<int> lengths;
-                for (const QString& word : s.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-                    lengths << int(word.toUcs4().size());
-                return lengths;
-            };
             std::vector<Character> characters;
             for (const uint u : QString(reading).remove(QLatin1Char(' ')).toUcs4())
                 characters.push_back(Character::fromCodePoint(u));
@@ -311,8 +312,7 @@ int main(int argc, char** argv) {
                 params.character = characters.front();
                 if (shown.whole()) session.setLine(shown.line.grey, reading);
             } else {
-                TextReference candidate = shown;
-                if (k > 0) candidate = shownAs(reading);
+                const TextReference candidate = shownAs(reading);
                 if (!candidate.ok()) continue;
                 use(candidate);
             }
@@ -328,14 +328,11 @@ int main(int argc, char** argv) {
         use(shown);
         if (chosen != 0) results = searchInParallel(session, jobs, o.jobs, progress);
     }
-    if (!o.charText.isEmpty() || !o.text.isEmpty()) {
-        // Said, not read.
-    } else if (readings.size() > 1) {
-        write(stderr, QStringLiteral("lettrino-match: read: %1 (chosen by the fonts among %2 readings)\n")
-                          .arg(shown.text)
-                          .arg(readings.size()));
-    } else {
-        write(stderr, QStringLiteral("lettrino-match: read: %1\n").arg(shown.text));
+    if (o.charText.isEmpty() && o.text.isEmpty()) {
+        const QString among = readings.size() > 1
+                                  ? QStringLiteral(" (chosen by the fonts among %1 readings)").arg(readings.size())
+                                  : QString();
+        write(stderr, QStringLiteral("lettrino-match: read: %1%2\n").arg(shown.text, among));
     }
     if (!shown.note.isEmpty()) write(stderr, QStringLiteral("lettrino-match: %1\n").arg(shown.note));
     QString text = shown.text;

@@ -145,16 +145,10 @@ bool FontSystem::fileLacksAnyOf(const QString& file, int faceIndex, const std::v
 }
 
 const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character ch) {
-    int slot = font.slot;
+    const int slot = slotOf(font);
     OpenFace* f = cache_->face(slot);
-    if (!f || f->generation != font.generation) {
-        // The face was dropped from the cache since the description was made: open it again.
-        slot = resolve(font.face);
-        f = cache_->face(slot);
-    }
     RenderedGlyph& g = lastGlyph_;
-    const double ppem = font.points * 96.0 / 72.0;
-    const long ppem26 = std::isfinite(ppem) ? long(std::llround(std::min(ppem, 60000.0) * 64.0)) : 0;
+    const long ppem26 = ppem26Of(font);
     if (f && g.slot == slot && g.generation == f->generation && g.ppem26 == ppem26 && g.ch == ch &&
         g.hinting == hinting_)
         return g;
@@ -177,13 +171,21 @@ const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character 
     return g;
 }
 
+int FontSystem::slotOf(const Font& font) {
+    const OpenFace* f = cache_->face(font.slot);
+    // A face dropped from the cache since the description was made is opened again.
+    return f && f->generation == font.generation ? font.slot : resolve(font.face);
+}
+
+long FontSystem::ppem26Of(const Font& font) {
+    const double ppem = font.points * 96.0 / 72.0;
+    return std::isfinite(ppem) ? long(std::llround(std::min(ppem, 60000.0) * 64.0)) : 0;
+}
+
 void FontSystem::drawText(const Font& font, const QString& text, bool ligatures, TextRaster& out) {
     out = TextRaster();
-    int slot = font.slot;
-    OpenFace* f = cache_->face(slot);
-    if (!f || f->generation != font.generation) f = cache_->face(resolve(font.face));
-    const double ppem = font.points * 96.0 / 72.0;
-    const long ppem26 = std::isfinite(ppem) ? long(std::llround(std::min(ppem, 60000.0) * 64.0)) : 0;
+    OpenFace* f = cache_->face(slotOf(font));
+    const long ppem26 = ppem26Of(font);
     if (!f || !f->ft || ppem26 <= 0 || !setPixelSize(*f, ppem26)) return;
     layText(*f, text, ligatures, hinting_, out);
 }

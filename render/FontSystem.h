@@ -123,6 +123,9 @@ private:
     void closeChecked();
     int slotFor(const QString& file, int index) { return cache_->slotFor(file, index, *checked_); }
     int resolve(const QString& name);
+    // The slot a description's face is in now; its size in 26.6 pixels per em.
+    int slotOf(const Font& font);
+    static long ppem26Of(const Font& font);
     const RenderedGlyph& render(const Font& font, Character ch);
 
     void* library_ = nullptr;  // FT_Library

@@ -85,26 +85,33 @@ RenderOutcome GlyphRenderer::displayFont(const FontRef& font, Character ch, cons
     return out;
 }
 
+FaceInUse::FaceInUse(FontSystem& fonts, const FontRef& font, int faceAt) : fonts_(fonts), font_(font) {
+    if (font.isInstalled()) {
+        face = font.name;
+        return;
+    }
+    registrationFailed = fonts.addFontResource(font.file) == 0;
+    face = fonts.faceName(faceAt);
+    if (face.isEmpty()) {
+        face = QStringLiteral("Error: Already Installed");
+        found = false;
+    }
+}
+
+FaceInUse::~FaceInUse() {
+    if (!font_.isInstalled()) fonts_.removeFontResource(font_.file);
+}
+
 RenderOutcome GlyphRenderer::displayFontFast(const FontRef& font, Character ch, const InkBox& reference,
                                              int faceAt) {
     RenderOutcome out;
-    const bool installed = font.isInstalled();
-    bool notFound = false;
-    if (installed) {
-        out.faceName = font.name;
-    } else {
-        out.registrationFailed = fonts_.addFontResource(font.file) == 0;
-        out.faceName = fonts_.faceName(faceAt);
-        if (out.faceName.isEmpty()) {
-            out.faceName = QStringLiteral("Error: Already Installed");
-            notFound = true;
-        }
-    }
+    const FaceInUse use(fonts_, font, faceAt);
+    out.registrationFailed = use.registrationFailed;
+    out.faceName = use.face;
     out.filename = font.label();
 
     const int inkHeight = reference.bottom - reference.top + 1;
-    if (!notFound && inkHeight > 0 && ch.isValid()) drawGlyph(out.faceName, inkHeight, ch, inkHeight, true, out);
-    if (!installed) fonts_.removeFontResource(font.file);
+    if (use.found && inkHeight > 0 && ch.isValid()) drawGlyph(out.faceName, inkHeight, ch, inkHeight, true, out);
     return out;
 }
 

@@ -38,6 +38,25 @@ InkBox centredBlackBox(int bx, int by);
 // S2 = (S1 x H) / B, S1 x H in fixed point with four decimals, the result held to four decimals.
 double finalSize(double trialPoints, int inkHeight, int blackBoxHeight);
 
+// A font made drawable for the length of a call: an installed face by its name, or a font file
+// registered until the object goes, its face the one at faceAt (the face count before it was
+// registered, plus the face's index in a collection).
+class FaceInUse {
+public:
+    FaceInUse(FontSystem& fonts, const FontRef& font, int faceAt);
+    ~FaceInUse();
+    FaceInUse(const FaceInUse&) = delete;
+    FaceInUse& operator=(const FaceInUse&) = delete;
+
+    QString face;  // the name to draw with; "Error: Already Installed" when no face is at faceAt
+    bool registrationFailed = false;
+    bool found = true;  // a face is at faceAt (always, for an installed face)
+
+private:
+    FontSystem& fonts_;
+    const FontRef& font_;
+};
+
 // Draws one font's character into the glyph canvas, sized to the reference ink height and
 // centred on (100, 100), with its red box outline.
 class GlyphRenderer {

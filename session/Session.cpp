@@ -52,6 +52,11 @@ bool Session::setWordCharacters(const std::vector<Character>& characters) {
 void Session::setLine(const QImage& grey, const QString& text) {
     line_ = grey.isNull() ? QImage() : grey.convertToFormat(QImage::Format_Grayscale8);
     lineText_ = text;
+    const QList<uint> codes = text.toUcs4();
+    lineLength_ = int(codes.size());
+    lineCharacters_.clear();
+    for (const uint u : codes)
+        if (!QChar::isSpace(u)) lineCharacters_.push_back(Character::fromCodePoint(u));
 }
 
 const AspectReference& Session::referenceInk(int i) {
@@ -143,8 +148,7 @@ bool Session::passOver(const FontRef& font, RenderOutcome* drawn) {
     std::vector<Character>& characters = passOverCharacters_;
     characters.clear();
     if (!line_.isNull()) {
-        for (const uint u : lineText_.toUcs4())
-            if (!QChar::isSpace(u)) characters.push_back(Character::fromCodePoint(u));
+        characters = lineCharacters_;
     } else if (word_.empty()) {
         characters.push_back(params_.character);
     }
@@ -257,29 +261,22 @@ QImage Session::drawLine(const FontRef& font) {
 void Session::scoreLine(const FontRef& font, RenderOutcome& outcome, FontResult& r, QImage* fitted) {
     fonts_->setHinting(params_.hinting);
     outcome.filename = font.label();
-    QString face = font.name;
-    if (!font.isInstalled()) {
-        if (fonts_->addFontResource(font.file) == 0) {
-            outcome.registrationFailed = true;
-        } else {
-            face = fonts_->faceName(initialFontCount_ + font.faceIndex);
-            if (face.isEmpty()) face = QStringLiteral("Error: Already Installed");
-        }
-    }
-    outcome.faceName = face;
+    const FaceInUse use(*fonts_, font, initialFontCount_ + font.faceIndex);
+    outcome.registrationFailed = use.registrationFailed;
+    outcome.faceName = use.face;
     // The font is drawn at a trial size, then at the size that gives the picture's ink height;
     // with its standard ligatures and without, when it has any for the text, the better counts.
     constexpr double kTrialPoints = 48;
     const int inkHeight = line_.height();
     double best = -1;
     for (const bool ligatures : {true, false}) {
-        if (outcome.registrationFailed) break;
+        if (use.registrationFailed || !use.found) break;
         TextRaster& raster = lineRaster_;
-        fonts_->drawText(fonts_->createFont(face, kTrialPoints), lineText_, ligatures, raster);
+        fonts_->drawText(fonts_->createFont(use.face, kTrialPoints), lineText_, ligatures, raster);
         if (raster.empty()) break;
         const int glyphs = raster.glyphs;
         const double points = kTrialPoints * inkHeight / raster.height;
-        fonts_->drawText(fonts_->createFont(face, points), lineText_, ligatures, raster);
+        fonts_->drawText(fonts_->createFont(use.face, points), lineText_, ligatures, raster);
         if (raster.empty()) break;
         const LineScore s = lettrino::matchLine(line_, raster);
         if (s.score > best) {
@@ -296,9 +293,8 @@ void Session::scoreLine(const FontRef& font, RenderOutcome& outcome, FontResult&
             if (fitted) *fitted = fittedText(raster, line_.width(), line_.height());
         }
         // Without ligatures the text sets the same glyphs when it has none to set.
-        if (!ligatures || int(lineText_.toUcs4().size()) == glyphs) break;
+        if (!ligatures || lineLength_ == glyphs) break;
     }
-    if (!font.isInstalled()) fonts_->removeFontResource(font.file);
 }
 
 int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done) {

@@ -180,6 +180,8 @@ private:
     std::vector<WordCharacter> word_;
     QImage line_;
     QString lineText_;
+    int lineLength_ = 0;                     // its characters, spaces included
+    std::vector<Character> lineCharacters_;  // its characters but spaces, for passing fonts over
     TextRaster lineRaster_;  // reused from font to font
     // The references' ink, measured on first use: one, or one per character of the word.
     std::vector<std::optional<AspectReference>> referenceInk_;
