@@ -1,5 +1,6 @@
 #include "match/Aspect.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace lettrino {
@@ -45,6 +46,12 @@ AspectScore AspectReference::score(double m, const InkMask& glyph) const {
         if (i == 0 || s.score > best.score) best = s;
     }
     return best;
+}
+
+double AspectReference::bound(double m, const InkMask& glyph) const {
+    double most = 0;
+    for (const InkMask& turn : turns_) most = std::max(most, aspectBound(m, turn, glyph));
+    return turns_.empty() ? m : most;
 }
 
 }  // namespace lettrino

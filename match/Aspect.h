@@ -52,6 +52,8 @@ public:
     // glyph's mask is the reference's. The ink agreement of a turn whose proportions alone keep
     // it from beating the best turn before it is not measured.
     AspectScore score(double m, const InkMask& glyph) const;
+    // The most score(m, glyph) can give, from the masks' proportions alone.
+    double bound(double m, const InkMask& glyph) const;
 
 private:
     std::vector<InkMask> turns_;  // in the order of kTurns

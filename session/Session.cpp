@@ -41,6 +41,7 @@ void Session::setWord(std::vector<WordCharacter> characters) {
     word_ = std::move(characters);
     wordInk_.resize(word_.size());
     referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
+    wordInk_.resize(word_.size());
 }
 
 bool Session::setWordCharacters(const std::vector<Character>& characters) {
@@ -192,49 +193,71 @@ void Session::matchCharacter(const FontRef& font, RenderOutcome* drawn, FontResu
 
 void Session::matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
     const int n = int(word_.size());
-    std::vector<MatchScore>& scores = wordScores_;
+    std::vector<double>& m = wordMatches_;
+    std::vector<double>& bounds = wordBounds_;
     std::vector<double>& logSizes = wordLogSizes_;
-    scores.assign(static_cast<size_t>(n), MatchScore());
-    logSizes.assign(static_cast<size_t>(n), 0.0);
-    // Every character is drawn and matched first; a font that lacks one is not matched.
-    double sumM = 0, sumX = 0, sumY = 0, sumLogM = 0;
+    m.assign(size_t(n), 0.0);
+    bounds.assign(size_t(n), 1.0);
+    logSizes.assign(size_t(n), 0.0);
+    // A word's score is the geometric mean of its characters' aspect scores, each at most its
+    // match, at most what its proportions allow, and at most 1: the bound of the characters
+    // known so far and 1 for the rest. Once it keeps the word below the top-th best score, the
+    // rest is neither drawn nor measured. The ink agreement, the dearest part, comes last.
+    double sumX = 0, sumY = 0, sumM = 0, sumLogBound = 0;
+    int drawnCharacters = 0;
+    // The bound is summed in another order than the score: a hair of slack keeps a font that
+    // ties the top-th best.
+    const auto mayReach = [&](double logBound) {
+        r.score.m = sumM / drawnCharacters;
+        return mayReachTop(r, std::exp(logBound / n) * (1 + 1e-9));
+    };
     for (int i = 0; i < n; ++i) {
         const RenderOutcome outcome = drawCharacter(font, i);
         if (!noteDrawn(outcome, i == 0, drawn, r)) return;
         const WordCharacter& c = word_[size_t(i)];
-        scores[size_t(i)] = lettrino::matchFast(c.reference.canvas, c.reference.box, glyph_, outcome.glyphBox,
-                                                params_.speedup);
+        const MatchScore score = lettrino::matchFast(c.reference.canvas, c.reference.box, glyph_, outcome.glyphBox,
+                                                     params_.speedup);
         if (i == 0) r.glyphBox = outcome.glyphBox;
-        // The glyph canvas holds one character at a time: its ink is kept for the weighing.
-        if (params_.aspect) measureInk(glyph_, outcome.glyphBox, wordInk_[size_t(i)]);
         logSizes[size_t(i)] = std::log(std::max(outcome.finalPoints, 1e-4) / std::max(c.scale, 1e-9));
-        sumM += scores[size_t(i)].m;
-        sumX += scores[size_t(i)].xRatio;
-        sumY += scores[size_t(i)].yRatio;
-        sumLogM += std::log(std::max(scores[size_t(i)].m, 1e-12));
+        m[size_t(i)] = score.m;
+        sumM += score.m;
+        sumX += score.xRatio;
+        sumY += score.yRatio;
+        ++drawnCharacters;
+        if (!params_.aspect) continue;
+        if (!mayReach(sumLogBound + std::log(std::max(score.m, 1e-12)))) break;
+        // The glyph canvas holds one character at a time: its ink is kept for the weighing.
+        measureInk(glyph_, outcome.glyphBox, wordInk_[size_t(i)]);
+        bounds[size_t(i)] = std::max(referenceInk(i).bound(score.m, wordInk_[size_t(i)]), 1e-12);
+        sumLogBound += std::log(bounds[size_t(i)]);
+        if (!mayReach(sumLogBound)) break;
     }
+    r.score.m = sumM / drawnCharacters;
+    r.score.xRatio = sumX / drawnCharacters;
+    r.score.yRatio = sumY / drawnCharacters;
+    r.matched = true;
+    // A word cut short keeps the match of the characters it drew and is not weighed.
+    if (!params_.aspect || drawnCharacters < n || !mayReach(sumLogBound)) return;
+
     double meanLog = 0;
     for (double l : logSizes) meanLog += l / n;
     double spread = 0;
     for (double l : logSizes) spread += std::fabs(l - meanLog) / n;
-    r.score.m = sumM / n;
-    r.score.xRatio = sumX / n;
-    r.score.yRatio = sumY / n;
     r.sizeSpread = spread;
-    r.matched = true;
-    if (!params_.aspect) return;
-
-    // Every character's aspect score is at most its match.
-    const double sizeWeight = std::exp(-kSizeWeight * spread);
-    if (!mayReachTop(r, std::exp(sumLogM / n) * sizeWeight)) return;
-    double sumLogScore = 0, sumAgreement = 0, sumDistance = 0;
+    // The characters' bounds give way to their scores one by one.
+    const double logSizeWeight = -kSizeWeight * spread;
+    double sumLogScore = 0, unweighedLogBound = sumLogBound, sumAgreement = 0, sumDistance = 0;
     for (int i = 0; i < n; ++i) {
-        const AspectScore aspect = referenceInk(i).score(scores[size_t(i)].m, wordInk_[size_t(i)]);
+        if (!mayReach(sumLogScore + unweighedLogBound + logSizeWeight * n)) return;
+        const AspectScore aspect = referenceInk(i).score(m[size_t(i)], wordInk_[size_t(i)]);
         sumLogScore += std::log(std::max(aspect.score, 1e-12));
+        unweighedLogBound -= std::log(bounds[size_t(i)]);
         sumAgreement += aspect.agreement;
         sumDistance += aspect.aspectDistance;
     }
-    r.aspectScore = std::exp(sumLogScore / n) * sizeWeight;
+    const double score = std::exp(sumLogScore / n) * std::exp(logSizeWeight);
+    if (!mayReachTop(r, score)) return;
+    r.aspectScore = score;
     r.inkAgreement = sumAgreement / n;
     r.aspectDistance = sumDistance / n;
     r.weighed = true;

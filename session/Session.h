@@ -186,11 +186,11 @@ private:
     // The references' ink, measured on first use: one, or one per character of the word.
     std::vector<std::optional<AspectReference>> referenceInk_;
 
-    InkMask glyphInk_;              // reused from font to font
-    std::vector<InkMask> wordInk_;  // one per character of the word, reused from font to font
-    // A word's per-character matches, glyph boxes and log sizes, reused from font to font.
-    std::vector<MatchScore> wordScores_;
-
+    InkMask glyphInk_;  // reused from font to font
+    // A word's per-character ink, matches, bounds and log sizes, reused from font to font.
+    std::vector<InkMask> wordInk_;
+    std::vector<double> wordMatches_;
+    std::vector<double> wordBounds_;
     std::vector<double> wordLogSizes_;
     std::vector<Character> passOverCharacters_;
     Canvas glyph_;

@@ -258,41 +258,50 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
 
 TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
     int pruned = 0;
-    for (const char* source : {"LiberationSerif-Regular.ttf", "DejaVuSans.ttf"})
-        for (bool reversed : {false, true}) {
-            std::vector<FontRef> jobs = jobs_;
-            if (reversed) std::reverse(jobs.begin(), jobs.end());
-            Session s;
-            ASSERT_NO_FATAL_FAILURE(useReference(s, source, "a", 100));
-            s.params().aspect = true;
-            const std::vector<FontResult> every = searchAll(s, jobs);
-            std::vector<double> best;
-            for (const FontResult& r : every)
-                if (r.matched) best.push_back(r.aspectScore);
-            std::sort(best.rbegin(), best.rend());
-            for (int top : {1, 2, 3}) {
-                SCOPED_TRACE(testing::Message() << source << (reversed ? " reversed" : "") << ", top " << top);
-                s.params().top = top;
-                const std::vector<FontResult> cut = searchAll(s, jobs);
-                // What is weighed keeps its score; what is not could not have reached the top-th
-                // best score of a search that weighs every font (the score never exceeds the match).
-                std::vector<double> weighed;
-                for (size_t i = 0; i < cut.size(); ++i) {
-                    EXPECT_EQ(cut[i].matched, every[i].matched) << jobs[i].file;
-                    if (cut[i].weighed) {
-                        EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].file;
-                        weighed.push_back(cut[i].aspectScore);
-                    } else if (every[i].matched) {
-                        EXPECT_LT(every[i].score.m, best[size_t(top - 1)]) << jobs[i].file;
-                        ++pruned;
-                    }
+    // One character, and a word, whose characters are drawn one by one until the word cannot
+    // reach the top.
+    for (const char* text : {"a", "agv"})
+        for (const char* source : {"LiberationSerif-Regular.ttf", "DejaVuSans.ttf"})
+            for (bool reversed : {false, true}) {
+                std::vector<FontRef> jobs = jobs_;
+                if (reversed) std::reverse(jobs.begin(), jobs.end());
+                Session s;
+                std::vector<WordCharacter> word;
+                for (const QString& ch : QString::fromUtf8(text).split(QString(), Qt::SkipEmptyParts)) {
+                    ASSERT_NO_FATAL_FAILURE(useReference(s, source, ch.toUtf8().constData(), 100));
+                    word.push_back({s.reference(), s.params().character, 1.0});
                 }
-                // The best scores are among those weighed.
-                std::sort(weighed.rbegin(), weighed.rend());
-                weighed.resize(size_t(top));
-                EXPECT_EQ(weighed, std::vector<double>(best.begin(), best.begin() + top));
+                if (word.size() > 1) s.setWord(word);
+                s.params().aspect = true;
+                const std::vector<FontResult> every = searchAll(s, jobs);
+                std::vector<double> best;
+                for (const FontResult& r : every)
+                    if (r.matched) best.push_back(r.aspectScore);
+                std::sort(best.rbegin(), best.rend());
+                for (int top : {1, 2, 3}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << text << " in " << source << (reversed ? " reversed" : "") << ", top " << top);
+                    s.params().top = top;
+                    const std::vector<FontResult> cut = searchAll(s, jobs);
+                    // What is weighed keeps its score; what is not could not have reached the
+                    // top-th best score of a search that weighs every font.
+                    std::vector<double> weighed;
+                    for (size_t i = 0; i < cut.size(); ++i) {
+                        EXPECT_EQ(cut[i].matched, every[i].matched) << jobs[i].file;
+                        if (cut[i].weighed) {
+                            EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].file;
+                            weighed.push_back(cut[i].aspectScore);
+                        } else if (every[i].matched) {
+                            EXPECT_LT(every[i].aspectScore, best[size_t(top - 1)]) << jobs[i].file;
+                            ++pruned;
+                        }
+                    }
+                    // The best scores are among those weighed.
+                    std::sort(weighed.rbegin(), weighed.rend());
+                    weighed.resize(size_t(top));
+                    EXPECT_EQ(weighed, std::vector<double>(best.begin(), best.begin() + top));
+                }
             }
-        }
     EXPECT_GT(pruned, 0);
 }
 
