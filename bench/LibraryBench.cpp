@@ -95,6 +95,7 @@ int libraryBench(int argc, char** argv) {
         session.setReference(reference);
         session.params().character = Character::fromText(character);
         session.params().aspect = aspect;
+        session.params().screen = aspect;
         session.params().top = top;
         session.params().passOverLacking = true;
         resetPeak();

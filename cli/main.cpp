@@ -261,6 +261,7 @@ int main(int argc, char** argv) {
     use(shown);
     params.speedup = o.speedup;
     params.aspect = o.rank == RankBy::Aspect;
+    params.screen = params.aspect;
     params.top = o.top;
     params.minPercent = o.minPercent;
     params.passOverLacking = true;

@@ -7,6 +7,10 @@
 
 #include <unistd.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_BBOX_H
+
 #include "canvas/Canvas.h"
 #include "render/CharacterMaps.h"
 
@@ -158,10 +162,7 @@ const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character 
     g.coverage.clear();
     if (!f || ppem26 <= 0) return g;
 
-    FT_UInt index = 0;
-    std::uint32_t lookups[2];
-    const int lookupCount = lookupCodes(ch, f->charmap, lookups);
-    for (int i = 0; i < lookupCount && index == 0; ++i) index = FT_Get_Char_Index(f->ft, lookups[i]);
+    const FT_UInt index = glyphIndexOf(*f, ch);
     g.slot = slot;
     g.generation = f->generation;
     g.ppem26 = ppem26;
@@ -169,6 +170,27 @@ const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character 
     g.hinting = hinting_;
     if (index != 0 && setPixelSize(*f, ppem26)) rasterise(*f, index, hinting_, g);
     return g;
+}
+
+unsigned FontSystem::glyphIndexOf(const OpenFace& face, Character ch) {
+    FT_UInt index = 0;
+    std::uint32_t lookups[2];
+    const int lookupCount = lookupCodes(ch, face.charmap, lookups);
+    for (int i = 0; i < lookupCount && index == 0; ++i) index = FT_Get_Char_Index(face.ft, lookups[i]);
+    return index;
+}
+
+double FontSystem::outlineHeight(const Font& font, Character ch) {
+    const OpenFace* f = cache_->face(slotOf(font));
+    if (!f || !f->ft || !FT_IS_SCALABLE(f->ft) || f->ft->units_per_EM == 0) return 0;
+    const FT_UInt index = glyphIndexOf(*f, ch);
+    if (index == 0 || FT_Load_Glyph(f->ft, index, FT_LOAD_NO_SCALE) != 0) return 0;
+    const FT_GlyphSlot glyph = f->ft->glyph;
+    if (glyph->format != FT_GLYPH_FORMAT_OUTLINE) return 0;
+    FT_BBox box;
+    if (FT_Outline_Get_BBox(&glyph->outline, &box) != 0 || box.yMax <= box.yMin) return 0;
+    // The glyph slot now holds an unscaled outline: whatever render() drew last is still its own.
+    return double(box.yMax - box.yMin) / f->ft->units_per_EM;
 }
 
 int FontSystem::slotOf(const Font& font) {

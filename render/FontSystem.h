@@ -74,6 +74,9 @@ public:
 
     // The metrics of a character in a font.
     GlyphMetrics glyphMetrics(const Font& font, Character ch);
+    // The height of a character's outline in ems, in the font's own units: neither hinted nor
+    // rendered, whatever the font's size. 0 for a face without outlines or a character without one.
+    double outlineHeight(const Font& font, Character ch);
     // Draws one character with its reference point at (x, y) on the baseline, blending
     // black onto the canvas. Nothing happens for a character without a glyph.
     void textOut(Canvas& canvas, const Font& font, int x, int y, Character ch);
@@ -127,6 +130,7 @@ private:
     int slotOf(const Font& font);
     static long ppem26Of(const Font& font);
     const RenderedGlyph& render(const Font& font, Character ch);
+    static unsigned glyphIndexOf(const OpenFace& face, Character ch);
 
     void* library_ = nullptr;  // FT_Library
     InstalledFaces installed_;

@@ -28,14 +28,23 @@ double finalSize(double trialPoints, int inkHeight, int blackBoxHeight) {
     return std::nearbyint(double(product) / blackBoxHeight) / 10000.0;
 }
 
+double outlineSize(double emHeight, int inkHeight) {
+    if (!(emHeight > 0)) return 0;
+    // Points at 96 dpi: H pixels are H / emHeight pixels per em.
+    return std::nearbyint(inkHeight / emHeight * 72.0 / 96.0 * 10000.0) / 10000.0;
+}
+
 bool GlyphRenderer::drawGlyph(const QString& face, double trialPoints, Character ch, int inkHeight,
-                              bool clearBeforeDraw, RenderOutcome& out) {
+                              bool clearBeforeDraw, RenderOutcome& out, Sizing sizing) {
     const Font trial = fonts_.createFont(face, trialPoints);
     out.trialPoints = trial.points;
-    const int blackBox = int(fonts_.glyphMetrics(trial, ch).blackBoxY);
-    if (blackBox < 1) return false;
-
-    const Font final = fonts_.createFont(face, finalSize(trial.points, inkHeight, blackBox));
+    double points = sizing == Sizing::Outline ? outlineSize(fonts_.outlineHeight(trial, ch), inkHeight) : 0;
+    if (points <= 0) {
+        const int blackBox = int(fonts_.glyphMetrics(trial, ch).blackBoxY);
+        if (blackBox < 1) return false;
+        points = finalSize(trial.points, inkHeight, blackBox);
+    }
+    const Font final = fonts_.createFont(face, points);
     const GlyphMetrics m = fonts_.glyphMetrics(final, ch);
     // A glyph that vanishes at the final size has nothing to place.
     if (m.blackBoxX < 1 || m.blackBoxY < 1) return false;
@@ -103,7 +112,7 @@ FaceInUse::~FaceInUse() {
 }
 
 RenderOutcome GlyphRenderer::displayFontFast(const FontRef& font, Character ch, const InkBox& reference,
-                                             int faceAt) {
+                                             int faceAt, Sizing sizing) {
     RenderOutcome out;
     const FaceInUse use(fonts_, font, faceAt);
     out.registrationFailed = use.registrationFailed;
@@ -111,7 +120,7 @@ RenderOutcome GlyphRenderer::displayFontFast(const FontRef& font, Character ch, 
     out.filename = font.label();
 
     const int inkHeight = reference.bottom - reference.top + 1;
-    if (use.found && inkHeight > 0 && ch.isValid()) drawGlyph(out.faceName, inkHeight, ch, inkHeight, true, out);
+    if (use.found && inkHeight > 0 && ch.isValid()) drawGlyph(out.faceName, inkHeight, ch, inkHeight, true, out, sizing);
     return out;
 }
 

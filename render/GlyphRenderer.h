@@ -35,6 +35,11 @@ struct RenderOutcome {
 // width 40 gives columns 80-119, width 41 columns 80-120.
 InkBox centredBlackBox(int bx, int by);
 
+// How the size a glyph is drawn at is found. Trial: drawn at H points first, then at
+// S2 = (S1 x H) / B, B its black box's height at H. Outline: at the size that makes the height of
+// its outline (unhinted, unrendered) H pixels, then drawn once; a face without outlines is tried.
+enum class Sizing { Trial, Outline };
+
 // S2 = (S1 x H) / B, S1 x H in fixed point with four decimals, the result held to four decimals.
 double finalSize(double trialPoints, int inkHeight, int blackBoxHeight);
 
@@ -81,13 +86,14 @@ public:
     // the name at faceAt (the face count before it was registered, plus the face's index in a
     // collection); no cross, and the canvas is left as it was, when there
     // is no glyph.
-    RenderOutcome displayFontFast(const FontRef& font, Character ch, const InkBox& reference, int faceAt);
+    RenderOutcome displayFontFast(const FontRef& font, Character ch, const InkBox& reference, int faceAt,
+                                  Sizing sizing = Sizing::Trial);
 
 private:
     // Sizes, draws and outlines the glyph once the face is known and the canvas prepared.
     // clearBeforeDraw: clear after choosing the final size (the fast renderer's order).
     bool drawGlyph(const QString& face, double trialPoints, Character ch, int inkHeight,
-                   bool clearBeforeDraw, RenderOutcome& out);
+                   bool clearBeforeDraw, RenderOutcome& out, Sizing sizing = Sizing::Trial);
 
     FontSystem& fonts_;
     Canvas& canvas_;

@@ -35,12 +35,14 @@ Session::~Session() = default;
 void Session::setReference(const Reference& reference) {
     reference_ = reference;
     referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
+    screenReferences_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
 }
 
 void Session::setWord(std::vector<WordCharacter> characters) {
     word_ = std::move(characters);
     wordInk_.resize(word_.size());
     referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
+    screenReferences_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
     wordInk_.resize(word_.size());
 }
 
@@ -83,20 +85,53 @@ RenderOutcome Session::drawCharacter(const FontRef& font, int i) {
 
 bool Session::mayReachTop(const FontResult& r, double bound) const {
     const bool counted = r.score.m * 100.0 >= params_.minPercent;
-    return !(params_.top > 0 && counted && int(best_.size()) == params_.top && bound < best_.front());
+    return !(counted && best_.full() && bound < best_.least());
 }
 
 void Session::noteWeighed(const FontResult& r) {
-    if (params_.top <= 0 || r.score.m * 100.0 < params_.minPercent) return;
-    // best_ is a min-heap of the top scores so far.
-    if (int(best_.size()) < params_.top) {
-        best_.push_back(r.aspectScore);
-        std::push_heap(best_.begin(), best_.end(), std::greater<>());
-    } else if (r.aspectScore > best_.front()) {
-        std::pop_heap(best_.begin(), best_.end(), std::greater<>());
-        best_.back() = r.aspectScore;
-        std::push_heap(best_.begin(), best_.end(), std::greater<>());
+    if (r.score.m * 100.0 >= params_.minPercent) best_.note(r.aspectScore);
+}
+
+const ScreenReference& Session::screenReference(int i) {
+    if (screenReferences_.size() <= size_t(i)) screenReferences_.resize(size_t(i) + 1);
+    std::optional<ScreenReference>& s = screenReferences_[size_t(i)];
+    if (!s) s = screenReferenceOf(word_.empty() ? reference_ : word_[size_t(i)].reference);
+    return *s;
+}
+
+bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
+    if (!params_.screen || !params_.aspect || params_.top <= 0 || params_.minPercent > 0) return true;
+    const int n = std::max<int>(1, int(word_.size()));
+    // Each character's look is at most 1: once those looked at keep the word's look below the
+    // margin, the rest are not looked at.
+    const auto near = [&](double sumLog) {
+        return !screenBest_.full() || std::exp(sumLog / n) >= screenBest_.least() * kScreenMargin;
+    };
+    double sumM = 0, sumLog = 0;
+    int looked = 0;
+    for (int i = 0; i < n && near(sumLog); ++i) {
+        const ScreenReference& s = screenReference(i);
+        fonts_->setHinting(Hinting::None);
+        const Character ch = word_.empty() ? params_.character : word_[size_t(i)].character;
+        const RenderOutcome outcome = renderer_.displayFontFast(font, ch, s.reference.box,
+                                                                initialFontCount_ + font.faceIndex, Sizing::Outline);
+        // What cannot be drawn small is left to the full drawing to tell.
+        if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
+        const double m = lettrino::matchFast(s.reference.canvas, s.reference.box, glyph_, outcome.glyphBox, 1).m;
+        measureInk(glyph_, outcome.glyphBox, glyphInk_);
+        sumM += m;
+        sumLog += std::log(std::max(s.ink.score(m, glyphInk_).score, 1e-12));
+        ++looked;
+        if (i == 0) {
+            r.face = outcome.faceName;
+            if (drawn) *drawn = outcome;
+        }
     }
+    if (looked == n) screenBest_.note(std::exp(sumLog / n));
+    if (near(sumLog)) return true;
+    r.matched = true;
+    r.score.m = sumM / looked;
+    return false;
 }
 
 RenderOutcome Session::displayFont(const FontRef& font, const GlyphRenderer::Hooks& hooks) {
@@ -129,6 +164,7 @@ FontResult Session::matchFont(const FontRef& font, RenderOutcome* drawn) {
     r.file = font.file;
     try {
         if (passOver(font, drawn)) return r;
+        if (line_.isNull() && !passesScreen(font, drawn, r)) return r;
         if (!line_.isNull())
             matchLine(font, drawn, r);
         else if (word_.empty())
@@ -325,7 +361,8 @@ int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, cons
     // goes back to white.
     glyph_.clear();
     glyph_.setAutoRedraw(false);
-    best_.clear();
+    best_.reset(params_.top);
+    screenBest_.reset(params_.top);
     int last = -1;
     RenderOutcome drawn;
     for (int i = next(); i >= 0 && i < int(jobs.size()); i = next()) {

@@ -20,6 +20,7 @@
 #include "render/TextLayout.h"
 #include "session/FontSource.h"
 #include "session/Reference.h"
+#include "session/Screen.h"
 
 namespace lettrino {
 
@@ -42,6 +43,9 @@ struct SearchParams {
     int top = 0;
     // With top: only fonts whose match in percent is at least this count among the best.
     double minPercent = 0;
+    // With aspect and top (and no minPercent): a font is first looked at small (session/Screen.h)
+    // and drawn in full only when that look comes near the best so far.
+    bool screen = false;
     // Pass over a font file whose own character maps show that it lacks a character, without
     // opening it (FontSystem::fileLacksAnyOf); its face is then not named. The window, which
     // names every font it shows, leaves this off.
@@ -170,6 +174,10 @@ private:
     bool mayReachTop(const FontResult& r, double bound) const;
     void noteWeighed(const FontResult& r);
     const AspectReference& referenceInk(int i);
+    // The first look at a font (params().screen): false when the font need not be drawn in full
+    // (r then holds the first look's match), true when it must be, or when no first look is taken.
+    bool passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r);
+    const ScreenReference& screenReference(int i);
 
     explicit Session(std::unique_ptr<FontSystem> fonts);
 
@@ -183,8 +191,10 @@ private:
     int lineLength_ = 0;                     // its characters, spaces included
     std::vector<Character> lineCharacters_;  // its characters but spaces, for passing fonts over
     TextRaster lineRaster_;  // reused from font to font
-    // The references' ink, measured on first use: one, or one per character of the word.
+    // The references' ink, measured on first use: one, or one per character of the word; and
+    // their first-look references, made on first use.
     std::vector<std::optional<AspectReference>> referenceInk_;
+    std::vector<std::optional<ScreenReference>> screenReferences_;
 
     InkMask glyphInk_;  // reused from font to font
     // A word's per-character ink, matches, bounds and log sizes, reused from font to font.
@@ -197,8 +207,9 @@ private:
     GlyphRenderer renderer_;
     bool fontDisplayed_ = false;
     InkBox glyphBox_{0, 0, 0, 0};
-    // The top-th best aspect score seen in this search, while params().top is set.
-    std::vector<double> best_;
+    // The top best aspect scores, and first looks, seen in this search, while params().top is set.
+    TopScores best_;
+    TopScores screenBest_;
 };
 
 // Called on the calling thread while a parallel search runs, and once at its end.

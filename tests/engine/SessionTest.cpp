@@ -257,9 +257,9 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
 }
 
 TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
-    int pruned = 0;
+    int pruned = 0, screened = 0;
     // One character, and a word, whose characters are drawn one by one until the word cannot
-    // reach the top.
+    // reach the top; with and without a first look at each font.
     for (const char* text : {"a", "agv"})
         for (const char* source : {"LiberationSerif-Regular.ttf", "DejaVuSans.ttf"})
             for (bool reversed : {false, true}) {
@@ -278,31 +278,54 @@ TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
                 for (const FontResult& r : every)
                     if (r.matched) best.push_back(r.aspectScore);
                 std::sort(best.rbegin(), best.rend());
-                for (int top : {1, 2, 3}) {
-                    SCOPED_TRACE(testing::Message()
-                                 << text << " in " << source << (reversed ? " reversed" : "") << ", top " << top);
-                    s.params().top = top;
-                    const std::vector<FontResult> cut = searchAll(s, jobs);
-                    // What is weighed keeps its score; what is not could not have reached the
-                    // top-th best score of a search that weighs every font.
-                    std::vector<double> weighed;
-                    for (size_t i = 0; i < cut.size(); ++i) {
-                        EXPECT_EQ(cut[i].matched, every[i].matched) << jobs[i].file;
-                        if (cut[i].weighed) {
-                            EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].file;
-                            weighed.push_back(cut[i].aspectScore);
-                        } else if (every[i].matched) {
-                            EXPECT_LT(every[i].aspectScore, best[size_t(top - 1)]) << jobs[i].file;
-                            ++pruned;
+                for (bool screen : {false, true})
+                    for (int top : {1, 2, 3}) {
+                        SCOPED_TRACE(testing::Message() << text << " in " << source << (reversed ? " reversed" : "")
+                                                        << (screen ? ", first looks" : "") << ", top " << top);
+                        s.params().top = top;
+                        s.params().screen = screen;
+                        const std::vector<FontResult> cut = searchAll(s, jobs);
+                        // What is weighed keeps its score; what is not could not have reached the
+                        // top-th best score of a search that weighs every font.
+                        std::vector<double> weighed;
+                        for (size_t i = 0; i < cut.size(); ++i) {
+                            EXPECT_EQ(cut[i].matched, every[i].matched) << jobs[i].file;
+                            if (cut[i].weighed) {
+                                EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].file;
+                                weighed.push_back(cut[i].aspectScore);
+                            } else if (every[i].matched) {
+                                EXPECT_LT(every[i].aspectScore, best[size_t(top - 1)]) << jobs[i].file;
+                                // A font whose first look is far from the best is not drawn in full: it has no glyph box.
+                                const bool drawnInFull = cut[i].glyphBox.bottom > cut[i].glyphBox.top;
+                                EXPECT_TRUE(screen || drawnInFull) << jobs[i].file;
+                                (drawnInFull ? pruned : screened)++;
+                            }
                         }
+                        // The best scores are among those weighed.
+                        std::sort(weighed.rbegin(), weighed.rend());
+                        weighed.resize(size_t(top));
+                        EXPECT_EQ(weighed, std::vector<double>(best.begin(), best.begin() + top));
                     }
-                    // The best scores are among those weighed.
-                    std::sort(weighed.rbegin(), weighed.rend());
-                    weighed.resize(size_t(top));
-                    EXPECT_EQ(weighed, std::vector<double>(best.begin(), best.begin() + top));
-                }
             }
     EXPECT_GT(pruned, 0);
+    EXPECT_GT(screened, 0);
+}
+
+TEST_F(SessionTest, AFirstLookIsTakenAtMostAtItsHeight) {
+    const struct {
+        int ink;
+        int looked;  // the first look's ink height
+    } cases[] = {{100, kScreenHeight}, {kScreenHeight + 1, kScreenHeight}, {30, 30}};
+    for (const auto& t : cases) {
+        Session s;
+        ASSERT_NO_FATAL_FAILURE(useReference(s, "DejaVuSans.ttf", "H", t.ink));
+        const ScreenReference look = screenReferenceOf(s.reference());
+        const InkBox& full = s.reference().box;
+        EXPECT_EQ(look.reference.box.bottom - look.reference.box.top + 1, t.looked) << t.ink;
+        // The proportions are kept, within a pixel of the look's at either edge.
+        EXPECT_NEAR(double(look.reference.box.right - look.reference.box.left + 1) * t.ink / t.looked,
+                    full.right - full.left + 1, 2.0 * t.ink / t.looked) << t.ink;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <vector>
+
+#include "match/Aspect.h"
+#include "session/Reference.h"
+
+namespace lettrino {
+
+// A first look at a font before it is drawn and weighed in full: its character drawn small,
+// from its outline without hinting (no bytecode to run, one rendering instead of two), and
+// scored as the full weighing scores it, against the reference's ink made as small. A font
+// whose first look falls well below the best first looks so far is not drawn in full.
+//
+// The height, in pixels, of the reference's ink in the first look.
+constexpr int kScreenHeight = 48;
+// How far below the top-th best first look so far a font's may fall and still be drawn in
+// full. A first look is not a bound of the full score (it is drawn otherwise), so the margin is
+// wide: over 1,176 pictures (two real-engine sets from tools/make-real-set and every second
+// picture of tools/make-identify-set's), lettrino-match's ten best are the same, name for name,
+// with first looks and without; at 0.90 three pictures' lists would differ below the first.
+constexpr double kScreenMargin = 0.80;
+
+// The reference scaled to the first look's size, and its ink.
+struct ScreenReference {
+    Reference reference;
+    AspectReference ink;
+};
+ScreenReference screenReferenceOf(const Reference& full);
+
+// The `top` best scores seen so far, least first out.
+class TopScores {
+public:
+    void reset(int top) {
+        top_ = top;
+        heap_.clear();
+    }
+    bool full() const { return top_ > 0 && int(heap_.size()) == top_; }
+    // The top-th best so far; only meaningful when full().
+    double least() const { return heap_.front(); }
+    void note(double score);
+
+private:
+    int top_ = 0;
+    std::vector<double> heap_;  // a min-heap
+};
+
+}  // namespace lettrino
