@@ -15,7 +15,7 @@ Colour fromQRgb(QRgb rgb) { return Colour(qRed(rgb)) | Colour(qGreen(rgb)) << 8 
 QRgb toQRgb(Colour c) { return qRgb(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); }
 }  // namespace
 
-Canvas::Canvas() : picture_(kPixels, kWhite), persistent_(kPixels, kWhite), screen_(kPixels, kWhite) {}
+Canvas::Canvas() : picture_(kPixels, kWhite), persistent_(kPixels, kWhite) {}
 
 void Canvas::setPicture(const QImage& image) {
     std::fill(picture_.begin(), picture_.end(), kWhite);

@@ -84,7 +84,7 @@ private:
 
     std::vector<Colour> picture_;
     std::vector<Colour> persistent_;
-    std::vector<Colour> screen_;
+    std::vector<Colour> screen_;  // filled once the screen becomes a layer of its own
     bool autoRedraw_ = true;
     bool screenDetached_ = false;
     // Bounds of the screen pixels that may differ from the persistent image, so that a
