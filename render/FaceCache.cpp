@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include <hb.h>
+
 namespace lettrino {
 
 namespace {
@@ -12,17 +14,25 @@ std::uint64_t nextGeneration() {
     return ++counter;
 }
 QString faceKey(const QString& file, int index) { return file + QLatin1Char('#') + QString::number(index); }
+
+void closeFace(OpenFace& f) {
+    // The shaper holds a reference to the face: it goes first.
+    if (f.shaper) hb_font_destroy(f.shaper);
+    f.shaper = nullptr;
+    if (f.ft) FT_Done_Face(f.ft);  // closes the stream's file too
+    f.ft = nullptr;
+}
 }  // namespace
 
 FaceCache::~FaceCache() {
     for (auto& face : faces_)
-        if (face && face->ft) FT_Done_Face(face->ft);
+        if (face) closeFace(*face);
 }
 
 void FaceCache::closeSlot(int slot) {
     OpenFace* f = faces_[std::size_t(slot)].get();
     if (!f->key.isEmpty()) slotByKey_.remove(f->key);
-    if (f->ft) FT_Done_Face(f->ft);  // closes the stream's file too
+    closeFace(*f);
     if (f->stream) spareStreams_.push_back(std::move(f->stream));
     *f = OpenFace();
 }

@@ -13,6 +13,8 @@
 #include "render/Character.h"
 #include "render/FontFileStream.h"
 
+typedef struct hb_font_t hb_font_t;
+
 namespace lettrino {
 
 // How font files are opened. Read (the default) goes through pread and a few small windows of
@@ -32,6 +34,10 @@ struct OpenFace {
     std::uint64_t generation = 0;  // tells this face from another opened in the same slot since
     CharMap charmap = CharMap::None;
     FT_F26Dot6 ppem26 = -1;     // the size last requested on the face
+    // HarfBuzz's font over the face, made when a text is first laid out with it (render/TextLayout.h)
+    // and told of each new size; closed with the face.
+    hb_font_t* shaper = nullptr;
+    FT_F26Dot6 shaperPpem26 = -1;
     std::uint64_t lastUse = 0;  // 0: empty, or not used since the face was dropped
 };
 

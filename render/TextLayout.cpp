@@ -26,7 +26,15 @@ constexpr std::int64_t kMaxOffset = std::int64_t(1) << 30;
 
 void layText(OpenFace& face, const QString& text, bool ligatures, Hinting hinting, TextRaster& out) {
     out = TextRaster();
-    hb_font_t* font = hb_ft_font_create_referenced(face.ft);
+    // One shaper per face, told when the face's size changed since it last laid a text out.
+    if (!face.shaper) {
+        face.shaper = hb_ft_font_create_referenced(face.ft);
+        face.shaperPpem26 = face.ppem26;
+    } else if (face.shaperPpem26 != face.ppem26) {
+        hb_ft_font_changed(face.shaper);
+        face.shaperPpem26 = face.ppem26;
+    }
+    hb_font_t* font = face.shaper;
     hb_buffer_t* buffer = hb_buffer_create();
     const std::u16string utf16 = text.toStdU16String();
     hb_buffer_add_utf16(buffer, reinterpret_cast<const std::uint16_t*>(utf16.data()), int(utf16.size()), 0,
@@ -79,7 +87,6 @@ void layText(OpenFace& face, const QString& text, bool ligatures, Hinting hintin
     }
     out.glyphs = int(count);
     hb_buffer_destroy(buffer);
-    hb_font_destroy(font);
     if (out.lacksGlyph || placed.empty()) return;
     const std::int64_t w = std::int64_t(right) - left + 1, h = std::int64_t(bottom) - top + 1;
     if (w <= 0 || h <= 0 || w * h > GlyphRaster::kMaxPixels) return;

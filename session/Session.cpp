@@ -54,6 +54,9 @@ bool Session::setWordCharacters(const std::vector<Character>& characters) {
 
 void Session::setLine(const QImage& grey, const QString& text) {
     line_ = grey.isNull() ? QImage() : grey.convertToFormat(QImage::Format_Grayscale8);
+    lineLook_ = line_.height() > kScreenLineHeight
+                    ? line_.scaledToHeight(kScreenLineHeight, Qt::SmoothTransformation)
+                    : line_;
     lineText_ = text;
     const QList<uint> codes = text.toUcs4();
     lineLength_ = int(codes.size());
@@ -101,6 +104,22 @@ const ScreenReference& Session::screenReference(int i) {
 
 bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
     if (!params_.screen || !params_.aspect || params_.top <= 0 || params_.minPercent > 0) return true;
+    if (!line_.isNull()) {
+        RenderOutcome outcome;
+        FontResult look;
+        fonts_->setHinting(Hinting::None);
+        scoreLine(font, lineLook_, kScreenTrialPoints, outcome, look, nullptr);
+        // What cannot be drawn small is left to the full drawing to tell.
+        if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
+        const bool near = !screenBest_.full() || look.aspectScore >= screenBest_.least() * kScreenMargin;
+        screenBest_.note(look.aspectScore);
+        if (near) return true;
+        r.face = outcome.faceName;
+        if (drawn) *drawn = outcome;
+        r.matched = true;
+        r.score.m = look.score.m;
+        return false;
+    }
     const int n = std::max<int>(1, int(word_.size()));
     // Each character's look is at most 1: once those looked at keep the word's look below the
     // margin, the rest are not looked at.
@@ -164,7 +183,7 @@ FontResult Session::matchFont(const FontRef& font, RenderOutcome* drawn) {
     r.file = font.file;
     try {
         if (passOver(font, drawn)) return r;
-        if (line_.isNull() && !passesScreen(font, drawn, r)) return r;
+        if (!passesScreen(font, drawn, r)) return r;
         if (!line_.isNull())
             matchLine(font, drawn, r);
         else if (word_.empty())
@@ -302,7 +321,8 @@ void Session::matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r
 
 void Session::matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
     RenderOutcome outcome;
-    scoreLine(font, outcome, r, nullptr);
+    fonts_->setHinting(params_.hinting);
+    scoreLine(font, line_, kLineTrialPoints, outcome, r, nullptr);
     if (!noteDrawn(outcome, true, drawn, r)) return;
     r.matched = true;
     r.weighed = params_.aspect;
@@ -313,35 +333,35 @@ QImage Session::drawLine(const FontRef& font) {
     RenderOutcome outcome;
     FontResult r;
     QImage fitted;
-    scoreLine(font, outcome, r, &fitted);
+    fonts_->setHinting(params_.hinting);
+    scoreLine(font, line_, kLineTrialPoints, outcome, r, &fitted);
     return fitted;
 }
 
-void Session::scoreLine(const FontRef& font, RenderOutcome& outcome, FontResult& r, QImage* fitted) {
-    fonts_->setHinting(params_.hinting);
+void Session::scoreLine(const FontRef& font, const QImage& line, double trialPoints, RenderOutcome& outcome,
+                        FontResult& r, QImage* fitted) {
     outcome.filename = font.label();
     const FaceInUse use(*fonts_, font, initialFontCount_ + font.faceIndex);
     outcome.registrationFailed = use.registrationFailed;
     outcome.faceName = use.face;
     // The font is drawn at a trial size, then at the size that gives the picture's ink height;
     // with its standard ligatures and without, when it has any for the text, the better counts.
-    constexpr double kTrialPoints = 48;
-    const int inkHeight = line_.height();
+    const int inkHeight = line.height();
     double best = -1;
     for (const bool ligatures : {true, false}) {
         if (use.registrationFailed || !use.found) break;
         TextRaster& raster = lineRaster_;
-        fonts_->drawText(fonts_->createFont(use.face, kTrialPoints), lineText_, ligatures, raster);
+        fonts_->drawText(fonts_->createFont(use.face, trialPoints), lineText_, ligatures, raster);
         if (raster.empty()) break;
         const int glyphs = raster.glyphs;
-        const double points = kTrialPoints * inkHeight / raster.height;
+        const double points = trialPoints * inkHeight / raster.height;
         fonts_->drawText(fonts_->createFont(use.face, points), lineText_, ligatures, raster);
         if (raster.empty()) break;
-        const LineScore s = lettrino::matchLine(line_, raster);
+        const LineScore s = lettrino::matchLine(line, raster);
         if (s.score > best) {
             best = s.score;
             outcome.fontDisplayed = true;
-            outcome.trialPoints = kTrialPoints;
+            outcome.trialPoints = trialPoints;
             outcome.finalPoints = points;
             r.score.m = s.m;
             r.score.xRatio = s.stretch;
@@ -349,7 +369,7 @@ void Session::scoreLine(const FontRef& font, RenderOutcome& outcome, FontResult&
             r.aspectScore = s.score;
             r.inkAgreement = s.m;
             r.aspectDistance = std::fabs(std::log(s.stretch));
-            if (fitted) *fitted = fittedText(raster, line_.width(), line_.height());
+            if (fitted) *fitted = fittedText(raster, line.width(), line.height());
         }
         // Without ligatures the text sets the same glyphs when it has none to set.
         if (!ligatures || lineLength_ == glyphs) break;

@@ -166,9 +166,11 @@ private:
     void matchCharacter(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     void matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     void matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r);
-    // Draws and scores the text in one font (registered for the call), the better of its
-    // ligatures and none; fills the outcome and r, and *fitted with the drawing when asked.
-    void scoreLine(const FontRef& font, RenderOutcome& outcome, FontResult& r, QImage* fitted);
+    // Draws and scores the text in one font (registered for the call) against `line`, hinted as
+    // the font system is set, the trial drawing at trialPoints; the better of its ligatures and
+    // none. Fills the outcome and r, and *fitted with the drawing when asked.
+    void scoreLine(const FontRef& font, const QImage& line, double trialPoints, RenderOutcome& outcome,
+                   FontResult& r, QImage* fitted);
     // Whether a font whose score can be at most `bound` can still be among the top, and
     // noting a weighed score among them.
     bool mayReachTop(const FontResult& r, double bound) const;
@@ -187,6 +189,7 @@ private:
     Reference reference_;
     std::vector<WordCharacter> word_;
     QImage line_;
+    QImage lineLook_;  // the line at its first look's height
     QString lineText_;
     int lineLength_ = 0;                     // its characters, spaces included
     std::vector<Character> lineCharacters_;  // its characters but spaces, for passing fonts over
