@@ -215,18 +215,27 @@ int main(int argc, char** argv) {
     if (!o.sheet.isEmpty())
         if (const QString why = sheetTargetProblem(o.sheet, o.bitmap); !why.isEmpty()) return error(why);
 
-    // The font folders are listed while the picture is prepared.
+    // The font folders are listed, and the reader's language data loaded, while the picture is
+    // read and the installed faces are listed.
     std::future<FileJobs> listing = std::async(std::launch::async, [&o] { return fileJobs(o.fontDirs); });
+    std::vector<QString> readings{o.text.isEmpty() ? o.charText : o.text};
+    std::future<std::unique_ptr<TextReader>> starting;
+    if (readings.front().isEmpty())
+        starting = std::async(std::launch::async, [] { return std::make_unique<TextReader>(); });
 
     const Picture picture = readPicture(o.bitmap);
     if (!picture.ok()) return error(QStringLiteral("cannot read bitmap %1: %2").arg(o.bitmap, picture.error));
+
+    // The first session (and its font system) is made here, on the main thread, before any
+    // search thread starts: setting fontconfig up is not safe to race.
+    Session session(o.system ? Session::InstalledFaces::Listed : Session::InstalledFaces::NotListed);
+
     // What the picture shows: what --char or --text says, else what it is read to say (the
     // fonts decide between readings below).
-    std::vector<QString> readings{o.text.isEmpty() ? o.charText : o.text};
-    if (readings.front().isEmpty()) {
-        TextReader reader;
-        if (!reader.ok()) return error(reader.error());
-        const Reading reading = reader.read(picture.image);
+    if (starting.valid()) {
+        const std::unique_ptr<TextReader> reader = starting.get();
+        if (!reader->ok()) return error(reader->error());
+        const Reading reading = reader->read(picture.image);
         if (!reading.ok() || reading.candidates.empty())
             return error(QStringLiteral("no text could be read: give --char or --text"));
         readings = reading.candidates;
@@ -250,9 +259,6 @@ int main(int argc, char** argv) {
     const FileJobs files = listing.get();
     if (!files.error.isEmpty()) return error(files.error);
 
-    // The first session (and its font system) is made here, on the main thread, before any
-    // other starts: setting fontconfig up is not safe to race.
-    Session session(o.system ? Session::InstalledFaces::Listed : Session::InstalledFaces::NotListed);
     SearchParams& params = session.params();
     const auto use = [&session, &params](const TextReference& what) {
         what.applyTo(session);
@@ -300,8 +306,17 @@ int main(int argc, char** argv) {
                 lengths << int(word.toUcs4().size());
             return lengths;
         };
-        double bestScore = -1;
-        for (int k = 0; k < int(readings.size()); ++k) {
+        // The first reading's best score is the search's; each other's is its best font's score,
+        // which a search for the one best alone finds weighing fewest fonts (the fonts that
+        // matched the first reading best come first).
+        double bestScore = 0;
+        for (const FontResult& r : results)
+            if (r.matched) bestScore = std::max(bestScore, scoreOf(r));
+        const SearchParams asked = params;
+        params.top = 1;
+        params.minPercent = 0;
+        params.screen = false;
+        for (int k = 1; k < int(readings.size()); ++k) {
             // A reading of as many characters in as many words is shown by the picture prepared
             // alike (its ink, measured once, serves every such reading): only the characters differ.
             const QString& reading = readings[size_t(k)];
@@ -325,6 +340,7 @@ int main(int argc, char** argv) {
             });
             if (score > bestScore) bestScore = score, chosen = k;
         }
+        params = asked;
         if (chosen != 0) shown = shownAs(readings[size_t(chosen)]);  // notes and boxes as for that reading
         use(shown);
         if (chosen != 0) results = searchInParallel(session, jobs, o.jobs, progress);

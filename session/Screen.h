@@ -24,6 +24,8 @@ constexpr double kScreenTrialPoints = 18;
 // picture of tools/make-identify-set's), lettrino-match's ten best are the same, name for name,
 // with first looks and without; at 0.90 three pictures' lists would differ below the first.
 constexpr double kScreenMargin = 0.80;
+// A text matched whole scores lower and looks blurrier small: its margin is wider.
+constexpr double kScreenLineMargin = 0.70;
 
 // The reference scaled to the first look's size, and its ink.
 struct ScreenReference {

@@ -111,7 +111,7 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
         scoreLine(font, lineLook_, kScreenTrialPoints, outcome, look, nullptr);
         // What cannot be drawn small is left to the full drawing to tell.
         if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
-        const bool near = !screenBest_.full() || look.aspectScore >= screenBest_.least() * kScreenMargin;
+        const bool near = !screenBest_.full() || look.aspectScore >= screenBest_.least() * kScreenLineMargin;
         screenBest_.note(look.aspectScore);
         if (near) return true;
         r.face = outcome.faceName;
