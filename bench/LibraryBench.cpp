@@ -1,6 +1,9 @@
 // `lettrino-bench library`: a font library of N links to the installed font files (folders of
 // 500), swept as lettrino-match sweeps it, for the default ranking and for --rank match, with
 // the bare FreeType loop over the same files in the same run. Prints fonts/s and peak memory.
+// Every other link is to a file that draws the character (or the text), the rest to files that
+// lack it, as in a designer's library of mostly Latin fonts. With --text and --bitmap, a picture
+// of a text is matched as lettrino-match --text matches it.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,8 +19,10 @@
 #include "match/Ranking.h"
 #include "fonts/FontList.h"
 #include "render/GlyphRenderer.h"
+#include "render/FontSystem.h"
 #include "session/FontSource.h"
 #include "session/Session.h"
+#include "session/TextReference.h"
 
 using namespace lettrino;
 
@@ -49,9 +54,9 @@ int libraryBench(int argc, char** argv) {
         args.insert(args.begin() + std::min(argc, 1), {fontsOption, installedFonts});
     argc = int(args.size());
     argv = args.data();
-    const auto options = bench::readOptions(argc, argv, {"size", "fonts", "char", "jobs", "top", "bitmap"},
+    const auto options = bench::readOptions(argc, argv, {"size", "fonts", "char", "text", "jobs", "top", "bitmap"},
                                             "lettrino-bench library [--size N] [--fonts DIR] [--char C] [--jobs N] "
-                                            "[--top K] [--bitmap FILE]");
+                                            "[--top K] [--bitmap FILE [--text TEXT]]");
     if (!options) return 2;
     const int size = std::max(1, options->value(QStringLiteral("size"), QStringLiteral("20000")).toInt());
     const QString fontsDir = options->value(QStringLiteral("fonts"), QStringLiteral("/usr/share/fonts"));
@@ -59,41 +64,68 @@ int libraryBench(int argc, char** argv) {
     const int jobs = std::max(1, options->value(QStringLiteral("jobs"), QStringLiteral("2")).toInt());
     const int top = std::max(0, options->value(QStringLiteral("top"), QStringLiteral("20")).toInt());
     const QString bitmap = options->value(QStringLiteral("bitmap"));
-
-    const QStringList installed = fontFilesUnder(fontsDir);
-    if (installed.isEmpty()) {
-        std::fprintf(stderr, "lettrino-bench: no font files under %s\n", qPrintable(fontsDir));
+    const QString text = options->value(QStringLiteral("text"));
+    if (!text.isEmpty() && bitmap.isEmpty()) {
+        std::fprintf(stderr, "lettrino-bench: --text needs the --bitmap that shows it\n");
         return 2;
     }
+    const QString drawn = text.isEmpty() ? character : text;
+
+    // The installed files that draw the text, and those that lack it.
+    QStringList drawing, lacking;
+    {
+        FontSystem fonts{std::vector<FaceEntry>()};  // no installed faces listed: only files are looked at
+        std::vector<Character> characters;
+        for (const uint u : drawn.toUcs4())
+            if (!QChar::isSpace(u)) characters.push_back(Character::fromCodePoint(u));
+        for (const QString& file : fontFilesUnder(fontsDir))
+            (fonts.fileLacksAnyOf(file, 0, characters) ? lacking : drawing) << file;
+    }
+    if (drawing.isEmpty()) {
+        std::fprintf(stderr, "lettrino-bench: no font file under %s draws %s\n", qPrintable(fontsDir),
+                     qPrintable(drawn));
+        return 2;
+    }
+    if (lacking.isEmpty()) lacking = drawing;
     QTemporaryDir library;
     QStringList links;
     for (int i = 0; i < size; ++i) {
         const QString folder = library.filePath(QStringLiteral("d%1").arg(i / 500));
         if (i % 500 == 0) QDir().mkpath(folder);
-        const QString source = installed.at(i % installed.size());
+        const QStringList& from = i % 2 == 0 ? drawing : lacking;
+        const QString source = from.at(i / 2 % from.size());
         const QString link = folder + QStringLiteral("/f%1_%2").arg(i, 5, 10, QLatin1Char('0')).arg(QFileInfo(source).fileName());
         QFile::link(source, link);
         links << link;
     }
-    std::printf("library: %d links to %lld font files, %d threads, top %d\n", size, qlonglong(installed.size()), jobs,
+    std::printf("library: %d links to %lld font files (half of the links to the %lld that draw %s), %d threads, "
+                "top %d\n",
+                size, qlonglong(drawing.size() + lacking.size()), qlonglong(drawing.size()), qPrintable(drawn), jobs,
                 top);
 
-    Reference reference;
-    if (bitmap.isEmpty())
-        reference.setPicture(bench::drawnReference(character));
-    else
-        reference = loadReference(bitmap);
-    if (!reference.ok()) {
-        std::fprintf(stderr, "lettrino-bench: %s\n", qPrintable(reference.error));
-        return 2;
+    TextReference shown;
+    if (bitmap.isEmpty()) {
+        shown.reference.setPicture(bench::drawnReference(character));
+    } else {
+        const Picture picture = readPicture(bitmap);
+        if (!picture.ok()) {
+            std::fprintf(stderr, "lettrino-bench: %s\n", qPrintable(picture.error));
+            return 2;
+        }
+        shown = textReferenceOf(picture.image, drawn, !text.isEmpty(), true);
+        if (!shown.ok()) {
+            std::fprintf(stderr, "lettrino-bench: %s\n", qPrintable(shown.error));
+            return 2;
+        }
     }
 
     // The page cache is warmed by the first sweep; each mode then runs twice, the faster counts.
     double best[2] = {0, 0};  // fonts/s: match, aspect
     for (const bool aspect : {true, true, false, false}) {
         Session session;
-        session.setReference(reference);
-        session.params().character = Character::fromText(character);
+        shown.applyTo(session);
+        session.params().character =
+            shown.word.empty() ? Character::fromText(drawn) : shown.word.front().character;
         session.params().aspect = aspect;
         session.params().screen = aspect;
         session.params().top = top;

@@ -251,6 +251,15 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
         EXPECT_GE(best->score.m, t.minMatch);
         EXPECT_NEAR(best->score.xRatio, t.stretch > 0 ? t.stretch : (1 - t.stretch) / 2, 0.03);
         EXPECT_TRUE(results[9].unreadable);
+        // Looking at each font small first, a search for the one best finds it, scored alike.
+        s.params().top = 1;
+        s.params().screen = true;
+        const std::vector<FontResult> looked = searchAll(s, jobs_);
+        const FontResult& first = looked[size_t(best - results.begin())];
+        EXPECT_TRUE(first.weighed);
+        EXPECT_EQ(first.aspectScore, best->aspectScore);
+        for (const FontResult& r : looked) EXPECT_LE(r.aspectScore, best->aspectScore);
+        s.params().top = 0;
         // A font without one of the characters is not matched.
         EXPECT_FALSE(s.matchFont(job("NotoSansHebrew-Regular.ttf")).matched);
     }
