@@ -40,7 +40,6 @@ void Session::setReference(const Reference& reference) {
 
 void Session::setWord(std::vector<WordCharacter> characters) {
     word_ = std::move(characters);
-    wordInk_.resize(word_.size());
     referenceInk_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
     screenReferences_.assign(std::max<size_t>(1, word_.size()), std::nullopt);
     wordInk_.resize(word_.size());

@@ -323,6 +323,16 @@ TEST(GlyphRenderer, GlyphIsAsTallAsTheReferenceCentredAndItsBoxIsItsInk) {
         EXPECT_EQ(b.top, 100 - int(m.blackBoxY) / 2);
         c.drawRect(b.left, b.top, b.right, b.bottom, kRed);  // takes the outline off again
         EXPECT_EQ(scanInkBox(c), b);
+
+        // Sized from the outline and drawn unhinted once: the outline is 157 pixels tall, its
+        // ink within the pixel the outline's ends fall in.
+        fonts().setHinting(Hinting::None);
+        const RenderOutcome small = renderer.displayFontFast(FontRef::installedFace(face), code,
+                                                             InkBox{20, 30, 150, 176}, 0, Sizing::Outline);
+        fonts().setHinting(Hinting::Full);
+        ASSERT_TRUE(small.fontDisplayed);
+        EXPECT_NEAR(small.glyphBox.bottom - small.glyphBox.top + 1, 157, 1.0);
+        EXPECT_EQ(std::round(small.finalPoints * 10000) / 10000, small.finalPoints);
     }
 }
 
