@@ -113,8 +113,10 @@ QImage widenChannels(const QImage& image, const int bits[3]) {
 constexpr qint64 kMostPixels = 100'000'000;
 // What a picture may take once decoded and read; a JPEG beyond it is decoded reduced.
 constexpr qint64 kMostDecodedMb = 256;
-// What the reader may allocate, in MB: the budget, and room for a reader's own buffers.
-constexpr int kAllocationLimitMb = int(kMostDecodedMb) + 64;
+// What the reader may allocate, in MB. What a picture takes once decoded is checked against
+// kMostDecodedMb before it is read; Qt's PNG reader counts four bytes a pixel against its limit
+// whatever it decodes to, so an 8-bit grey picture of 100 megapixels needs this much.
+constexpr int kAllocationLimitMb = int(kMostPixels * 4 >> 20) + 64;
 
 std::uint32_t be32(const uchar* p) {
     return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |

@@ -132,6 +132,13 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
                                                       ",\0\0\0\0\1\0\1\0\0\2\2D\1\0;",
                                                       35)));
     ASSERT_TRUE(hostile::writeFile(deep, pngHead(10000, 10000, 16)));
+    // A grey picture of 100 megapixels, all white: read, and nothing found in it.
+    const QString hundred = dir_.filePath(QStringLiteral("hundred.png"));
+    {
+        QImage grey(10000, 10000, QImage::Format_Grayscale8);
+        grey.fill(255);
+        ASSERT_TRUE(grey.save(hundred));
+    }
     // Sheets that would replace the bitmap, or a pipe (as a device) through a link.
     const QString device = dir_.filePath(QStringLiteral("link.png"));
     ASSERT_TRUE(QFile::link(fifo, device));
@@ -170,6 +177,7 @@ TEST_F(MatchRun, BadInputEndsWithStatusTwoAndOneLine) {
         {{text, "--fonts", fonts_}, cannot + text + ": ..."},
         {{fonts_, "--fonts", fonts_}, cannot + fonts_ + ": is a folder"},
         {{white, "--fonts", fonts_, "--char", "g"}, "lettrino-match: " + white + ": no character found: ..."},
+        {{hundred, "--fonts", fonts_, "--char", "g"}, "lettrino-match: " + hundred + ": no character found: ..."},
         {{white, "--fonts", fonts_}, "lettrino-match: no text could be read: give --char or --text"},
         {{bitmap_, "--fonts", none + "/x"}, "lettrino-match: no such folder: " + none + "/x"},
         {{bitmap_, "--fonts", none}, "lettrino-match: no fonts found under " + none},
