@@ -149,6 +149,22 @@ std::vector<TextLine> prep::textLines(const InkAnalysis& a, int* rules) {
     return out;
 }
 
+
+// A text line's height in grid cells below which its letters are looked at again on their own.
+constexpr int kFocusCells = 24;
+
+QRect prep::focusOf(const InkAnalysis& a, const std::vector<TextLine>& lines, const QRect& picture) {
+    if (a.factor <= 1 || lines.empty()) return QRect();
+    QRect ink;
+    int tallest = 0;
+    for (const TextLine& l : lines) ink |= l.box, tallest = std::max(tallest, l.box.height());
+    if (tallest >= kFocusCells * a.factor) return QRect();
+    const int margin = std::max(tallest, 4 * a.factor);
+    const QRect focus = ink.adjusted(-margin, -margin, margin, margin) & picture;
+    // Only a part small enough to be analysed finer.
+    return std::max(focus.width(), focus.height()) * 2 <= std::max(picture.width(), picture.height()) ? focus : QRect();
+}
+
 TextPlace findText(const QImage& picture, const QString& text) {
     TextPlace place;
     const prep::LumaSource source(picture);
@@ -156,6 +172,7 @@ TextPlace findText(const QImage& picture, const QString& text) {
     if (!a.error.isEmpty()) return place;
     int rules = 0;
     const std::vector<TextLine> lines = prep::textLines(a, &rules);
+    place.focus = prep::focusOf(a, lines, picture.rect());
     const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const int wanted = int(words.size());
     const int characters = int(QString(text).remove(QLatin1Char(' ')).toUcs4().size());

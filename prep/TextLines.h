@@ -29,6 +29,8 @@ struct TextLine {
 namespace prep {
 // *rules, when asked for, gets how many pieces were left out as rules.
 std::vector<TextLine> textLines(const InkAnalysis& analysis, int* rules = nullptr);
+// TextPlace::focus below, for a picture of this size whose analysis found these lines.
+QRect focusOf(const InkAnalysis& analysis, const std::vector<TextLine>& lines, const QRect& picture);
 }
 
 // Where in a picture a text is shown, when the picture holds more than the text.
@@ -37,6 +39,11 @@ struct TextPlace {
     QRect box;          // otherwise: the part that shows it (source coordinates)
     QString note;       // what was left out, e.g. "matched the second of 2 lines; 1 word to the right ignored"
     QString seen;       // what the picture shows, e.g. "2 lines, 3 words, 14 characters"
+    // A large picture is analysed on a grid coarser than its pixels (prep/InkAnalysis.h), where
+    // small text is a few cells tall and its letters run together or fall apart. When all its
+    // text lies within a small part of it: that part, with a margin, to be looked at again on
+    // its own (source coordinates); null otherwise.
+    QRect focus;
 };
 
 // Finds the part of a picture that shows `text` (words separated by spaces): the run of as

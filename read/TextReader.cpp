@@ -306,6 +306,9 @@ Reading TextReader::read(const QImage& picture) {
                         (analysis.error.isEmpty() ? QStringLiteral("no line of text") : analysis.error);
         return reading;
     }
+    // Small text in a large picture is read on the part that holds it, at its own pixels.
+    const QRect focus = prep::focusOf(analysis, lines, picture.rect());
+    if (!focus.isNull()) return read(picture.copy(focus));
     // The text is the tallest line's, and any line nearly as tall; smaller print around it (a
     // caption, a note) is left out.
     int tallest = 0;

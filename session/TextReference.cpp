@@ -12,10 +12,13 @@ void TextReference::applyTo(Session& session) const {
     session.setLine(line.grey, text.simplified());
 }
 
-TextReference textReferenceOf(const QImage& picture, const QString& text, bool word, bool enlargeSmallInk) {
+namespace {
+
+// What the picture shows of the text at `place` (findText's).
+TextReference textReferenceAt(const QImage& picture, const TextPlace& place, const QString& text, bool word,
+                              bool enlargeSmallInk) {
     TextReference out;
     out.text = text;
-    const TextPlace place = findText(picture, text);
     out.seen = place.seen;
     const QRect region = place.whole ? QRect() : place.box;
     QStringList notes;
@@ -52,6 +55,31 @@ TextReference textReferenceOf(const QImage& picture, const QString& text, bool w
         out.region = out.reference.source;
     }
     return out;
+}
+
+}  // namespace
+
+TextReference textReferenceOf(const QImage& picture, const QString& text, bool word, bool enlargeSmallInk) {
+    const TextPlace place = findText(picture, text);
+    if (!place.focus.isNull()) {
+        // Small text in a large picture: looked at again on the part that holds it, at its own
+        // pixels; what was found there is told in the picture's coordinates.
+        const QImage part = picture.copy(place.focus);
+        TextReference near = textReferenceAt(part, findText(part, text), text, word, enlargeSmallInk);
+        if (near.ok()) {
+            const QPoint at = place.focus.topLeft();
+            const auto move = [&at](QRect& r) {
+                if (!r.isNull()) r.translate(at);
+            };
+            move(near.region);
+            for (QRect& r : near.characters) move(r);
+            move(near.reference.source);
+            for (WordCharacter& c : near.word) move(c.reference.source);
+            move(near.line.sourceInk);
+            return near;
+        }
+    }
+    return textReferenceAt(picture, place, text, word, enlargeSmallInk);
 }
 
 }  // namespace lettrino

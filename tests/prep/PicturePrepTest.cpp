@@ -16,6 +16,7 @@
 #include "prep/PicturePrep.h"
 #include "prep/Segments.h"
 #include "prep/TextLines.h"
+#include "session/TextReference.h"
 
 using namespace lettrino;
 
@@ -245,6 +246,38 @@ TEST(TextLines, TheTextIsFoundAmongOtherThings) {
         for (std::size_t i = 1; i < row.pieces.size(); ++i)
             EXPECT_FALSE(place.box.contains(row.pieces[i].centre.toPoint())) << i;
         EXPECT_LT(place.box.bottom(), first.bottom() + 12);
+    }
+}
+
+// Small text in a big picture is analysed on a grid coarser than its pixels; it is looked at
+// again on the part that holds it, and its characters are told in the picture's coordinates.
+TEST(TextLines, SmallTextInABigPictureIsFoundCharacterByCharacter) {
+    const struct {
+        QSize picture;
+        bool focused;  // looked at again on a part
+    } rows[] = {{{900, 600}, false}, {{3000, 2000}, true}, {{9000, 6000}, true}};
+    const QString text = QStringLiteral("Hamburg");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.picture.width());
+        QImage picture(row.picture, QImage::Format_Grayscale8);
+        picture.fill(255);
+        const QPointF centre(row.picture.width() * 0.6, row.picture.height() * 0.3);
+        const QTransform at = placing(text, 200, centre);  // about 45 pixels tall
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setTransform(at);
+        p.fillPath(outline(text), Qt::black);
+        p.end();
+        EXPECT_EQ(findText(picture, text).focus.isNull(), !row.focused);
+        const TextReference shown = textReferenceOf(picture, text, true, true);
+        ASSERT_TRUE(shown.ok()) << shown.error.toStdString();
+        ASSERT_FALSE(shown.whole()) << shown.note.toStdString();
+        ASSERT_EQ(shown.characters.size(), 7u);
+        for (int i = 0; i < 7; ++i) {
+            const QRect ink = at.mapRect(outline(text, i).boundingRect()).toAlignedRect();
+            EXPECT_TRUE(shown.characters[size_t(i)].adjusted(-1, -1, 1, 1).contains(ink)) << i;
+            EXPECT_TRUE(ink.adjusted(-1, -1, 1, 1).contains(shown.characters[size_t(i)])) << i;
+        }
     }
 }
 
