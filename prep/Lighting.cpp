@@ -13,30 +13,45 @@ namespace {
 // A background whose fitted brightness varies by this many levels is lit unevenly.
 constexpr double kUnevenLighting = 16;
 // The lighting is fitted to at most about this many cells, on grids of at least this many a side.
-constexpr int kLightingPoints = 40000;
+constexpr int kLightingPoints = 10000;
 constexpr int kLeastLightingCells = 8;
 // Fits, each to the cells close to the one before.
 constexpr int kLightingRounds = 4;
 
-// Solves the 6 x 6 system m x = b in place (Gaussian elimination, partial pivoting); false
-// when it is singular.
-bool solve6(double m[6][6], double b[6], double x[6]) {
-    for (int col = 0; col < 6; ++col) {
+constexpr int kTerms = kLightingTerms;
+
+// The terms u^i w^j at (u, w), in the order of Lighting::k.
+void termsAt(double u, double w, double* phi) {
+    int n = 0;
+    for (int d = 0; d <= kLightingDegree; ++d) {
+        double wj = 1;
+        for (int j = 0; j <= d; ++j, wj *= w) {
+            double ui = 1;
+            for (int i = 0; i < d - j; ++i) ui *= u;
+            phi[n++] = ui * wj;
+        }
+    }
+}
+
+// Solves the kTerms x kTerms system m x = b in place (Gaussian elimination, partial pivoting);
+// false when it is singular.
+bool solve(double m[kTerms][kTerms], double b[kTerms], double x[kTerms]) {
+    for (int col = 0; col < kTerms; ++col) {
         int pivot = col;
-        for (int r = col + 1; r < 6; ++r)
+        for (int r = col + 1; r < kTerms; ++r)
             if (std::abs(m[r][col]) > std::abs(m[pivot][col])) pivot = r;
         if (std::abs(m[pivot][col]) < 1e-9) return false;
         std::swap(m[pivot], m[col]);
         std::swap(b[pivot], b[col]);
-        for (int r = col + 1; r < 6; ++r) {
+        for (int r = col + 1; r < kTerms; ++r) {
             const double q = m[r][col] / m[col][col];
-            for (int c = col; c < 6; ++c) m[r][c] -= q * m[col][c];
+            for (int c = col; c < kTerms; ++c) m[r][c] -= q * m[col][c];
             b[r] -= q * b[col];
         }
     }
-    for (int r = 5; r >= 0; --r) {
+    for (int r = kTerms - 1; r >= 0; --r) {
         double v = b[r];
-        for (int c = r + 1; c < 6; ++c) v -= m[r][c] * x[c];
+        for (int c = r + 1; c < kTerms; ++c) v -= m[r][c] * x[c];
         x[r] = v / m[r][r];
     }
     return true;
@@ -45,8 +60,11 @@ bool solve6(double m[6][6], double b[6], double x[6]) {
 }  // namespace
 
 double Lighting::at(double c, double r) const {
-    const double u = c * su - 1, w = r * sw - 1;
-    return k[0] + k[1] * u + k[2] * w + k[3] * u * u + k[4] * u * w + k[5] * w * w;
+    double phi[kTerms];
+    termsAt(c * su - 1, r * sw - 1, phi);
+    double v = 0;
+    for (int j = 0; j < kTerms; ++j) v += k[std::size_t(j)] * phi[j];
+    return v;
 }
 
 Lighting fitLighting(const std::vector<std::uint8_t>& grid, int cols, int rows) {
@@ -67,7 +85,8 @@ Lighting fitLighting(const std::vector<std::uint8_t>& grid, int cols, int rows) 
     // the first quadratic already leaves the ink out.
     Histogram values{};
     for (const Point& p : points) ++values[int(p.v)];
-    light.k = {double(quantileIn(values, 0, 255, 0.5)), 0, 0, 0, 0, 0};
+    light.k = {};
+    light.k[0] = double(quantileIn(values, 0, 255, 0.5));
     std::vector<char> near(points.size());
     double limit = 0;
     for (int round = 0;; ++round) {
@@ -78,17 +97,19 @@ Lighting fitLighting(const std::vector<std::uint8_t>& grid, int cols, int rows) 
         for (std::size_t i = 0; i < points.size(); ++i)
             near[i] = std::abs(points[i].v - light.at(points[i].c, points[i].r)) <= limit;
         if (round == kLightingRounds) break;
-        double m[6][6] = {}, b[6] = {};
+        double m[kTerms][kTerms] = {}, b[kTerms] = {};
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (!near[i]) continue;
-            const double u = points[i].c * light.su - 1, w = points[i].r * light.sw - 1;
-            const double phi[6] = {1, u, w, u * u, u * w, w * w};
-            for (int j = 0; j < 6; ++j) {
-                for (int k = 0; k < 6; ++k) m[j][k] += phi[j] * phi[k];
+            double phi[kTerms];
+            termsAt(points[i].c * light.su - 1, points[i].r * light.sw - 1, phi);
+            for (int j = 0; j < kTerms; ++j) {
+                for (int k = j; k < kTerms; ++k) m[j][k] += phi[j] * phi[k];
                 b[j] += phi[j] * points[i].v;
             }
         }
-        if (!solve6(m, b, light.k.data())) return Lighting{};
+        for (int j = 0; j < kTerms; ++j)
+            for (int k = 0; k < j; ++k) m[j][k] = m[k][j];
+        if (!solve(m, b, light.k.data())) return Lighting{};
     }
     double lo = 255, hi = 0, sum = 0;
     for (const Point& p : points) {
@@ -112,14 +133,19 @@ void normaliseLine(const Lighting& l, bool inverted, double row, double c0, doub
             for (int i = 0; i < n; ++i) values[i] = std::uint8_t(255 - values[i]);
         return;
     }
-    // Along a row the fit is a quadratic in u alone.
+    // Along a row the fit is a polynomial in u alone: p[i] is the coefficient of u^i.
     const double w = row * l.sw - 1;
-    const float p0 = float(l.k[0] + l.k[2] * w + l.k[5] * w * w), p1 = float(l.k[1] + l.k[4] * w),
-                p2 = float(l.k[3]);
+    float p[kLightingDegree + 1] = {};
+    int term = 0;
+    for (int d = 0; d <= kLightingDegree; ++d) {
+        double wj = 1;
+        for (int j = 0; j <= d; ++j, wj *= w) p[d - j] += float(l.k[std::size_t(term++)] * wj);
+    }
     const float u0 = float(c0 * l.su - 1), du = float(dc * l.su);
     for (int i = 0; i < n; ++i) {
         const float u = u0 + float(i) * du;
-        const float fitted = p0 + (p1 + p2 * u) * u;
+        float fitted = p[kLightingDegree];
+        for (int d = kLightingDegree - 1; d >= 0; --d) fitted = fitted * u + p[d];
         const float v = inverted ? 255.0f - values[i] : float(values[i]);
         const float paper = std::max(1.0f, inverted ? 255.0f - fitted : fitted);
         values[i] = std::uint8_t(std::min(255.0f, float(kLitPaper) * v / paper + 0.5f));

@@ -6,11 +6,17 @@
 
 namespace lettrino::prep {
 
-// The background's brightness fitted over the analysis grid as a quadratic in the cell
-// position, for photos lit unevenly (a gradient, a vignette).
+// The background's brightness fitted over the analysis grid as a polynomial of the fourth degree
+// in the cell position, for photos lit unevenly: a gradient, and a vignette, whose light falls
+// off slowly in the middle and fast towards the corners (which a quadratic cannot follow: it
+// leaves the corners dark enough to pass for ink).
+constexpr int kLightingDegree = 4;
+constexpr int kLightingTerms = (kLightingDegree + 1) * (kLightingDegree + 2) / 2;
 struct Lighting {
-    bool uneven = false;        // the fit varies by 16 levels or more: levels are divided by it
-    std::array<double, 6> k{};  // 1, u, w, u², uw, w², with u and w from -1 to 1 across the grid
+    bool uneven = false;  // the fit varies by 16 levels or more: levels are divided by it
+    // The coefficients of u^i w^j, i + j <= kLightingDegree, ordered by i + j, then by j; u and w
+    // run from -1 to 1 across the grid.
+    std::array<double, kLightingTerms> k{};
     double su = 0;              // u = column * su - 1
     double sw = 0;              // w = row * sw - 1
     double spread = 0;          // the cells' robust standard deviation around the fit
@@ -24,7 +30,7 @@ struct Lighting {
 // its noise keeps both sides and its spread can be measured.
 constexpr double kLitPaper = 224;
 
-// The background's brightness as a quadratic over a grid of cols x rows levels (row by row),
+// The background's brightness as that polynomial over a grid of cols x rows levels (row by row),
 // fitted to the cells and refitted to those that lie close to it (the background, when it is
 // most of the picture) a few times. Even (and not fitted) on grids under 8 cells a side.
 Lighting fitLighting(const std::vector<std::uint8_t>& grid, int cols, int rows);

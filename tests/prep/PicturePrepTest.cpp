@@ -62,16 +62,24 @@ QByteArray encoded(const QImage& image, const char* format, int quality = -1) {
     image.save(&buffer, format, quality);
     return buffer.data();
 }
-// A photo of it: noise of about `sigma` levels; with `vignette`, light falling to 40 % in the corners.
-QImage photo(QImage image, double sigma, bool vignette = false) {
+// How a photo is lit: evenly; a vignette falling to 40 % in the corners, evenly from the middle;
+// a lens's vignette, falling to 60 % at the edges' middles, and 60 % beyond; a fall-off from
+// the left edge to 65 % at the right.
+enum class Light { Even, Vignette, LensVignette, FallOff };
+// A photo of it: noise of about `sigma` levels, lit so.
+QImage photo(QImage image, double sigma, Light lighting = Light::Even) {
     QRandomGenerator random(7);
     const double cx = image.width() / 2.0, cy = image.height() / 2.0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             double d = -3 * sigma;
             for (int i = 0; i < 3; ++i) d += 2 * sigma * random.generateDouble();
-            const double light =
-                vignette ? 1 - 0.6 * ((x - cx) * (x - cx) + (y - cy) * (y - cy)) / (cx * cx + cy * cy) : 1;
+            const double r2 = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) / (cx * cx + cy * cy);
+            const double e2 = (x - cx) * (x - cx) / (cx * cx) + (y - cy) * (y - cy) / (cy * cy);
+            const double light = lighting == Light::Vignette       ? 1 - 0.6 * r2
+                                 : lighting == Light::LensVignette ? std::max(0.6, 1 - 0.4 * e2)
+                                 : lighting == Light::FallOff      ? 1 - 0.35 * x / (2 * cx)
+                                                                   : 1;
             const QRgb c = image.pixel(x, y);
             auto lit = [&](int v) { return std::clamp(int(std::lround((v + d) * light)), 0, 255); };
             image.setPixel(x, y, qRgb(lit(qRed(c)), lit(qGreen(c)), lit(qBlue(c))));
@@ -116,7 +124,13 @@ TEST(PicturePrep, EveryPictureIsPreparedKeptOrRefused) {
         {"dark paper, darker ink", drawn(300, Qt::black, QColor(200, 40, 40))},
         {"dark jpeg 50", QImage::fromData(encoded(drawn(300, Qt::white, Qt::black), "JPEG", 50)), Inverted},
         {"noisy photo", photo(drawn(300, QColor(50, 50, 50), QColor(190, 180, 170)), 8)},
-        {"vignetted photo", photo(drawn(300, QColor(40, 40, 40), QColor(235, 230, 220)), 5, true)},
+        {"vignetted photo", photo(drawn(300, QColor(40, 40, 40), QColor(235, 230, 220)), 5, Light::Vignette)},
+        {"lens-vignetted photo",
+         photo(drawn(90, QColor(30, 30, 30), QColor(245, 245, 245), {600, 450}), 3, Light::LensVignette), Prepared, {}, 177,
+         0.95},
+        {"photo lit from the left",
+         photo(drawn(90, QColor(30, 30, 30), QColor(245, 245, 245), {600, 450}), 3, Light::FallOff), Prepared, {}, 177,
+         0.95},
         {"specks", specks},
         {"maxInk 100", drawn(300), Prepared, {100, true}, 100, 0.9},
         {"maxInk 197", drawn(300), Prepared, {197, true}, 197},
@@ -157,6 +171,8 @@ TEST(PicturePrep, EveryPictureIsPreparedKeptOrRefused) {
         ASSERT_EQ(p.image.size(), QSize(197, 197));
         if (row.outcome == Reworked) continue;
         EXPECT_EQ(p.inverted, row.outcome == Inverted);
+        // One character: no shadow in a corner or along an edge passes for another.
+        EXPECT_EQ(findCharacters(row.picture).size(), 1u);
         const InkBox box = windowInkBox(p.image);
         EXPECT_NEAR(std::max(box.width(), box.height()) + 1, row.size, 1);
         EXPECT_NEAR(box.left, 196 - box.right, 1);
