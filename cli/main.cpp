@@ -20,6 +20,7 @@
 
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "cli/Readings.h"
 #include "cli/ResultTable.h"
 #include "prep/PicturePrep.h"
 #include "read/TextReader.h"
@@ -152,21 +153,6 @@ QString sheetTargetProblem(const QString& sheet, const QString& bitmap) {
         input.st_ino == target.st_ino)
         return QStringLiteral("--sheet %1 is the bitmap itself").arg(sheet);
     return {};
-}
-
-// The Latin letters, both cases, and the digits; and the letters of the script a character is
-// written in when it is Greek or Cyrillic (a reader takes a Latin letter for one of those too).
-QStringList lettersLike(const QString& character) {
-    const char32_t ch = character.toUcs4().value(0);
-    QStringList out;
-    const auto add = [&out](char32_t from, char32_t to) {
-        for (char32_t c = from; c <= to; ++c)
-            if (QChar::isLetterOrNumber(c)) out << QString::fromUcs4(&c, 1);
-    };
-    add(U'A', U'Z'), add(U'a', U'z'), add(U'0', U'9');
-    if (ch >= 0x370 && ch < 0x400) add(0x391, 0x3A9), add(0x3B1, 0x3C9);
-    if (ch >= 0x400 && ch < 0x530) add(0x410, 0x44F);
-    return out;
 }
 
 }  // namespace
@@ -338,7 +324,7 @@ int main(int argc, char** argv) {
                 if (r.matched) score = std::max(score, scoreOf(r));
                 return true;
             });
-            if (score > bestScore) bestScore = score, chosen = k;
+            if (readsBetter(score, reading, bestScore, readings[size_t(chosen)])) bestScore = score, chosen = k;
         }
         params = asked;
         if (chosen != 0) shown = shownAs(readings[size_t(chosen)]);  // notes and boxes as for that reading

@@ -97,15 +97,17 @@ int scriptOf(const QString& text) {
                                                                                  : Latin;
 }
 
-// A symbol's text with everything but letters, digits and the marks on them taken out.
-// The n-ary sum and product signs, which Tesseract reads for a capital sigma and pi, count as
-// those letters.
-QString lettersOnly(const QString& s) {
+// A symbol's text with everything but letters, digits and the marks on them taken out; with
+// `signs`, punctuation and symbols are kept too (a picture of one character may show an
+// ampersand). The n-ary sum and product signs, which Tesseract reads for a capital sigma and
+// pi, count as those letters.
+QString lettersOnly(const QString& s, bool signs) {
     QString out;
     for (QChar c : s.normalized(QString::NormalizationForm_C)) {
         if (c == QChar(0x2211)) c = QChar(0x03A3);
         if (c == QChar(0x220F)) c = QChar(0x03A0);
-        if (c.isLetterOrNumber() || (c.isMark() && !out.isEmpty())) out += c;
+        if (c.isLetterOrNumber() || (c.isMark() && !out.isEmpty()) || (signs && (c.isPunct() || c.isSymbol())))
+            out += c;
     }
     return out;
 }
@@ -214,9 +216,11 @@ std::vector<QString> candidatesOf(const std::vector<Word>& words) {
     return out;
 }
 
-// Reads one line of prepared ink (dark on white) in the given mode and appends its words. The
-// ink gets a white margin half its height: Tesseract finds no text that touches the edge.
-void readLine(tesseract::TessBaseAPI& api, const QImage& grey, tesseract::PageSegMode mode, std::vector<Word>* words) {
+// Reads one line of prepared ink (dark on white) in the given mode and appends its words, keeping
+// punctuation and symbols with `signs` (lettersOnly). The ink gets a white margin half its height:
+// Tesseract finds no text that touches the edge.
+void readLine(tesseract::TessBaseAPI& api, const QImage& grey, tesseract::PageSegMode mode, bool signs,
+              std::vector<Word>* words) {
     const int margin = grey.height() / 2;
     QImage page(grey.width() + 2 * margin, grey.height() + 2 * margin, QImage::Format_Grayscale8);
     page.fill(255);
@@ -232,10 +236,10 @@ void readLine(tesseract::TessBaseAPI& api, const QImage& grey, tesseract::PageSe
     do {
         if (it->IsAtBeginningOf(tesseract::RIL_WORD) && !words->back().empty()) words->emplace_back();
         std::unique_ptr<char[]> best(it->GetUTF8Text(tesseract::RIL_SYMBOL));
-        std::vector<Choice> choices{{lettersOnly(utf8(best.get())), it->Confidence(tesseract::RIL_SYMBOL)}};
+        std::vector<Choice> choices{{lettersOnly(utf8(best.get()), signs), it->Confidence(tesseract::RIL_SYMBOL)}};
         tesseract::ChoiceIterator choice(*it);
         do {
-            const QString text = lettersOnly(utf8(choice.GetUTF8Text()));
+            const QString text = lettersOnly(utf8(choice.GetUTF8Text()), signs);
             if (text.isEmpty()) continue;
             const auto same =
                 std::find_if(choices.begin(), choices.end(), [&](const Choice& c) { return c.text == text; });
@@ -323,14 +327,14 @@ Reading TextReader::read(const QImage& picture) {
             prepareLine(picture, one ? kCharacterHeight : kInkHeight, lines.size() == 1 ? QRect() : l.box);
         if (line.grey.isNull()) continue;
         if (!one) {
-            readLine(*api_, line.grey, tesseract::PSM_SINGLE_LINE, &words);
+            readLine(*api_, line.grey, tesseract::PSM_SINGLE_LINE, false, &words);
             continue;
         }
         // A lone character is read best as a word; read as a line, it gets the engine's other
         // choices, which are added to the word's.
         std::vector<Word> asWord, asLine;
-        readLine(*api_, line.grey, tesseract::PSM_SINGLE_WORD, &asWord);
-        readLine(*api_, line.grey, tesseract::PSM_SINGLE_LINE, &asLine);
+        readLine(*api_, line.grey, tesseract::PSM_SINGLE_WORD, true, &asWord);
+        readLine(*api_, line.grey, tesseract::PSM_SINGLE_LINE, true, &asLine);
         std::vector<Choice> choices = oneSymbol(asWord);
         for (const Choice& c : oneSymbol(asLine))
             if (std::none_of(choices.begin(), choices.end(), [&](const Choice& d) { return d.text == c.text; }))

@@ -441,12 +441,17 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
 
     // Without --char or --text the picture is read; between readings whose letters share their
     // shape (x and X) the fonts decide.
-    const QString x = dir_.filePath(QStringLiteral("x.png")), hamburg = dir_.filePath(QStringLiteral("hamburg.png"));
+    const QString x = dir_.filePath(QStringLiteral("x.png")), hamburg = dir_.filePath(QStringLiteral("hamburg.png")),
+                  k = dir_.filePath(QStringLiteral("k.png")), ampersand = dir_.filePath(QStringLiteral("and.png"));
     ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSans.ttf", QStringLiteral("x"), true).save(x));
     ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSerif.ttf", QStringLiteral("Hamburg"), true).save(hamburg));
-    // A lone letter the reader takes for another (this "g" for a "Ч") is told by the fonts too.
+    ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSans.ttf", QStringLiteral("K"), true).save(k));
+    ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSerif.ttf", QStringLiteral("&"), true).save(ampersand));
+    // A lone letter the reader takes for another (this "g" for a "Ч") is told by the fonts too; a
+    // Latin K wins over the Greek and Cyrillic ones drawn alike; a lone sign is read.
     for (const auto& [picture, said, face] : {std::tuple{x, "x", "DejaVu Sans"}, {hamburg, "Hamburg", "DejaVu Serif"},
-                                              {bitmap_, "g", "DejaVu Serif"}}) {
+                                              {bitmap_, "g", "DejaVu Serif"}, {k, "K", "DejaVu Sans"},
+                                              {ampersand, "&", "DejaVu Serif"}}) {
         const Outcome read = runMatch({picture, "--fonts", fonts_, "--top", "1", "--format", "json"});
         ASSERT_EQ(read.exitCode, 0) << read.err;
         EXPECT_TRUE(read.err.startsWith(QStringLiteral("lettrino-match: read: %1 (chosen by the fonts among ").arg(said)))

@@ -47,6 +47,8 @@ TEST(TextReader, ReadsWordsAndLettersAndTheOtherCaseOfSameShapeLetters) {
         {"dejavu/DejaVuSans.ttf", "Я", "Я", "я", nullptr},
         {"dejavu/DejaVuSans.ttf", "o", "", "O", nullptr},  // either case first, both offered
         {"liberation2/LiberationSerif-Regular.ttf", "X", "", "x", nullptr},
+        {"dejavu/DejaVuSerif.ttf", "&", "&", "&", nullptr},  // a lone sign is kept
+        {"dejavu/DejaVuSans.ttf", "R&D", "RD", "RD", nullptr},  // in a word it is not
         {"", "blank", "", "", &blank},
         {"", "noise", "", "", &noise},
     };
