@@ -104,11 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         renderer.displayFontFast(FontRef::fontFile(path), Character::fromCodePoint(U'A'), reference, before);
     }
 
-    // The text as the font sets it, with its ligatures and without.
+    // The text as the font sets it, with its ligatures and without, and at its advances.
     if (added > 0) {
         TextRaster text;
-        for (bool ligatures : {true, false}) {
-            fonts->drawText(fonts->createFont(fonts->faceName(before), 40), QStringLiteral("fjord Kayak"), ligatures, text);
+        for (const Setting setting : {Setting::Ligatures, Setting::NoLigatures, Setting::Advances}) {
+            fonts->drawText(fonts->createFont(fonts->faceName(before), 40), QStringLiteral("fjord Kayak"), setting, text);
             if (!text.empty() && text.coverage.size() != std::size_t(text.width) * std::size_t(text.height))
                 fail("a text raster of the wrong size");
         }

@@ -24,6 +24,14 @@ void closeFace(OpenFace& f) {
 }
 }  // namespace
 
+unsigned glyphIndexOf(const OpenFace& face, Character ch) {
+    FT_UInt index = 0;
+    std::uint32_t lookups[2];
+    const int lookupCount = lookupCodes(ch, face.charmap, lookups);
+    for (int i = 0; i < lookupCount && index == 0; ++i) index = FT_Get_Char_Index(face.ft, lookups[i]);
+    return index;
+}
+
 FaceCache::~FaceCache() {
     for (auto& face : faces_)
         if (face) closeFace(*face);

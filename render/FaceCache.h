@@ -41,6 +41,10 @@ struct OpenFace {
     std::uint64_t lastUse = 0;  // 0: empty, or not used since the face was dropped
 };
 
+// The glyph a face draws a character with, as Character's lookupCodes says to look it up in the
+// face's character map; 0 when it has none.
+unsigned glyphIndexOf(const OpenFace& face, Character ch);
+
 // The faces opened last, a few dozen, in slots: the least recently used one makes room for
 // another. A face is drawn from again while its file is unchanged (size, time, inode); a file
 // that changed or went is opened afresh. Not thread-safe: one per font system.

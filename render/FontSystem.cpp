@@ -172,14 +172,6 @@ const FontSystem::RenderedGlyph& FontSystem::render(const Font& font, Character 
     return g;
 }
 
-unsigned FontSystem::glyphIndexOf(const OpenFace& face, Character ch) {
-    FT_UInt index = 0;
-    std::uint32_t lookups[2];
-    const int lookupCount = lookupCodes(ch, face.charmap, lookups);
-    for (int i = 0; i < lookupCount && index == 0; ++i) index = FT_Get_Char_Index(face.ft, lookups[i]);
-    return index;
-}
-
 double FontSystem::outlineHeight(const Font& font, Character ch) {
     const OpenFace* f = cache_->face(slotOf(font));
     if (!f || !f->ft || !FT_IS_SCALABLE(f->ft) || f->ft->units_per_EM == 0) return 0;
@@ -204,12 +196,12 @@ long FontSystem::ppem26Of(const Font& font) {
     return std::isfinite(ppem) ? long(std::llround(std::min(ppem, 60000.0) * 64.0)) : 0;
 }
 
-void FontSystem::drawText(const Font& font, const QString& text, bool ligatures, TextRaster& out) {
+void FontSystem::drawText(const Font& font, const QString& text, Setting setting, TextRaster& out) {
     out = TextRaster();
     OpenFace* f = cache_->face(slotOf(font));
     const long ppem26 = ppem26Of(font);
     if (!f || !f->ft || ppem26 <= 0 || !setPixelSize(*f, ppem26)) return;
-    layText(*f, text, ligatures, hinting_, out);
+    layText(*f, text, setting, hinting_, out);
 }
 
 GlyphMetrics FontSystem::glyphMetrics(const Font& font, Character ch) { return render(font, ch).metrics; }

@@ -81,9 +81,9 @@ public:
     // black onto the canvas. Nothing happens for a character without a glyph.
     void textOut(Canvas& canvas, const Font& font, int x, int y, Character ch);
 
-    // Draws a text as the font sets it (render/TextLayout.h), with or without its standard
-    // ligatures, hinted as set. An empty raster when the font cannot be read or lacks a glyph.
-    void drawText(const Font& font, const QString& text, bool ligatures, TextRaster& out);
+    // Draws a text as the font sets it (render/TextLayout.h), hinted as set. An empty raster
+    // when the font cannot be read or lacks a glyph.
+    void drawText(const Font& font, const QString& text, Setting setting, TextRaster& out);
 
     // True when the font file's own character maps show that its face has no glyph for one of
     // the characters: a look at its table directory and character maps, much cheaper than
@@ -130,7 +130,6 @@ private:
     int slotOf(const Font& font);
     static long ppem26Of(const Font& font);
     const RenderedGlyph& render(const Font& font, Character ch);
-    static unsigned glyphIndexOf(const OpenFace& face, Character ch);
 
     void* library_ = nullptr;  // FT_Library
     InstalledFaces installed_;

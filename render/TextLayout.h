@@ -24,8 +24,13 @@ struct TextRaster {
     bool empty() const { return width <= 0 || height <= 0; }
 };
 
+// How a text is set: by HarfBuzz with the font's standard ligatures or without them; or each
+// character's glyph at its advance, without the font's layout tables (kerning, ligatures, marks
+// placed), for a quick first look.
+enum class Setting { Ligatures, NoLigatures, Advances };
+
 // Lays the text out with the face at its current size and draws it. Nothing is drawn (and
 // lacksGlyph is set) when the face has no glyph for one of the characters.
-void layText(OpenFace& face, const QString& text, bool ligatures, Hinting hinting, TextRaster& out);
+void layText(OpenFace& face, const QString& text, Setting setting, Hinting hinting, TextRaster& out);
 
 }  // namespace lettrino

@@ -107,7 +107,7 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
         RenderOutcome outcome;
         FontResult look;
         fonts_->setHinting(Hinting::None);
-        scoreLine(font, lineLook_, kScreenTrialPoints, outcome, look, nullptr);
+        scoreLine(font, true, outcome, look, nullptr);
         // What cannot be drawn small is left to the full drawing to tell.
         if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
         const bool near = !screenBest_.full() || look.aspectScore >= screenBest_.least() * kScreenLineMargin;
@@ -321,7 +321,7 @@ void Session::matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r
 void Session::matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
     RenderOutcome outcome;
     fonts_->setHinting(params_.hinting);
-    scoreLine(font, line_, kLineTrialPoints, outcome, r, nullptr);
+    scoreLine(font, false, outcome, r, nullptr);
     if (!noteDrawn(outcome, true, drawn, r)) return;
     r.matched = true;
     r.weighed = params_.aspect;
@@ -333,28 +333,33 @@ QImage Session::drawLine(const FontRef& font) {
     FontResult r;
     QImage fitted;
     fonts_->setHinting(params_.hinting);
-    scoreLine(font, line_, kLineTrialPoints, outcome, r, &fitted);
+    scoreLine(font, false, outcome, r, &fitted);
     return fitted;
 }
 
-void Session::scoreLine(const FontRef& font, const QImage& line, double trialPoints, RenderOutcome& outcome,
-                        FontResult& r, QImage* fitted) {
+void Session::scoreLine(const FontRef& font, bool look, RenderOutcome& outcome, FontResult& r, QImage* fitted) {
     outcome.filename = font.label();
     const FaceInUse use(*fonts_, font, initialFontCount_ + font.faceIndex);
     outcome.registrationFailed = use.registrationFailed;
     outcome.faceName = use.face;
     // The font is drawn at a trial size, then at the size that gives the picture's ink height;
     // with its standard ligatures and without, when it has any for the text, the better counts.
+    // A first look sets each character at its advance, small, and is compared as drawn at the
+    // trial size (the comparison brings it to the line's size).
+    const QImage& line = look ? lineLook_ : line_;
+    const double trialPoints = look ? kScreenTrialPoints : kLineTrialPoints;
+    static constexpr Setting kSettings[] = {Setting::Ligatures, Setting::NoLigatures, Setting::Advances};
     const int inkHeight = line.height();
     double best = -1;
-    for (const bool ligatures : {true, false}) {
+    for (int k = look ? 2 : 0; k < (look ? 3 : 2); ++k) {
+        const Setting setting = kSettings[k];
         if (use.registrationFailed || !use.found) break;
         TextRaster& raster = lineRaster_;
-        fonts_->drawText(fonts_->createFont(use.face, trialPoints), lineText_, ligatures, raster);
+        fonts_->drawText(fonts_->createFont(use.face, trialPoints), lineText_, setting, raster);
         if (raster.empty()) break;
         const int glyphs = raster.glyphs;
-        const double points = trialPoints * inkHeight / raster.height;
-        fonts_->drawText(fonts_->createFont(use.face, points), lineText_, ligatures, raster);
+        const double points = look ? trialPoints : trialPoints * inkHeight / raster.height;
+        if (!look) fonts_->drawText(fonts_->createFont(use.face, points), lineText_, setting, raster);
         if (raster.empty()) break;
         const LineScore s = lettrino::matchLine(line, raster);
         if (s.score > best) {
@@ -371,7 +376,7 @@ void Session::scoreLine(const FontRef& font, const QImage& line, double trialPoi
             if (fitted) *fitted = fittedText(raster, line.width(), line.height());
         }
         // Without ligatures the text sets the same glyphs when it has none to set.
-        if (!ligatures || lineLength_ == glyphs) break;
+        if (setting != Setting::Ligatures || lineLength_ == glyphs) break;
     }
 }
 

@@ -166,11 +166,11 @@ private:
     void matchCharacter(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     void matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     void matchLine(const FontRef& font, RenderOutcome* drawn, FontResult& r);
-    // Draws and scores the text in one font (registered for the call) against `line`, hinted as
-    // the font system is set, the trial drawing at trialPoints; the better of its ligatures and
-    // none. Fills the outcome and r, and *fitted with the drawing when asked.
-    void scoreLine(const FontRef& font, const QImage& line, double trialPoints, RenderOutcome& outcome,
-                   FontResult& r, QImage* fitted);
+    // Draws and scores the text in one font (registered for the call), hinted as the font system
+    // is set: the better of its ligatures and none against the line, or with `look` each
+    // character at its advance against the line made small. Fills the outcome and r, and
+    // *fitted with the drawing when asked.
+    void scoreLine(const FontRef& font, bool look, RenderOutcome& outcome, FontResult& r, QImage* fitted);
     // Whether a font whose score can be at most `bound` can still be among the top, and
     // noting a weighed score among them.
     bool mayReachTop(const FontResult& r, double bound) const;

@@ -77,7 +77,7 @@ QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatur
     const int before = fonts.faceCount();
     if (fonts.addFontResource(fontFile) < 1) return QImage();
     TextRaster raster;
-    fonts.drawText(fonts.createFont(fonts.faceName(before), 60), text, ligatures, raster);
+    fonts.drawText(fonts.createFont(fonts.faceName(before), 60), text, ligatures ? Setting::Ligatures : Setting::NoLigatures, raster);
     if (glyphs) *glyphs = raster.glyphs;
     if (raster.empty()) return QImage();
     QImage ink(raster.width, raster.height, QImage::Format_Grayscale8);
