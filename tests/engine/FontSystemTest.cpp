@@ -134,6 +134,28 @@ TEST(FontSystem, EachHintingDrawsItsOwnGlyphAndBoxesItsInk) {
     EXPECT_EQ(firstDifference(pictures[3], pictures[0]), "") << "the same glyph again when hinted again";
 }
 
+TEST(FontSystem, ATextIsSetWithItsLigaturesWithoutThemOrAtItsAdvances) {
+    FontSystem system;
+    system.setHinting(Hinting::None);
+    const Font font = system.createFont(kSans, 48);
+    const struct {
+        const char* text;
+        int ligatures, none, advances;  // glyphs set
+    } cases[] = {{"fi", 1, 2, 2}, {"Hamburg", 7, 7, 7}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.text);
+        TextRaster set[3];
+        const Setting settings[] = {Setting::Ligatures, Setting::NoLigatures, Setting::Advances};
+        for (int k = 0; k < 3; ++k) system.drawText(font, QString::fromUtf8(t.text), settings[k], set[k]);
+        EXPECT_EQ(set[0].glyphs, t.ligatures);
+        EXPECT_EQ(set[1].glyphs, t.none);
+        EXPECT_EQ(set[2].glyphs, t.advances);
+        // At their advances the glyphs stand where the layout puts them, kerning aside.
+        EXPECT_EQ(set[2].height, set[1].height);
+        EXPECT_NEAR(set[2].width, set[1].width, 2);
+    }
+}
+
 TEST(FontSystem, CharactersAreCodePointsWithTheirWindows1252Code) {
     const struct {
         const char* text;  // UTF-8
