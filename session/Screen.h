@@ -12,11 +12,11 @@ namespace lettrino {
 // scored as the full weighing scores it, against the reference's ink made as small. A font
 // whose first look falls well below the best first looks so far is not drawn in full.
 //
-// The height, in pixels, of the reference's ink in the first look; of a text matched whole
-// (whose trial drawing is then made at kScreenTrialPoints instead of kLineTrialPoints).
+// The height, in pixels, of the reference's ink in the first look; of a text matched whole,
+// whose first look is drawn at kScreenTrialPoints only (a text matched in full is drawn at a
+// trial size, then at the size that gives the line's height).
 constexpr int kScreenHeight = 48;
 constexpr int kScreenLineHeight = 24;
-constexpr double kLineTrialPoints = 48;
 constexpr double kScreenTrialPoints = 18;
 // How far below the top-th best first look so far a font's may fall and still be drawn in
 // full. A first look is not a bound of the full score (it is drawn otherwise), so the margin is

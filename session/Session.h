@@ -67,6 +67,9 @@ struct WordCharacter {
 // to each other (x-height to cap height, ascenders, descenders) asks for one size for all.
 constexpr double kSizeWeight = 3.0;
 
+// The size a text matched whole is first drawn at, to find the size that gives the line's height.
+constexpr double kLineTrialPoints = 48;
+
 // One search: the font system, the reference, the glyph canvas and its renderer, and the
 // parameters. Both front ends work through it: the window makes one in main() and draws,
 // matches and searches through it; lettrino-match runs one per thread. Not copyable, not
