@@ -20,17 +20,26 @@ constexpr int kLightingRounds = 4;
 
 constexpr int kTerms = kLightingTerms;
 
-// The terms u^i w^j at (u, w), in the order of Lighting::k.
+// The powers x^0 .. x^kLightingDegree.
+std::array<double, kLightingDegree + 1> powers(double x) {
+    std::array<double, kLightingDegree + 1> p{};
+    p[0] = 1;
+    for (int i = 1; i <= kLightingDegree; ++i) p[std::size_t(i)] = p[std::size_t(i - 1)] * x;
+    return p;
+}
+
+// Calls f(term, i, j) for each term u^i w^j, in the order of Lighting::k.
+template <typename F>
+void forEachTerm(F f) {
+    int term = 0;
+    for (int d = 0; d <= kLightingDegree; ++d)
+        for (int j = 0; j <= d; ++j) f(term++, d - j, j);
+}
+
+// The terms u^i w^j at (u, w).
 void termsAt(double u, double w, double* phi) {
-    int n = 0;
-    for (int d = 0; d <= kLightingDegree; ++d) {
-        double wj = 1;
-        for (int j = 0; j <= d; ++j, wj *= w) {
-            double ui = 1;
-            for (int i = 0; i < d - j; ++i) ui *= u;
-            phi[n++] = ui * wj;
-        }
-    }
+    const auto up = powers(u), wp = powers(w);
+    forEachTerm([&](int term, int i, int j) { phi[term] = up[std::size_t(i)] * wp[std::size_t(j)]; });
 }
 
 // Solves the kTerms x kTerms system m x = b in place (Gaussian elimination, partial pivoting);
@@ -134,13 +143,9 @@ void normaliseLine(const Lighting& l, bool inverted, double row, double c0, doub
         return;
     }
     // Along a row the fit is a polynomial in u alone: p[i] is the coefficient of u^i.
-    const double w = row * l.sw - 1;
+    const auto wp = powers(row * l.sw - 1);
     float p[kLightingDegree + 1] = {};
-    int term = 0;
-    for (int d = 0; d <= kLightingDegree; ++d) {
-        double wj = 1;
-        for (int j = 0; j <= d; ++j, wj *= w) p[d - j] += float(l.k[std::size_t(term++)] * wj);
-    }
+    forEachTerm([&](int term, int i, int j) { p[i] += float(l.k[std::size_t(term)] * wp[std::size_t(j)]); });
     const float u0 = float(c0 * l.su - 1), du = float(dc * l.su);
     for (int i = 0; i < n; ++i) {
         const float u = u0 + float(i) * du;

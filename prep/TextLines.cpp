@@ -150,8 +150,10 @@ std::vector<TextLine> prep::textLines(const InkAnalysis& a, int* rules) {
 }
 
 
+namespace {
 // A text line's height in grid cells below which its letters are looked at again on their own.
 constexpr int kFocusCells = 24;
+}  // namespace
 
 QRect prep::focusOf(const InkAnalysis& a, const std::vector<TextLine>& lines, const QRect& picture) {
     if (a.factor <= 1 || lines.empty()) return QRect();

@@ -103,10 +103,16 @@ const ScreenReference& Session::screenReference(int i) {
 
 bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
     if (!params_.screen || !params_.aspect || params_.top <= 0 || params_.minPercent > 0) return true;
+    // A font not drawn in full keeps its first look's match (it is not weighed).
+    const auto passedOver = [&r](double m) {
+        r.matched = true;
+        r.score.m = m;
+        return false;
+    };
+    fonts_->setHinting(Hinting::None);
     if (!line_.isNull()) {
         RenderOutcome outcome;
         FontResult look;
-        fonts_->setHinting(Hinting::None);
         scoreLine(font, true, outcome, look, nullptr);
         // What cannot be drawn small is left to the full drawing to tell.
         if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
@@ -115,9 +121,7 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
         if (near) return true;
         r.face = outcome.faceName;
         if (drawn) *drawn = outcome;
-        r.matched = true;
-        r.score.m = look.score.m;
-        return false;
+        return passedOver(look.score.m);
     }
     const int n = std::max<int>(1, int(word_.size()));
     // Each character's look is at most 1: once those looked at keep the word's look below the
@@ -129,7 +133,6 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
     int looked = 0;
     for (int i = 0; i < n && near(sumLog); ++i) {
         const ScreenReference& s = screenReference(i);
-        fonts_->setHinting(Hinting::None);
         const Character ch = word_.empty() ? params_.character : word_[size_t(i)].character;
         const RenderOutcome outcome = renderer_.displayFontFast(font, ch, s.reference.box,
                                                                 initialFontCount_ + font.faceIndex, Sizing::Outline);
@@ -146,10 +149,7 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
         }
     }
     if (looked == n) screenBest_.note(std::exp(sumLog / n));
-    if (near(sumLog)) return true;
-    r.matched = true;
-    r.score.m = sumM / looked;
-    return false;
+    return near(sumLog) || passedOver(sumM / looked);
 }
 
 RenderOutcome Session::displayFont(const FontRef& font, const GlyphRenderer::Hooks& hooks) {
