@@ -158,7 +158,8 @@ int identifyBench(int argc, char** argv) {
         shown.applyTo(session);
         session.params().character =
             shown.word.empty() ? Character::fromText(c.charText) : shown.word.front().character;
-        const std::vector<FontResult> results = searchInParallel(session, candidates, jobs);
+        std::vector<FontResult> results = searchInParallel(session, candidates, jobs);
+        session.lookAtOwnSize(candidates, results);
         const double refAspect = boxLogAspect(ref.box);
         auto boxScore = [&](const FontResult& r) {
             return r.score.m * std::exp(-kAspectWeight * std::fabs(boxLogAspect(r.glyphBox) - refAspect));

@@ -255,6 +255,8 @@ int main(int argc, char** argv) {
     params.aspect = o.rank == RankBy::Aspect;
     params.screen = params.aspect;
     params.top = o.top;
+    // A small character's best fonts are looked at again below: they need their exact scores.
+    if (o.top > 0 && session.looksAtOwnSize()) params.top = std::max(o.top, kOwnSizeFonts);
     params.minPercent = o.minPercent;
     params.passOverLacking = true;
     std::vector<FontRef> jobs = files.jobs;
@@ -331,6 +333,7 @@ int main(int argc, char** argv) {
         use(shown);
         if (chosen != 0) results = searchInParallel(session, jobs, o.jobs, progress);
     }
+    session.lookAtOwnSize(jobs, results);
     if (o.charText.isEmpty() && o.text.isEmpty()) {
         const QString among = readings.size() > 1
                                   ? QStringLiteral(" (chosen by the fonts among %1 readings)").arg(readings.size())

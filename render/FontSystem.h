@@ -81,6 +81,10 @@ public:
     // black onto the canvas. Nothing happens for a character without a glyph.
     void textOut(Canvas& canvas, const Font& font, int x, int y, Character ch);
 
+    // A character as drawn: its coverage trimmed to the black box, and its metrics; empty when
+    // there is none. Valid until the next glyph is drawn.
+    const GlyphRaster& raster(const Font& font, Character ch) { return render(font, ch); }
+
     // Draws a text as the font sets it (render/TextLayout.h), hinted as set. An empty raster
     // when the font cannot be read or lacks a glyph.
     void drawText(const Font& font, const QString& text, Setting setting, TextRaster& out);

@@ -384,6 +384,14 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_TRUE(r.lines().value(1).contains(QLatin1String("\tDejaVu Serif\t"))) << picture << r.out;
     }
+    // Screen text, lightly hinted at 14 pixels to the em: drawn again as small, its font is the
+    // picture itself.
+    const QString small = dir_.filePath(QStringLiteral("small.png"));
+    ASSERT_TRUE(fixtures::screenGlyph(fonts_ + "/DejaVuSans-Bold.ttf", QStringLiteral("R"), 14, 1).save(small));
+    const Outcome screen = runMatch({small, "--fonts", fonts_, "--char", "R", "--top", "1"});
+    ASSERT_EQ(screen.exitCode, 0) << screen.err;
+    EXPECT_TRUE(screen.lines().value(1).startsWith(QLatin1String("1\t100.00\t"))) << screen.out;
+    EXPECT_TRUE(screen.lines().value(1).contains(QLatin1String("\tDejaVu Sans Bold\t"))) << screen.out;
     // A word: two letters side by side, each its own character.
     QImage word(glyph.width() * 2, glyph.height(), QImage::Format_RGB32);
     word.fill(Qt::white);

@@ -337,5 +337,61 @@ TEST_F(SessionTest, AFirstLookIsTakenAtMostAtItsHeight) {
     }
 }
 
+TEST_F(SessionTest, ASmallCharacterIsWeighedAgainAsItsRendererDrewIt) {
+    const struct {
+        const char* file;
+        const char* ch;
+        int ppem;
+        int hinting;  // 0 full, 1 light, 2 none
+    } cases[] = {
+        {"DejaVuSans.ttf", "g", 16, 0},  {"DejaVuSans-Bold.ttf", "R", 15, 0}, {"LiberationSerif-Regular.ttf", "a", 22, 1},
+        {"DejaVuSansMono.ttf", "e", 18, 2}, {"FreeSerif.ttf", "Q", 20, 2},     {"DejaVuSerif.ttf", "k", 13, 1},
+    };
+    int rescued = 0;
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << t.ch << " in " << t.file << " at " << t.ppem << " ppem, hinting "
+                                        << t.hinting);
+        const QImage picture = fixtures::screenGlyph(dir_.filePath(QString::fromLatin1(t.file)),
+                                                     QString::fromUtf8(t.ch), t.ppem, t.hinting);
+        ASSERT_FALSE(picture.isNull());
+        Session s;
+        s.setReference(referenceOf(picture, true));
+        ASSERT_TRUE(s.reference().ok());
+        s.params().character = Character::fromText(QString::fromUtf8(t.ch));
+        s.params().aspect = true;
+        ASSERT_TRUE(s.looksAtOwnSize());
+        const std::vector<FontResult> full = searchAll(s, jobs_);
+        std::vector<FontResult> again = full;
+        s.lookAtOwnSize(jobs_, again);
+        // The font drawn as the picture was is the picture, pixel for pixel; no font loses.
+        const auto best = std::max_element(again.begin(), again.end(), [](const FontResult& a, const FontResult& b) {
+            return a.aspectScore < b.aspectScore;
+        });
+        EXPECT_EQ(best->file, job(t.file).file);
+        EXPECT_EQ(best->aspectScore, 1.0);
+        for (size_t i = 0; i < full.size(); ++i) EXPECT_GE(again[i].aspectScore, full[i].aspectScore) << full[i].file;
+        const auto fullBest = std::max_element(full.begin(), full.end(), [](const FontResult& a, const FontResult& b) {
+            return a.aspectScore < b.aspectScore;
+        });
+        rescued += fullBest->file != best->file;
+    }
+    // Drawn large and hinted, a small character's font is not always the best.
+    EXPECT_GT(rescued, 0);
+
+    // Ink of a usual size, a word, and the window's ranking are not looked at again.
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(useReference(s, "DejaVuSans.ttf", "g", 100));
+    s.params().aspect = true;
+    EXPECT_FALSE(s.looksAtOwnSize());
+    s.setReference(referenceOf(fixtures::screenGlyph(dir_.filePath(QStringLiteral("DejaVuSans.ttf")), QStringLiteral("g"), 16, 0), true));
+    EXPECT_TRUE(s.looksAtOwnSize());
+    s.setWord({{s.reference(), Character::fromText(QStringLiteral("g")), 1.0},
+               {s.reference(), Character::fromText(QStringLiteral("g")), 1.0}});
+    EXPECT_FALSE(s.looksAtOwnSize());
+    s.setWord({});
+    s.params().aspect = false;
+    EXPECT_FALSE(s.looksAtOwnSize());
+}
+
 }  // namespace
 }  // namespace lettrino
