@@ -4,8 +4,7 @@
 
 namespace lettrino {
 
-QStringList lettersLike(const QString& character) {
-    const char32_t ch = character.toUcs4().value(0);
+QStringList loneCharacterReadings() {
     QStringList out;
     const auto add = [&out](char32_t from, char32_t to) {
         for (char32_t c = from; c <= to; ++c)
@@ -13,8 +12,7 @@ QStringList lettersLike(const QString& character) {
     };
     add(U'A', U'Z'), add(U'a', U'z'), add(U'0', U'9');
     out << QStringLiteral("&");
-    if (ch >= 0x370 && ch < 0x400) add(0x391, 0x3A9), add(0x3B1, 0x3C9);
-    if (ch >= 0x400 && ch < 0x530) add(0x410, 0x44F);
+    add(0x391, 0x3A9), add(0x3B1, 0x3C9), add(0x410, 0x44F);
     return out;
 }
 

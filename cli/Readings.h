@@ -6,10 +6,9 @@
 namespace lettrino {
 
 // The readings the fonts weigh for a lone character read from a picture, which gives the reader
-// no line to stand on (a "g" is read as a 9): the Latin letters, both cases, the digits and the
-// ampersand; and the letters of the character's own script when it is Greek or Cyrillic (a
-// reader takes a Latin letter for one of those too).
-QStringList lettersLike(const QString& character);
+// no line to stand on (a "g" is read as a 9, a Greek "Σ" as an "E", a Cyrillic "Д" as a 4): the
+// Latin, Greek and Cyrillic letters, both cases, the digits and the ampersand.
+QStringList loneCharacterReadings();
 
 // Whether a reading is written in Latin letters, digits and signs only.
 bool isLatin(const QString& reading);

@@ -13,10 +13,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <future>
 #include <memory>
+#include <thread>
 
 #include "cli/Options.h"
 #include "cli/Progress.h"
@@ -225,10 +227,11 @@ int main(int argc, char** argv) {
         if (!reading.ok() || reading.candidates.empty())
             return error(QStringLiteral("no text could be read: give --char or --text"));
         readings = reading.candidates;
-        // A lone letter gives the reader no line to stand on (a "g" is read as a 9): every letter
-        // and digit of its script is a reading too, and the fonts tell them apart.
+        // A lone letter gives the reader no line to stand on (a "g" is read as a 9, a "Σ" as an
+        // "E"): every Latin, Greek and Cyrillic letter and every digit is a reading too, and the
+        // fonts tell them apart.
         if (readings.front().toUcs4().size() == 1) {
-            for (const QString& other : lettersLike(readings.front()))
+            for (const QString& other : loneCharacterReadings())
                 if (std::find(readings.begin(), readings.end(), other) == readings.end()) readings.push_back(other);
         }
     }
@@ -303,31 +306,63 @@ int main(int argc, char** argv) {
         const SearchParams asked = params;
         params.top = 1;
         params.minPercent = 0;
-        params.screen = false;
-        for (int k = 1; k < int(readings.size()); ++k) {
+        params.screen = params.aspect;
+        // Each other reading's best score (-1 when the picture cannot show it), weighed on two
+        // threads, each with a session of its own that keeps its few fonts open from reading to
+        // reading.
+        std::vector<double> scores(readings.size(), -1.0);
+        // `apart`: the session was last given another reading's picture than the first's.
+        const auto weigh = [&](Session& s, bool& apart, int k) {
             // A reading of as many characters in as many words is shown by the picture prepared
             // alike (its ink, measured once, serves every such reading): only the characters differ.
             const QString& reading = readings[size_t(k)];
             std::vector<Character> characters;
             for (const uint u : QString(reading).remove(QLatin1Char(' ')).toUcs4())
                 characters.push_back(Character::fromCodePoint(u));
+            if (shape(reading) == shape(shown.text) && apart) {
+                shown.applyTo(s);
+                apart = false;
+            }
             if (shape(reading) == shape(shown.text) &&
-                (shown.whole() || shown.word.size() <= 1 || session.setWordCharacters(characters))) {
-                params.character = characters.front();
-                if (shown.whole()) session.setLine(shown.line.grey, reading);
+                (shown.whole() || shown.word.size() <= 1 || s.setWordCharacters(characters))) {
+                s.params().character = characters.front();
+                if (shown.whole()) s.setLine(shown.line.grey, reading);
             } else {
                 const TextReference candidate = shownAs(reading);
-                if (!candidate.ok()) continue;
-                use(candidate);
+                if (!candidate.ok()) return;
+                candidate.applyTo(s);
+                apart = true;
+                s.params().character = candidate.word.empty() ? Character::fromText(candidate.text)
+                                                              : candidate.word.front().character;
             }
-            // On this thread: its font system keeps those few fonts open from reading to reading.
             double score = 0;
-            session.search(best, 0, [&](int, const RenderOutcome&, const FontResult& r) {
+            s.search(best, 0, [&](int, const RenderOutcome&, const FontResult& r) {
                 if (r.matched) score = std::max(score, scoreOf(r));
                 return true;
             });
-            if (readsBetter(score, reading, bestScore, readings[size_t(chosen)])) bestScore = score, chosen = k;
+            scores[size_t(k)] = score;
+        };
+        std::atomic<int> next{1};
+        const auto share = [&](Session& s) {
+            bool apart = false;
+            for (int k; (k = next++) < int(readings.size());) weigh(s, apart, k);
+        };
+        std::thread second;
+        if (o.jobs > 1 && readings.size() > 2) {
+            // The second session copies the first before the first changes.
+            std::promise<void> made;
+            second = std::thread([&] {
+                Session other(session, nullptr);
+                made.set_value();
+                share(other);
+            });
+            made.get_future().wait();
         }
+        share(session);
+        if (second.joinable()) second.join();
+        for (int k = 1; k < int(readings.size()); ++k)
+            if (scores[size_t(k)] >= 0 && readsBetter(scores[size_t(k)], readings[size_t(k)], bestScore, readings[size_t(chosen)]))
+                bestScore = scores[size_t(k)], chosen = k;
         params = asked;
         if (chosen != 0) shown = shownAs(readings[size_t(chosen)]);  // notes and boxes as for that reading
         use(shown);

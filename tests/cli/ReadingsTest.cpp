@@ -27,18 +27,13 @@ TEST(Readings, TheFontsDecideAndLatinWinsATieWithItsLookAlikes) {
             << t.reading << " against " << t.bestReading;
 }
 
-TEST(Readings, ALoneCharacterIsWeighedAgainstTheLettersOfItsScript) {
-    const struct {
-        const char* read;
-        int count;  // 52 Latin letters, 10 digits and the ampersand, and the script's own
-        const char* holds;
-    } cases[] = {{"g", 63, "9"}, {"λ", 63 + 49, "λ"}, {"Ж", 63 + 64, "ж"}, {"&", 63, "&"}};
-    for (const auto& t : cases) {
-        QStringList like = lettersLike(QString::fromUtf8(t.read));
-        EXPECT_EQ(like.size(), t.count) << t.read;
-        EXPECT_TRUE(like.contains(QString::fromUtf8(t.holds))) << t.read;
-        EXPECT_EQ(like.removeDuplicates(), 0) << t.read;
-    }
+TEST(Readings, ALoneCharacterIsWeighedAgainstEveryLetterOfThreeScripts) {
+    QStringList like = loneCharacterReadings();
+    // 52 Latin letters, 10 digits and the ampersand, 49 Greek letters and 64 Cyrillic ones.
+    EXPECT_EQ(like.size(), 63 + 49 + 64);
+    for (const char* holds : {"g", "9", "&", "λ", "Σ", "ς", "ж", "Д"})
+        EXPECT_TRUE(like.contains(QString::fromUtf8(holds))) << holds;
+    EXPECT_EQ(like.removeDuplicates(), 0);
 }
 
 }  // namespace

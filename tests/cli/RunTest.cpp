@@ -450,22 +450,25 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     // Without --char or --text the picture is read; between readings whose letters share their
     // shape (x and X) the fonts decide.
     const QString x = dir_.filePath(QStringLiteral("x.png")), hamburg = dir_.filePath(QStringLiteral("hamburg.png")),
-                  k = dir_.filePath(QStringLiteral("k.png")), ampersand = dir_.filePath(QStringLiteral("and.png"));
+                  k = dir_.filePath(QStringLiteral("k.png")), ampersand = dir_.filePath(QStringLiteral("and.png")),
+                  be = dir_.filePath(QStringLiteral("be.png"));
     ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSans.ttf", QStringLiteral("x"), true).save(x));
     ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSerif.ttf", QStringLiteral("Hamburg"), true).save(hamburg));
     ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSans.ttf", QStringLiteral("K"), true).save(k));
     ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSerif.ttf", QStringLiteral("&"), true).save(ampersand));
-    // A lone letter the reader takes for another (this "g" for a "Ч") is told by the fonts too; a
-    // Latin K wins over the Greek and Cyrillic ones drawn alike; a lone sign is read.
+    ASSERT_TRUE(fixtures::setTextPicture(fonts_ + "/DejaVuSans-Bold.ttf", QStringLiteral("б"), true).save(be));
+    // A lone letter the reader takes for another (this "g" for a "Ч", this Cyrillic "б" for a 6)
+    // is told by the fonts too; a Latin K wins over the Greek and Cyrillic ones drawn alike; a
+    // lone sign is read.
     for (const auto& [picture, said, face] : {std::tuple{x, "x", "DejaVu Sans"}, {hamburg, "Hamburg", "DejaVu Serif"},
                                               {bitmap_, "g", "DejaVu Serif"}, {k, "K", "DejaVu Sans"},
-                                              {ampersand, "&", "DejaVu Serif"}}) {
+                                              {ampersand, "&", "DejaVu Serif"}, {be, "б", "DejaVu Sans Bold"}}) {
         const Outcome read = runMatch({picture, "--fonts", fonts_, "--top", "1", "--format", "json"});
         ASSERT_EQ(read.exitCode, 0) << read.err;
-        EXPECT_TRUE(read.err.startsWith(QStringLiteral("lettrino-match: read: %1 (chosen by the fonts among ").arg(said)))
+        EXPECT_TRUE(read.err.startsWith(QStringLiteral("lettrino-match: read: %1 (chosen by the fonts among ").arg(QString::fromUtf8(said))))
             << read.err;
         const QJsonObject first = QJsonDocument::fromJson(read.out.toUtf8()).array().at(0).toObject();
-        EXPECT_EQ(first.value(QLatin1String("text")).toString(), QString::fromLatin1(said));
+        EXPECT_EQ(first.value(QLatin1String("text")).toString(), QString::fromUtf8(said));
         EXPECT_EQ(first.value(QLatin1String("face")).toString(), QString::fromLatin1(face)) << said;
     }
 
