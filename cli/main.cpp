@@ -306,7 +306,10 @@ int main(int argc, char** argv) {
         const SearchParams asked = params;
         params.top = 1;
         params.minPercent = 0;
-        params.screen = params.aspect;
+        params.screen = false;
+        // A reading can only win with a font that scores as much as the first reading's best (a
+        // hair less for a tie): fonts that cannot are not weighed.
+        if (params.aspect) params.floor = bestScore * (1 - 2e-9);
         // Each other reading's best score (-1 when the picture cannot show it), weighed on two
         // threads, each with a session of its own that keeps its few fonts open from reading to
         // reading.

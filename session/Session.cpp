@@ -87,7 +87,7 @@ RenderOutcome Session::drawCharacter(const FontRef& font, int i) {
 
 bool Session::mayReachTop(const FontResult& r, double bound) const {
     const bool counted = r.score.m * 100.0 >= params_.minPercent;
-    return !(counted && best_.full() && bound < best_.least());
+    return bound >= params_.floor && !(counted && best_.full() && bound < best_.least());
 }
 
 void Session::noteWeighed(const FontResult& r) {

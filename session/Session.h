@@ -43,6 +43,9 @@ struct SearchParams {
     int top = 0;
     // With top: only fonts whose match in percent is at least this count among the best.
     double minPercent = 0;
+    // With aspect: a font whose score cannot reach this is not weighed (another search, of
+    // another reading of the picture, has already found a font that scores as much).
+    double floor = 0;
     // With aspect and top (and no minPercent): a font is first looked at small (session/Screen.h)
     // and drawn in full only when that look comes near the best so far.
     bool screen = false;

@@ -287,6 +287,22 @@ TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
                 for (const FontResult& r : every)
                     if (r.matched) best.push_back(r.aspectScore);
                 std::sort(best.rbegin(), best.rend());
+                // Under a floor (another reading's best score), what cannot reach it is not weighed,
+                // and what is keeps its score.
+                s.params().floor = best[1];
+                const std::vector<FontResult> floored = searchAll(s, jobs);
+                for (size_t i = 0; i < floored.size(); ++i) {
+                    if (floored[i].weighed) {
+                        EXPECT_EQ(floored[i].aspectScore, every[i].aspectScore) << jobs[i].file;
+                    }
+                    if (every[i].matched && every[i].aspectScore >= best[1]) {
+                        EXPECT_TRUE(floored[i].weighed) << jobs[i].file;
+                    }
+                    if (every[i].matched && every[i].score.m < best[1]) {
+                        EXPECT_FALSE(floored[i].weighed) << jobs[i].file;
+                    }
+                }
+                s.params().floor = 0;
                 for (bool screen : {false, true})
                     for (int top : {1, 2, 3}) {
                         SCOPED_TRACE(testing::Message() << text << " in " << source << (reversed ? " reversed" : "")
