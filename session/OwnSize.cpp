@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "match/InkMask.h"
 #include "prep/PicturePrep.h"
@@ -46,17 +47,16 @@ double Session::ownSizeScore(const FontRef& font) {
     if (!(ems > 0)) return 0;
     double best = 0;
     const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1), last = int(std::ceil(inkHeight / ems)) + 1;
-    std::vector<std::vector<std::uint8_t>> seen;  // the drawings scored, as width, height, coverage
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> seen;  // the drawings scored: width, coverage
     for (const Hinting hinting : kOwnSizeHintings) {
         fonts_->setHinting(hinting);
         for (int ppem = first; ppem <= last; ++ppem) {
             const GlyphRaster& drawn = fonts_->raster(fonts_->createFont(face, ppem * 72.0 / 96.0), ch);
             if (std::abs(int(drawn.metrics.blackBoxY) - inkHeight) > 1) continue;
             // Hinting often draws the same pixels several ways: each drawing is weighed once.
-            std::vector<std::uint8_t> key{std::uint8_t(drawn.metrics.blackBoxX), std::uint8_t(drawn.metrics.blackBoxY)};
-            key.insert(key.end(), drawn.coverage.begin(), drawn.coverage.end());
+            const auto key = std::make_pair(drawn.metrics.blackBoxX, drawn.coverage);
             if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-            seen.push_back(std::move(key));
+            seen.push_back(key);
             const QImage picture = pictureOf(drawn);
             const PreparedPicture prepared = prepareCharacter(picture, picture.rect());
             if (prepared.image.isNull()) continue;

@@ -167,10 +167,10 @@ public:
 
     // Small ink (screen text) is mostly its renderer's pixel grid: the kOwnSizeFonts best weighed
     // results of a search of one small character (its ink under kSmallInk pixels in the picture)
-    // are drawn again with their ink as tall as the picture's,
-    // in each way renderers fit glyphs to pixels, prepared as the picture was, and weighed
-    // against it; a font keeps the better of its two scores. Nothing is done unless looksAtOwnSize(), which then asks for a search
-    // whose top is at least kOwnSizeFonts (or every font).
+    // are drawn again with their ink as tall as the picture's, in each way renderers fit glyphs
+    // to pixels, prepared as the picture was, and weighed against it; a font keeps the better of
+    // its two scores. Nothing is done unless looksAtOwnSize(), which then asks for a search whose
+    // top is at least kOwnSizeFonts (or every font).
     bool looksAtOwnSize() const;
     void lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results);
 
