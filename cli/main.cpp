@@ -249,11 +249,11 @@ int main(int argc, char** argv) {
     if (!files.error.isEmpty()) return error(files.error);
 
     SearchParams& params = session.params();
-    const auto use = [&session, &params](const TextReference& what) {
-        what.applyTo(session);
-        params.character = what.word.empty() ? Character::fromText(what.text) : what.word.front().character;
+    const auto use = [](Session& s, const TextReference& what) {
+        what.applyTo(s);
+        s.params().character = what.word.empty() ? Character::fromText(what.text) : what.word.front().character;
     };
-    use(shown);
+    use(session, shown);
     params.speedup = o.speedup;
     params.aspect = o.rank == RankBy::Aspect;
     params.screen = params.aspect;
@@ -315,28 +315,26 @@ int main(int argc, char** argv) {
         // reading.
         std::vector<double> scores(readings.size(), -1.0);
         // `apart`: the session was last given another reading's picture than the first's.
-        const auto weigh = [&](Session& s, bool& apart, int k) {
+        const auto weighReading = [&](Session& s, bool& apart, int k) {
             // A reading of as many characters in as many words is shown by the picture prepared
             // alike (its ink, measured once, serves every such reading): only the characters differ.
             const QString& reading = readings[size_t(k)];
             std::vector<Character> characters;
             for (const uint u : QString(reading).remove(QLatin1Char(' ')).toUcs4())
                 characters.push_back(Character::fromCodePoint(u));
-            if (shape(reading) == shape(shown.text) && apart) {
+            const bool alike = shape(reading) == shape(shown.text);
+            if (alike && apart) {
                 shown.applyTo(s);
                 apart = false;
             }
-            if (shape(reading) == shape(shown.text) &&
-                (shown.whole() || shown.word.size() <= 1 || s.setWordCharacters(characters))) {
+            if (alike && (shown.whole() || shown.word.size() <= 1 || s.setWordCharacters(characters))) {
                 s.params().character = characters.front();
                 if (shown.whole()) s.setLine(shown.line.grey, reading);
             } else {
                 const TextReference candidate = shownAs(reading);
                 if (!candidate.ok()) return;
-                candidate.applyTo(s);
+                use(s, candidate);
                 apart = true;
-                s.params().character = candidate.word.empty() ? Character::fromText(candidate.text)
-                                                              : candidate.word.front().character;
             }
             double score = 0;
             s.search(best, 0, [&](int, const RenderOutcome&, const FontResult& r) {
@@ -348,7 +346,7 @@ int main(int argc, char** argv) {
         std::atomic<int> next{1};
         const auto share = [&](Session& s) {
             bool apart = false;
-            for (int k; (k = next++) < int(readings.size());) weigh(s, apart, k);
+            for (int k; (k = next++) < int(readings.size());) weighReading(s, apart, k);
         };
         std::thread second;
         if (o.jobs > 1 && readings.size() > 2) {
@@ -368,7 +366,7 @@ int main(int argc, char** argv) {
                 bestScore = scores[size_t(k)], chosen = k;
         params = asked;
         if (chosen != 0) shown = shownAs(readings[size_t(chosen)]);  // notes and boxes as for that reading
-        use(shown);
+        use(session, shown);
         if (chosen != 0) results = searchInParallel(session, jobs, o.jobs, progress);
     }
     session.lookAtOwnSize(jobs, results);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "match/InkMask.h"
 #include "prep/PicturePrep.h"
 #include "render/FontSystem.h"
 #include "session/Session.h"
@@ -62,13 +61,9 @@ double Session::ownSizeScore(const FontRef& font) {
             if (prepared.image.isNull()) continue;
             ownReference_.setPicture(prepared.image);
             if (!ownReference_.ok()) continue;
-            const double m =
-                lettrino::matchFast(reference_.canvas, reference_.box, ownReference_.canvas, ownReference_.box, 1).m;
-            measureInk(ownReference_.canvas, ownReference_.box, glyphInk_);
-            best = std::max(best, referenceInk(0).score(m, glyphInk_).score);
+            best = std::max(best, weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box).score);
         }
     }
-    fonts_->setHinting(params_.hinting);
     return best;
 }
 
@@ -92,9 +87,9 @@ void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontRe
             r.aspectScore = std::max(r.aspectScore, ownSizeScore(jobs[size_t(order[size_t(k)])]));
         } catch (...) {
             // A font that cannot be drawn so small keeps the score it has.
-            fonts_->setHinting(params_.hinting);
         }
     }
+    fonts_->setHinting(params_.hinting);
 }
 
 }  // namespace lettrino

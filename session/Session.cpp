@@ -101,6 +101,13 @@ const ScreenReference& Session::screenReference(int i) {
     return *s;
 }
 
+Session::Weighed Session::weigh(const Reference& reference, const AspectReference& ink, const Canvas& drawn,
+                                const InkBox& box) {
+    const double m = lettrino::matchFast(reference.canvas, reference.box, drawn, box, 1).m;
+    measureInk(drawn, box, glyphInk_);
+    return {m, ink.score(m, glyphInk_).score};
+}
+
 bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
     if (!params_.screen || !params_.aspect || params_.top <= 0 || params_.minPercent > 0) return true;
     // A font not drawn in full keeps its first look's match (it is not weighed).
@@ -138,10 +145,9 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
                                                                 initialFontCount_ + font.faceIndex, Sizing::Outline);
         // What cannot be drawn small is left to the full drawing to tell.
         if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
-        const double m = lettrino::matchFast(s.reference.canvas, s.reference.box, glyph_, outcome.glyphBox, 1).m;
-        measureInk(glyph_, outcome.glyphBox, glyphInk_);
-        sumM += m;
-        sumLog += std::log(std::max(s.ink.score(m, glyphInk_).score, 1e-12));
+        const Weighed look = weigh(s.reference, s.ink, glyph_, outcome.glyphBox);
+        sumM += look.m;
+        sumLog += std::log(std::max(look.score, 1e-12));
         ++looked;
         if (i == 0) {
             r.face = outcome.faceName;

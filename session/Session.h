@@ -200,8 +200,15 @@ private:
     // (r then holds the first look's match), true when it must be, or when no first look is taken.
     bool passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     const ScreenReference& screenReference(int i);
-    // A font's best score drawn at the picture's own size (lookAtOwnSize); 0 when it cannot be
-    // drawn so.
+    // A drawing compared with a reference at every pixel, graded, and weighed by its ink: the
+    // match and the aspect score (a first look, a character drawn at the picture's own size).
+    struct Weighed {
+        double m = 0;
+        double score = 0;
+    };
+    Weighed weigh(const Reference& reference, const AspectReference& ink, const Canvas& drawn, const InkBox& box);
+    // A font's best score drawn at the picture's own size (lookAtOwnSize), leaving the font
+    // system hinted as it was last asked; 0 when it cannot be drawn so.
     double ownSizeScore(const FontRef& font);
 
     explicit Session(std::unique_ptr<FontSystem> fonts);
