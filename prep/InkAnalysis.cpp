@@ -76,9 +76,9 @@ const char* readGrid(const LumaSource& source, InkAnalysis& a, Grid& grid) {
 // fitted, to be divided out; on an even background the side with more of the picture and more
 // of its border is the background, light by a small margin when in doubt (most pictures are
 // dark ink on light paper).
-void choosePolarity(const Grid& grid, InkAnalysis& a) {
+void choosePolarity(const Grid& grid, bool evenPaper, InkAnalysis& a) {
     const int cols = a.columns, rows = a.rows;
-    a.lighting = fitLighting(grid.cells, cols, rows);
+    if (!evenPaper) a.lighting = fitLighting(grid.cells, cols, rows);
     if (a.lighting.uneven) {
         a.inverted = a.lighting.lightOutliers > a.lighting.darkOutliers;
         return;
@@ -174,10 +174,10 @@ void makeTone(InkAnalysis& a, double sigma) {
     }
 }
 
-const char* analyseSteps(const LumaSource& source, InkAnalysis& a) {
+const char* analyseSteps(const LumaSource& source, bool evenPaper, InkAnalysis& a) {
     Grid grid;
     if (const char* why = readGrid(source, a, grid)) return why;
-    choosePolarity(grid, a);
+    choosePolarity(grid, evenPaper, a);
     normaliseGrid(a, grid);
     double sigma = 0;
     if (const char* why = measureLevels(grid, a, sigma)) return why;
@@ -188,9 +188,9 @@ const char* analyseSteps(const LumaSource& source, InkAnalysis& a) {
 
 }  // namespace
 
-InkAnalysis analyseInk(const LumaSource& source) {
+InkAnalysis analyseInk(const LumaSource& source, bool evenPaper) {
     InkAnalysis a;
-    if (const char* why = analyseSteps(source, a))
+    if (const char* why = analyseSteps(source, evenPaper, a))
         a.error = QStringLiteral("no character found: ") + QLatin1String(why);
     return a;
 }

@@ -39,8 +39,9 @@ struct InkAnalysis {
 
 // Reads the picture onto the grid, decides its polarity and lighting, measures the ink and
 // background levels, finds the pieces of ink and makes the tone ramp, in that order: the first
-// step that finds no character says why in `error`.
-InkAnalysis analyseInk(const LumaSource& source);
+// step that finds no character says why in `error`. Paper known to be lit evenly (a drawing's)
+// is not fitted: it is taken as a fit would find it.
+InkAnalysis analyseInk(const LumaSource& source, bool evenPaper = false);
 
 // Turns the luminances of pixels x0 .. x0 + n - 1 of source row y into levels with the
 // background on the light side: inverted when the ink is light, divided by the lighting

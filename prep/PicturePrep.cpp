@@ -174,7 +174,7 @@ PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& regi
 
 PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options) {
     const LumaSource source(picture);
-    const InkAnalysis a = prep::analyseInk(source);
+    const InkAnalysis a = prep::analyseInk(source, options.evenPaper);
     if (!a.error.isEmpty()) return failed(a.error, a.inverted);
     std::vector<char> chosen(a.components.size());
     for (std::size_t i = 0; i < chosen.size(); ++i) chosen[i] = !a.components[i].speck;
@@ -191,7 +191,7 @@ PreparedPicture preparePicture(const QImage& picture, const PrepOptions& options
 
 PreparedPicture prepareCharacter(const QImage& picture, const QRect& box, const PrepOptions& options) {
     const LumaSource source(picture);
-    const InkAnalysis a = prep::analyseInk(source);
+    const InkAnalysis a = prep::analyseInk(source, options.evenPaper);
     if (!a.error.isEmpty()) return failed(a.error, a.inverted);
     std::vector<char> chosen(a.components.size());
     bool any = false;
@@ -207,7 +207,7 @@ PreparedPicture prepareCharacter(const QImage& picture, const QRect& box, const 
 std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const PrepOptions& options,
                                                const QRect& region) {
     const LumaSource source(picture);
-    const InkAnalysis a = prep::analyseInk(source);
+    const InkAnalysis a = prep::analyseInk(source, options.evenPaper);
     if (!a.error.isEmpty()) return {failed(a.error, a.inverted)};
     std::vector<PreparedPicture> out;
     for (const std::vector<int>& group : prep::characterGroups(a, inside(a, region))) {

@@ -15,6 +15,9 @@ struct PrepOptions {
     // but pure white outside the top-left 197 x 197 and a pure white background, whatever
     // specks, tints or noise lie on it (every pixel that is not white then counts as ink).
     bool keepWhatFits = false;
+    // Whether the paper is known to be lit evenly (a glyph drawn on white): its lighting is then
+    // not fitted.
+    bool evenPaper = false;
 };
 
 // A picture made ready for a reference canvas.

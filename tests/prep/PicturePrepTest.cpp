@@ -199,13 +199,18 @@ TEST(Segments, WordsSplitIntoCharacters) {
             drawn(150, dark ? Qt::white : Qt::black, dark ? Qt::black : Qt::white, {500, 220}, text);
         const std::vector<QRect> boxes = findCharacters(picture);
         const std::vector<PreparedPicture> each = prepareCharacters(picture);
-        ASSERT_EQ(std::pair(int(boxes.size()), int(each.size())), std::pair(count, count));
+        // Paper known to be even is taken as the fit finds it.
+        PrepOptions evenPaper;
+        evenPaper.evenPaper = true;
+        const std::vector<PreparedPicture> unfitted = prepareCharacters(picture, evenPaper);
+        ASSERT_EQ(std::tuple(int(boxes.size()), int(each.size()), int(unfitted.size())), std::tuple(count, count, count));
         const QTransform at = placing(text, 150, QPointF(250, 110));
         for (int i = 0; i < count; ++i) {
             EXPECT_TRUE(boxes[i].contains(at.mapRect(outline(text, i).boundingRect()).center().toPoint()))
                 << i;
             EXPECT_EQ(each[i].sourceInk, boxes[i]);
             EXPECT_EQ(prepareCharacter(picture, boxes[i]).image, each[i].image);
+            EXPECT_EQ(unfitted[i].image, each[i].image);
         }
     }
 }
