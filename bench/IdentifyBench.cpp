@@ -159,7 +159,7 @@ int identifyBench(int argc, char** argv) {
         session.params().character =
             shown.word.empty() ? Character::fromText(c.charText) : shown.word.front().character;
         std::vector<FontResult> results = searchInParallel(session, candidates, jobs);
-        session.lookAtOwnSize(candidates, results);
+        session.lookAtOwnSize(candidates, results, jobs);
         const double refAspect = boxLogAspect(ref.box);
         auto boxScore = [&](const FontResult& r) {
             return r.score.m * std::exp(-kAspectWeight * std::fabs(boxLogAspect(r.glyphBox) - refAspect));

@@ -258,7 +258,7 @@ int main(int argc, char** argv) {
     params.aspect = o.rank == RankBy::Aspect;
     params.screen = params.aspect;
     params.top = o.top;
-    // A small character's best fonts are looked at again below: they need their exact scores.
+    // Small text's best fonts are looked at again below: they need their exact scores.
     if (o.top > 0 && session.looksAtOwnSize()) params.top = std::max(o.top, kOwnSizeFonts);
     params.minPercent = o.minPercent;
     params.passOverLacking = true;
@@ -369,7 +369,7 @@ int main(int argc, char** argv) {
         use(session, shown);
         if (chosen != 0) results = searchInParallel(session, jobs, o.jobs, progress);
     }
-    session.lookAtOwnSize(jobs, results);
+    session.lookAtOwnSize(jobs, results, o.jobs);
     if (o.charText.isEmpty() && o.text.isEmpty()) {
         const QString among = readings.size() > 1
                                   ? QStringLiteral(" (chosen by the fonts among %1 readings)").arg(readings.size())

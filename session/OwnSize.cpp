@@ -1,11 +1,15 @@
 #include <QImage>
 
 #include <algorithm>
+#include <atomic>
+#include <future>
 #include <cmath>
+#include <thread>
 #include <utility>
 
 #include "prep/PicturePrep.h"
 #include "render/FontSystem.h"
+#include "render/TextLayout.h"
 #include "session/Session.h"
 
 namespace lettrino {
@@ -16,19 +20,35 @@ namespace {
 // desktop toolkits' defaults of old), light hinting (browsers, Cairo as most desktops set it)
 // and none (PDF viewers).
 constexpr Hinting kOwnSizeHintings[] = {Hinting::Full, Hinting::Light, Hinting::None};
+// A drawing is prepared as a picture is, but its white paper needs no fitting of its lighting.
+const PrepOptions kDrawing = [] {
+    PrepOptions o;
+    o.evenPaper = true;
+    return o;
+}();
 // The paper around a drawn character, in pixels.
 constexpr int kMargin = 4;
 
-// A drawn character as a picture of it: black on white, with a margin.
-QImage pictureOf(const GlyphRaster& drawn) {
-    const int w = int(drawn.metrics.blackBoxX), h = int(drawn.metrics.blackBoxY);
-    QImage picture(w + 2 * kMargin, h + 2 * kMargin, QImage::Format_Grayscale8);
+// Drawn coverage, w x h, as a picture of it: black on white, with `margin` pixels of paper all round.
+QImage pictureOf(const std::vector<std::uint8_t>& coverage, int w, int h, int margin) {
+    QImage picture(w + 2 * margin, h + 2 * margin, QImage::Format_Grayscale8);
     picture.fill(255);
     for (int y = 0; y < h; ++y) {
-        uchar* line = picture.scanLine(y + kMargin) + kMargin;
-        for (int x = 0; x < w; ++x) line[x] = uchar(255 - drawn.coverage[size_t(y * w + x)]);
+        uchar* line = picture.scanLine(y + margin) + margin;
+        const std::uint8_t* from = coverage.data() + size_t(y) * size_t(w);
+        for (int x = 0; x < w; ++x) line[x] = uchar(255 - from[x]);
     }
     return picture;
+}
+
+QImage pictureOf(const GlyphRaster& drawn) {
+    return pictureOf(drawn.coverage, int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY), kMargin);
+}
+
+// A drawn text on a line's height of paper all round: a text's preparation weighs its ink
+// against the paper around it.
+QImage pictureOf(const TextRaster& drawn) {
+    return pictureOf(drawn.coverage, drawn.width, drawn.height, std::max(kMargin, drawn.height));
 }
 
 }  // namespace
@@ -57,7 +77,7 @@ double Session::ownSizeScore(const FontRef& font) {
             if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
             seen.push_back(key);
             const QImage picture = pictureOf(drawn);
-            const PreparedPicture prepared = prepareCharacter(picture, picture.rect());
+            const PreparedPicture prepared = prepareCharacter(picture, picture.rect(), kDrawing);
             if (prepared.image.isNull()) continue;
             ownReference_.setPicture(prepared.image);
             if (!ownReference_.ok()) continue;
@@ -67,12 +87,82 @@ double Session::ownSizeScore(const FontRef& font) {
     return best;
 }
 
+double Session::ownSizeWordScore(const FontRef& font, double floor) {
+    const FaceInUse use(*fonts_, font, initialFontCount_ + font.faceIndex);
+    if (!use.found || use.registrationFailed) return 0;
+    const QString& face = use.face;
+    QString text;
+    QRect shown;  // the word's ink in the picture
+    for (const WordCharacter& c : word_) {
+        text += c.character.text();
+        shown |= c.reference.source;
+    }
+    const int n = int(word_.size());
+    // An unhinted trial gives the size that draws the word as tall as the picture's; the sizes
+    // around are drawn too, and those within a pixel of its height weighed.
+    constexpr int kTrialPpem = 32;
+    fonts_->setHinting(Hinting::None);
+    fonts_->drawText(fonts_->createFont(face, kTrialPpem * 72.0 / 96.0), text, Setting::NoLigatures, ownText_);
+    if (ownText_.empty()) return 0;
+    const double perPpem = double(ownText_.height) / kTrialPpem;
+    const int first = std::max(4, int(std::floor(shown.height() / perPpem)) - 1),
+              last = int(std::ceil(shown.height() / perPpem)) + 1;
+    double best = 0;
+    std::vector<std::pair<int, std::vector<std::uint8_t>>> seen;  // the drawings weighed: width, coverage
+    std::vector<double> logSizes(static_cast<size_t>(n));
+    for (const Hinting hinting : kOwnSizeHintings) {
+        fonts_->setHinting(hinting);
+        for (int ppem = first; ppem <= last; ++ppem) {
+            fonts_->drawText(fonts_->createFont(face, ppem * 72.0 / 96.0), text, Setting::NoLigatures, ownText_);
+            if (ownText_.empty() || std::abs(ownText_.height - shown.height()) > 1) continue;
+            auto key = std::make_pair(ownText_.width, ownText_.coverage);
+            if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+            seen.push_back(std::move(key));
+            // The drawing is cut into characters and each prepared as the picture's were.
+            const std::vector<PreparedPicture> prepared = prepareCharacters(pictureOf(ownText_), kDrawing);
+            if (int(prepared.size()) != n) continue;
+            ownWord_.resize(size_t(n));
+            double sumLog = 0;
+            bool worth = true;  // every character has ink, and the word may still beat its other scores
+            for (int i = 0; i < n && worth; ++i) {
+                Reference& drawn = ownWord_[size_t(i)];
+                drawn.setPicture(prepared[size_t(i)].image);
+                worth = drawn.ok();
+                if (!worth) break;
+                const double s = weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box).score;
+                sumLog += std::log(std::max(s, 1e-12));
+                // The characters still to weigh score at most 1: once the word cannot beat its
+                // other scores, it is weighed no further.
+                worth = std::exp(sumLog / n) > std::max(best, floor);
+                logSizes[size_t(i)] = std::log(std::max(prepared[size_t(i)].scale, 1e-9) /
+                                               std::max(word_[size_t(i)].scale, 1e-9));
+            }
+            if (!worth) continue;
+            double meanLog = 0, spread = 0;
+            for (const double l : logSizes) meanLog += l / n;
+            for (const double l : logSizes) spread += std::fabs(l - meanLog) / n;
+            best = std::max(best, std::exp(sumLog / n - kSizeWeight * spread));
+        }
+    }
+    return best;
+}
+
 bool Session::looksAtOwnSize() const {
-    if (!params_.aspect || !word_.empty() || !line_.isNull() || reference_.source.isNull()) return false;
+    if (!params_.aspect || !line_.isNull()) return false;
+    if (!word_.empty()) {
+        // A word of one piece of text (a line of several is left as it is) whose every character
+        // is small.
+        if (lineText_.contains(QLatin1Char(' '))) return false;
+        return std::all_of(word_.begin(), word_.end(), [](const WordCharacter& c) {
+            return !c.reference.source.isNull() &&
+                   std::max(c.reference.source.width(), c.reference.source.height()) < kSmallInk;
+        });
+    }
+    if (reference_.source.isNull()) return false;
     return std::max(reference_.source.width(), reference_.source.height()) < kSmallInk;
 }
 
-void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results) {
+void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results, int threads) {
     if (!looksAtOwnSize()) return;
     std::vector<int> order;
     for (int i = 0; i < int(results.size()); ++i)
@@ -81,15 +171,34 @@ void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontRe
     std::partial_sort(order.begin(), order.begin() + n, order.end(), [&results](int a, int b) {
         return results[size_t(a)].aspectScore > results[size_t(b)].aspectScore;
     });
-    for (int k = 0; k < n; ++k) {
-        FontResult& r = results[size_t(order[size_t(k)])];
-        try {
-            r.aspectScore = std::max(r.aspectScore, ownSizeScore(jobs[size_t(order[size_t(k)])]));
-        } catch (...) {
-            // A font that cannot be drawn so small keeps the score it has.
+    // Each thread claims the next font; each score goes to its own result.
+    std::atomic<int> next{0};
+    const auto work = [&](Session& session) {
+        for (int k = next++; k < n; k = next++) {
+            FontResult& r = results[size_t(order[size_t(k)])];
+            try {
+                const FontRef& font = jobs[size_t(order[size_t(k)])];
+                r.aspectScore =
+                    std::max(r.aspectScore, word_.empty() ? session.ownSizeScore(font) : session.ownSizeWordScore(font, r.aspectScore));
+            } catch (...) {
+                // A font that cannot be drawn so small keeps the score it has.
+            }
         }
+        session.fonts_->setHinting(params_.hinting);
+    };
+    // The other sessions are made from this one before it changes.
+    std::vector<std::thread> others;
+    for (int t = 1; t < std::min(threads, n); ++t) {
+        std::promise<void> made;
+        others.emplace_back([&] {
+            Session own(*this, nullptr);
+            made.set_value();
+            work(own);
+        });
+        made.get_future().wait();
     }
-    fonts_->setHinting(params_.hinting);
+    work(*this);
+    for (std::thread& t : others) t.join();
 }
 
 }  // namespace lettrino

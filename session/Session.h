@@ -166,13 +166,15 @@ public:
     int search(const std::vector<FontRef>& jobs, int from, const FontDone& done);
 
     // Small ink (screen text) is mostly its renderer's pixel grid: the kOwnSizeFonts best weighed
-    // results of a search of one small character (its ink under kSmallInk pixels in the picture)
-    // are drawn again with their ink as tall as the picture's, in each way renderers fit glyphs
-    // to pixels, prepared as the picture was, and weighed against it; a font keeps the better of
-    // its two scores. Nothing is done unless looksAtOwnSize(), which then asks for a search whose
-    // top is at least kOwnSizeFonts (or every font).
+    // results of a search of one small character, or of a word (one, without spaces) whose every
+    // character is small (ink under kSmallInk pixels in the picture), are drawn again with their
+    // ink as tall as the picture's, in each way renderers fit glyphs to pixels, prepared as the
+    // picture was, and weighed against it; a font keeps the better of its two scores. Nothing is
+    // done unless looksAtOwnSize(), which then asks for a search whose top is at least
+    // kOwnSizeFonts (or every font).
     bool looksAtOwnSize() const;
-    void lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results);
+    // On `threads` threads, this session's and others made like it.
+    void lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results, int threads = 1);
 
 private:
     // matchFont's two kinds: one character, or a word character by character. They fill r and
@@ -210,6 +212,11 @@ private:
     // A font's best score drawn at the picture's own size (lookAtOwnSize), leaving the font
     // system hinted as it was last asked; 0 when it cannot be drawn so.
     double ownSizeScore(const FontRef& font);
+    // The same for a word: the text drawn as the font sets it, cut into its characters and
+    // prepared as the picture's were, each weighed against the picture's, with their sizes'
+    // agreement, as a word is weighed. A drawing that cannot score above `floor` is not weighed
+    // to the end (0 when none can).
+    double ownSizeWordScore(const FontRef& font, double floor);
 
     explicit Session(std::unique_ptr<FontSystem> fonts);
 
@@ -238,6 +245,8 @@ private:
     std::vector<Character> passOverCharacters_;
     Canvas glyph_;
     Reference ownReference_;  // a character drawn at the picture's own size, prepared as it was
+    TextRaster ownText_;      // a word drawn at the picture's own size
+    std::vector<Reference> ownWord_;  // its characters, prepared as the picture's were
     GlyphRenderer renderer_;
     bool fontDisplayed_ = false;
     InkBox glyphBox_{0, 0, 0, 0};

@@ -387,7 +387,7 @@ TEST_F(MatchRun, PicturesPeopleHaveWordsCollectionsAndTheSheet) {
     // Screen text, lightly hinted at 14 pixels to the em: drawn again as small, its font is the
     // picture itself.
     const QString small = dir_.filePath(QStringLiteral("small.png"));
-    ASSERT_TRUE(fixtures::screenGlyph(fonts_ + "/DejaVuSans-Bold.ttf", QStringLiteral("R"), 14, 1).save(small));
+    ASSERT_TRUE(fixtures::screenText(fonts_ + "/DejaVuSans-Bold.ttf", QStringLiteral("R"), 14, 1).save(small));
     const Outcome screen = runMatch({small, "--fonts", fonts_, "--char", "R", "--top", "1"});
     ASSERT_EQ(screen.exitCode, 0) << screen.err;
     EXPECT_TRUE(screen.lines().value(1).startsWith(QLatin1String("1\t100.00\t"))) << screen.out;

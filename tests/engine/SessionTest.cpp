@@ -14,6 +14,7 @@
 #include "prep/PicturePrep.h"
 #include "render/FontSystem.h"
 #include "session/Session.h"
+#include "session/TextReference.h"
 
 namespace lettrino {
 namespace {
@@ -79,7 +80,7 @@ TEST_F(SessionTest, MatchingTheFontAReferenceWasDrawnFromIsExactBothWays) {
         const char* file;
         const char* ch;
         int height, speedup;
-    } cases[] = {{"DejaVuSerif.ttf", "g", 140, 1},    {"DejaVuSans-Bold.ttf", "R", 61, 1},
+    } cases[] = {{"DejaVuSerif.ttf", "g", 140, 1},    {"DejaVuSans-Bold.ttf", "ledger", 17, 0},
                  {"DejaVuSansMono.ttf", "&", 120, 4}, {"DejaVuSans.ttf", "α", 100, 1},
                  {"DejaVuSans.ttf", "Ж", 90, 2},      {"LiberationSerif-Regular.ttf", "Ж", 100, 1},
                  {"FreeSerif.ttf", "€", 120, 1},      {"DejaVuSansCondensed.ttf", "È", 110, 10}};
@@ -353,32 +354,45 @@ TEST_F(SessionTest, AFirstLookIsTakenAtMostAtItsHeight) {
     }
 }
 
-TEST_F(SessionTest, ASmallCharacterIsWeighedAgainAsItsRendererDrewIt) {
+TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
     const struct {
         const char* file;
-        const char* ch;
+        const char* text;
         int ppem;
         int hinting;  // 0 full, 1 light, 2 none
     } cases[] = {
-        {"DejaVuSans.ttf", "g", 16, 0},  {"DejaVuSans-Bold.ttf", "R", 15, 0}, {"LiberationSerif-Regular.ttf", "a", 22, 1},
-        {"DejaVuSansMono.ttf", "e", 18, 2}, {"FreeSerif.ttf", "Q", 20, 2},     {"DejaVuSerif.ttf", "k", 13, 1},
+        {"DejaVuSans.ttf", "g", 16, 0},
+        {"DejaVuSans-Bold.ttf", "ledger", 17, 0},
+        {"LiberationSerif-Regular.ttf", "a", 22, 1},
+        {"DejaVuSansMono.ttf", "e", 18, 2},
+        {"FreeSerif.ttf", "Q", 20, 2},
+        {"DejaVuSerif.ttf", "k", 13, 1},
+        {"DejaVuSans.ttf", "Milan", 14, 1},
+        {"DejaVuSansCondensed.ttf", "kayak", 16, 0},
+        {"LiberationSerif-Regular.ttf", "mojito", 17, 2},
+        {"FreeSerif.ttf", "Strand", 15, 1},
+        {"DejaVuSans-Bold.ttf", "ledger", 17, 0},
+        {"LiberationSans-Regular.ttf", "Wolf", 18, 0},
     };
-    int rescued = 0;
+    int rescued[2] = {0, 0};  // characters, words
     for (const auto& t : cases) {
-        SCOPED_TRACE(testing::Message() << t.ch << " in " << t.file << " at " << t.ppem << " ppem, hinting "
+        SCOPED_TRACE(testing::Message() << t.text << " in " << t.file << " at " << t.ppem << " ppem, hinting "
                                         << t.hinting);
-        const QImage picture = fixtures::screenGlyph(dir_.filePath(QString::fromLatin1(t.file)),
-                                                     QString::fromUtf8(t.ch), t.ppem, t.hinting);
+        const QString text = QString::fromUtf8(t.text);
+        const QImage picture = fixtures::screenText(dir_.filePath(QString::fromLatin1(t.file)), text, t.ppem, t.hinting);
         ASSERT_FALSE(picture.isNull());
+        const bool word = text.size() > 1;
+        const TextReference shown = textReferenceOf(picture, text, word, true);
+        ASSERT_TRUE(shown.ok()) << qPrintable(shown.error);
+        ASSERT_EQ(shown.word.size(), word ? size_t(text.size()) : 0u);
         Session s;
-        s.setReference(referenceOf(picture, true));
-        ASSERT_TRUE(s.reference().ok());
-        s.params().character = Character::fromText(QString::fromUtf8(t.ch));
+        shown.applyTo(s);
+        s.params().character = Character::fromText(text);
         s.params().aspect = true;
         ASSERT_TRUE(s.looksAtOwnSize());
         const std::vector<FontResult> full = searchAll(s, jobs_);
         std::vector<FontResult> again = full;
-        s.lookAtOwnSize(jobs_, again);
+        s.lookAtOwnSize(jobs_, again, word ? 2 : 1);
         // The font drawn as the picture was is the picture, pixel for pixel; no font loses.
         const auto best = std::max_element(again.begin(), again.end(), [](const FontResult& a, const FontResult& b) {
             return a.aspectScore < b.aspectScore;
@@ -389,22 +403,28 @@ TEST_F(SessionTest, ASmallCharacterIsWeighedAgainAsItsRendererDrewIt) {
         const auto fullBest = std::max_element(full.begin(), full.end(), [](const FontResult& a, const FontResult& b) {
             return a.aspectScore < b.aspectScore;
         });
-        rescued += fullBest->file != best->file;
+        rescued[word] += fullBest->file != best->file;
     }
-    // Drawn large and hinted, a small character's font is not always the best.
-    EXPECT_GT(rescued, 0);
+    // Drawn large and hinted, small text's font is not always the best.
+    EXPECT_GT(rescued[0], 0);
+    EXPECT_GT(rescued[1], 0);
 
-    // Ink of a usual size, a word, and the window's ranking are not looked at again.
+    // Ink of a usual size, a line of words, and the window's ranking are not looked at again.
     Session s;
     ASSERT_NO_FATAL_FAILURE(useReference(s, "DejaVuSans.ttf", "g", 100));
     s.params().aspect = true;
     EXPECT_FALSE(s.looksAtOwnSize());
-    s.setReference(referenceOf(fixtures::screenGlyph(dir_.filePath(QStringLiteral("DejaVuSans.ttf")), QStringLiteral("g"), 16, 0), true));
-    EXPECT_TRUE(s.looksAtOwnSize());
-    s.setWord({{s.reference(), Character::fromText(QStringLiteral("g")), 1.0},
-               {s.reference(), Character::fromText(QStringLiteral("g")), 1.0}});
+    const QString sans = dir_.filePath(QStringLiteral("DejaVuSans.ttf"));
+    textReferenceOf(fixtures::screenText(sans, QStringLiteral("Milan"), 60, 0), QStringLiteral("Milan"), true, true)
+        .applyTo(s);
+    EXPECT_EQ(s.word().size(), 5u);
     EXPECT_FALSE(s.looksAtOwnSize());
-    s.setWord({});
+    textReferenceOf(fixtures::screenText(sans, QStringLiteral("to go"), 14, 0), QStringLiteral("to go"), true, true)
+        .applyTo(s);
+    EXPECT_EQ(s.word().size(), 4u);
+    EXPECT_FALSE(s.looksAtOwnSize());
+    textReferenceOf(fixtures::screenText(sans, QStringLiteral("g"), 16, 0), QStringLiteral("g"), false, true).applyTo(s);
+    EXPECT_TRUE(s.looksAtOwnSize());
     s.params().aspect = false;
     EXPECT_FALSE(s.looksAtOwnSize());
 }

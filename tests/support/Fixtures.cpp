@@ -71,20 +71,19 @@ QString referenceGlyph(const QString& fontFile, const QString& charText, QImage*
     return glyph->isNull() ? QStringLiteral("no reference glyph from %1: %2").arg(fontFile, why) : QString();
 }
 
-QImage screenGlyph(const QString& fontFile, const QString& charText, int ppem, int hinting) {
+QImage screenText(const QString& fontFile, const QString& text, int ppem, int hinting) {
     FontSystem fonts;
     const int before = fonts.faceCount();
     if (fonts.addFontResource(fontFile) < 1) return QImage();
     fonts.setHinting(hinting == 0 ? Hinting::Full : hinting == 1 ? Hinting::Light : Hinting::None);
-    const GlyphRaster& g =
-        fonts.raster(fonts.createFont(fonts.faceName(before), ppem * 72.0 / 96.0), Character::fromText(charText));
-    const int w = int(g.metrics.blackBoxX), h = int(g.metrics.blackBoxY);
-    if (g.coverage.empty()) return QImage();
-    QImage picture(w + 24, h + 20, QImage::Format_RGB32);
+    TextRaster drawn;
+    fonts.drawText(fonts.createFont(fonts.faceName(before), ppem * 72.0 / 96.0), text, Setting::NoLigatures, drawn);
+    if (drawn.empty()) return QImage();
+    QImage picture(drawn.width + 24, drawn.height + 20, QImage::Format_RGB32);
     picture.fill(Qt::white);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const int grey = 255 - g.coverage[std::size_t(y * w + x)];
+    for (int y = 0; y < drawn.height; ++y)
+        for (int x = 0; x < drawn.width; ++x) {
+            const int grey = 255 - drawn.coverage[std::size_t(y * drawn.width + x)];
             picture.setPixel(x + 12, y + 10, qRgb(grey, grey, grey));
         }
     return picture;
