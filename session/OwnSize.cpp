@@ -91,12 +91,14 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
     const FaceInUse use(*fonts_, font, initialFontCount_ + font.faceIndex);
     if (!use.found || use.registrationFailed) return 0;
     const QString& face = use.face;
-    QString text;
+    // The text as given, spaces and all, unless another reading's characters took its place.
+    QString text, unspaced;
     QRect shown;  // the word's ink in the picture
     for (const WordCharacter& c : word_) {
-        text += c.character.text();
+        unspaced += c.character.text();
         shown |= c.reference.source;
     }
+    text = QString(lineText_).remove(QLatin1Char(' ')) == unspaced ? lineText_ : unspaced;
     const int n = int(word_.size());
     // An unhinted trial gives the size that draws the word as tall as the picture's; the sizes
     // around are drawn too, and those within a pixel of its height weighed.
@@ -150,9 +152,6 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
 bool Session::looksAtOwnSize() const {
     if (!params_.aspect || !line_.isNull()) return false;
     if (!word_.empty()) {
-        // A word of one piece of text (a line of several is left as it is) whose every character
-        // is small.
-        if (lineText_.contains(QLatin1Char(' '))) return false;
         return std::all_of(word_.begin(), word_.end(), [](const WordCharacter& c) {
             return !c.reference.source.isNull() &&
                    std::max(c.reference.source.width(), c.reference.source.height()) < kSmallInk;

@@ -166,7 +166,7 @@ public:
     int search(const std::vector<FontRef>& jobs, int from, const FontDone& done);
 
     // Small ink (screen text) is mostly its renderer's pixel grid: the kOwnSizeFonts best weighed
-    // results of a search of one small character, or of a word (one, without spaces) whose every
+    // results of a search of one small character, or of a text cut into characters whose every
     // character is small (ink under kSmallInk pixels in the picture), are drawn again with their
     // ink as tall as the picture's, in each way renderers fit glyphs to pixels, prepared as the
     // picture was, and weighed against it; a font keeps the better of its two scores. Nothing is
