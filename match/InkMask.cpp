@@ -13,33 +13,42 @@ namespace {
 
 // Fills `mask` from a width x height grid whose pixel (x, y) is ink when inked(x, y), then cuts
 // it down to the tight box of the ink, row by row in place (a glyph's box mostly is that box
-// already). No ink leaves the mask empty.
+// already), and notes its runs. No ink leaves the mask empty.
 template <typename Inked>
 void fillCropped(InkMask& mask, int width, int height, Inked inked) {
     mask.count = 0;
     mask.ink.resize(std::size_t(width) * std::size_t(height));  // every pixel is written below
+    mask.runs.clear();
+    mask.firstRun.resize(std::size_t(height) + 1);
     int inkLeft = width, inkRight = -1, inkTop = height, inkBottom = -1;
     std::uint8_t* row = mask.ink.data();
     for (int y = 0; y < height; ++y, row += width) {
+        mask.firstRun[std::size_t(y)] = std::int32_t(mask.runs.size() / 2);
         int rowCount = 0;
+        std::uint8_t before = 0;
         for (int x = 0; x < width; ++x) {
             const std::uint8_t v = inked(x, y) ? 1 : 0;
             row[x] = v;
             rowCount += v;
+            if (v != before) {
+                mask.runs.push_back(x);
+                before = v;
+            }
         }
+        if (before) mask.runs.push_back(width);
         if (rowCount == 0) continue;
         mask.count += rowCount;
-        int rowLeft = 0, rowRight = width - 1;
-        while (!row[rowLeft]) ++rowLeft;
-        while (!row[rowRight]) --rowRight;
-        inkLeft = std::min(inkLeft, rowLeft);
-        inkRight = std::max(inkRight, rowRight);
+        inkLeft = std::min(inkLeft, mask.runs[2 * std::size_t(mask.firstRun[std::size_t(y)])]);
+        inkRight = std::max(inkRight, mask.runs.back() - 1);
         inkTop = std::min(inkTop, y);
         inkBottom = y;
     }
+    mask.firstRun[std::size_t(height)] = std::int32_t(mask.runs.size() / 2);
     if (inkRight < 0) {
         mask.width = mask.height = 0;
         mask.ink.clear();
+        mask.runs.clear();
+        mask.firstRun.clear();
         return;
     }
     mask.width = inkRight - inkLeft + 1;
@@ -51,6 +60,10 @@ void fillCropped(InkMask& mask, int width, int height, Inked inked) {
                      base + std::size_t(inkTop + y) * std::size_t(width) + std::size_t(inkLeft),
                      std::size_t(mask.width));
     mask.ink.resize(std::size_t(mask.width) * std::size_t(mask.height));
+    // The rows above and below the ink have no runs: only the columns and the rows' numbers move.
+    for (std::int32_t& x : mask.runs) x -= inkLeft;
+    mask.firstRun.erase(mask.firstRun.begin(), mask.firstRun.begin() + inkTop);
+    mask.firstRun.resize(std::size_t(mask.height) + 1);
 }
 
 }  // namespace
@@ -110,26 +123,27 @@ double logAspect(const InkMask& mask) {
 
 double inkAgreement(const InkMask& reference, const InkMask& glyph) {
     if (reference.empty() || glyph.empty()) return 0;
-    const int w = reference.width, h = reference.height;
-    // Per reference column, the glyph column sampled; masks of a canvas are at most as wide
-    // as it, a turned one a little wider.
-    std::array<int, 2 * Canvas::kSize> onStack;
-    std::vector<int> onHeap;
-    int* column = onStack.data();
-    if (std::size_t(w) > onStack.size()) {
-        onHeap.resize(std::size_t(w));
-        column = onHeap.data();
-    }
-    for (int x = 0; x < w; ++x) column[x] = (2 * x + 1) * glyph.width / (2 * w);
+    const std::int64_t w = reference.width, h = reference.height, gw = glyph.width, gh = glyph.height;
+    // Reference column x samples glyph column (2x + 1) gw / 2w (rounded down), row y glyph row
+    // (2y + 1) gh / 2h: a glyph run [a, b) covers the reference columns [from(a), from(b)).
+    const auto from = [w, gw](std::int64_t a) {
+        const std::int64_t n = 2 * w * a - gw;
+        return std::int32_t(n <= 0 ? 0 : (n + 2 * gw - 1) / (2 * gw));
+    };
     std::int64_t shared = 0, glyphInk = 0;
-    const std::uint8_t* ref = reference.ink.data();
-    for (int y = 0; y < h; ++y, ref += w) {
-        const int gy = (2 * y + 1) * glyph.height / (2 * h);
-        const std::uint8_t* row = glyph.ink.data() + std::size_t(gy) * std::size_t(glyph.width);
-        for (int x = 0; x < w; ++x) {
-            const int g = row[column[x]];
-            glyphInk += g;
-            shared += g & ref[x];
+    for (std::int64_t y = 0; y < h; ++y) {
+        const std::int64_t gy = (2 * y + 1) * gh / (2 * h);
+        const std::int32_t* g = glyph.runs.data() + 2 * std::size_t(glyph.firstRun[std::size_t(gy)]);
+        const std::int32_t* gEnd = glyph.runs.data() + 2 * std::size_t(glyph.firstRun[std::size_t(gy) + 1]);
+        const std::int32_t* r = reference.runs.data() + 2 * std::size_t(reference.firstRun[std::size_t(y)]);
+        const std::int32_t* rEnd = reference.runs.data() + 2 * std::size_t(reference.firstRun[std::size_t(y) + 1]);
+        // Both rows' runs in order: the shared ink is where they overlap.
+        for (; g < gEnd; g += 2) {
+            const std::int32_t a = from(g[0]), b = from(g[1]);
+            if (a == b) continue;
+            glyphInk += b - a;
+            while (r < rEnd && r[1] <= a) r += 2;
+            for (const std::int32_t* q = r; q < rEnd && q[0] < b; q += 2) shared += std::min(b, q[1]) - std::max(a, q[0]);
         }
     }
     return 2.0 * double(shared) / double(reference.count + glyphInk);

@@ -18,6 +18,10 @@ struct InkMask {
     int height = 0;
     int count = 0;                  // inked pixels
     std::vector<std::uint8_t> ink;  // width * height, row by row: 1 for ink
+    // The same ink as runs: row y's are the pairs [begin, end) of columns at
+    // runs[2 * firstRun[y]] .. runs[2 * firstRun[y + 1]], left to right.
+    std::vector<std::int32_t> runs;
+    std::vector<std::int32_t> firstRun;  // height + 1 entries
 
     bool empty() const { return count == 0; }
 };
