@@ -159,6 +159,38 @@ TEST(AspectScore, WeighsTheMatchByTheDiceShareOfTheStretchedInkAndTheProportions
     }
 }
 
+// The ink agreement as defined: each reference pixel looks at the glyph pixel under its centre.
+double sampledAgreement(const InkMask& ref, const InkMask& glyph) {
+    int shared = 0, glyphInk = 0;
+    for (int y = 0; y < ref.height; ++y)
+        for (int x = 0; x < ref.width; ++x) {
+            const int gx = (2 * x + 1) * glyph.width / (2 * ref.width), gy = (2 * y + 1) * glyph.height / (2 * ref.height);
+            const int g = glyph.ink[size_t(gy * glyph.width + gx)];
+            glyphInk += g;
+            shared += g & ref.ink[size_t(y * ref.width + x)];
+        }
+    return 2.0 * shared / (ref.count + glyphInk);
+}
+
+TEST(AspectScore, TheInkAgreementOfRunsIsThatOfEveryPixel) {
+    // Widths of 1, 3, 40, 80 and 120 pixels, with runs starting at odd and even columns: runs
+    // that begin or end exactly where a sampled column does, and glyph runs no column samples.
+    const InkMask ell = maskOf({{40, 40, 10, 40, 0}, {40, 70, 40, 10, 0}});
+    const InkMask masks[] = {
+        maskOf({{40, 40, 40, 40, 0}}),
+        maskOf({{20, 40, 1, 40, 0}, {23, 40, 5, 40, 0}, {31, 50, 1, 20, 0}, {60, 45, 9, 3, 0}, {99, 40, 1, 40, 0}}),
+        maskOf({{10, 10, 1, 120, 0}, {13, 10, 2, 120, 0}, {50, 30, 41, 7, 0}, {129, 10, 1, 120, 0}}),
+        maskOf({{90, 20, 3, 60, 0}, {91, 40, 1, 5, 128}}),
+        maskOf({{100, 10, 1, 33, 0}}),
+        ell,
+        turned(ell, 3),
+        turned(ell, -1.5),
+    };
+    for (size_t i = 0; i < std::size(masks); ++i)
+        for (size_t j = 0; j < std::size(masks); ++j)
+            EXPECT_EQ(inkAgreement(masks[i], masks[j]), sampledAgreement(masks[i], masks[j])) << i << ", " << j;
+}
+
 TEST(AspectScore, TriesTheReferenceTurned) {
     // A reference leaning by 3 degrees: the upright glyph scores best against it turned back.
     QImage image(Canvas::kSize, Canvas::kSize, QImage::Format_RGB32);
