@@ -126,7 +126,9 @@ std::vector<TextLine> prep::textLines(const InkAnalysis& a, int* rules) {
             gaps.push_back(characters[i].left() - characters[i - 1].right() - 1);
         std::vector<int> sorted = gaps;
         std::sort(sorted.begin(), sorted.end());
-        const int usual = sorted.empty() ? 0 : std::max(1, sorted[sorted.size() / 2]);
+        // The lower median: the gaps between words are the larger ones, so that of "on K" is the
+        // letters' gap, not the space.
+        const int usual = sorted.empty() ? 0 : std::max(1, sorted[(sorted.size() - 1) / 2]);
         // A word ends at a gap well past the usual one between letters, and past a fifth of the
         // line's height (monospaced letters stand far apart, a space farther).
         const int wordGap = std::max(2 * usual + 1, l.band.height() / 5);

@@ -237,6 +237,8 @@ TEST(TextLines, TheTextIsFoundAmongOtherThings) {
          "matched 1 word of the line; 1 word to the left ignored"},
         {{{"R", 90, {100, 120}}, {"and", 150, {260, 127}}}, false, "R",
          "matched 1 word of the line; 1 word to the right ignored"},
+        {{{"K", 100, {330, 120}}, {"on", 90, {190, 147}}}, false, "K",
+         "matched 1 word of the line; 1 word to the left ignored"},
         {{{"Gazette", 300, {250, 100}}}, true, "Gazette", "matched the line; 1 rule left out"},
         {{{"mint", 300, {250, 120}}}, false, "mint", ""},
         {{{"i", 150, {250, 120}}}, false, "i", ""},
