@@ -10,6 +10,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_BBOX_H
+#include FT_LCD_FILTER_H
 
 #include "canvas/Canvas.h"
 #include "render/CharacterMaps.h"
@@ -27,7 +28,12 @@ FontSystem::FontSystem(std::vector<FaceEntry> installed)
       characterMaps_(std::make_unique<CharacterMaps>()),
       checked_(std::make_unique<CheckedFile>()) {
     FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) == 0) library_ = lib;
+    if (FT_Init_FreeType(&lib) == 0) {
+        library_ = lib;
+        // Subpixel drawing filtered as desktops and browsers filter it (a FreeType built without
+        // the filter draws its own way and says so; either is kept).
+        FT_Library_SetLcdFilter(lib, FT_LCD_FILTER_DEFAULT);
+    }
     cache_ = std::make_unique<FaceCache>(lib);
 }
 

@@ -30,9 +30,9 @@ bool setPixelSize(OpenFace& face, long ppem26) {
 bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster& g) {
     g.metrics = GlyphMetrics();
     g.coverage.clear();
-    const FT_Int32 flags = hinting == Hinting::Full    ? FT_LOAD_DEFAULT
-                           : hinting == Hinting::Light ? FT_LOAD_TARGET_LIGHT
-                                                       : FT_LOAD_NO_HINTING;
+    const FT_Int32 flags = hinting == Hinting::Full   ? FT_LOAD_DEFAULT
+                           : hinting == Hinting::None ? FT_LOAD_NO_HINTING
+                                                      : FT_LOAD_TARGET_LIGHT;
     if (FT_Load_Glyph(face.ft, glyphIndex, flags) != 0) return false;
     FT_GlyphSlot glyph = face.ft->glyph;
     if (glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -43,10 +43,12 @@ bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster
         const std::int64_t h = (std::int64_t(box.yMax) - box.yMin) / 64 + 2;
         if (w <= 0 || h <= 0 || w * h > GlyphRaster::kMaxPixels) return false;
     }
-    if (glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(glyph, FT_RENDER_MODE_NORMAL) != 0) return false;
+    const FT_Render_Mode mode = hinting == Hinting::Subpixel ? FT_RENDER_MODE_LCD : FT_RENDER_MODE_NORMAL;
+    if (glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(glyph, mode) != 0) return false;
 
     const FT_Bitmap& bm = glyph->bitmap;
-    const int width = int(bm.width), height = int(bm.rows);
+    const bool lcd = bm.pixel_mode == FT_PIXEL_MODE_LCD;  // three bytes a pixel
+    const int width = int(lcd ? bm.width / 3 : bm.width), height = int(bm.rows);
     if (width <= 0 || height <= 0 || std::int64_t(width) * height > GlyphRaster::kMaxPixels) return false;
     // Coverage of one bitmap pixel, whatever the bitmap's pixel mode.
     auto coverageAt = [&bm](int x, int y) -> std::uint8_t {
@@ -58,6 +60,8 @@ bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster
             case FT_PIXEL_MODE_GRAY2: return std::uint8_t((row[x >> 2] >> (6 - 2 * (x & 3)) & 3) * 85);
             case FT_PIXEL_MODE_GRAY4: return std::uint8_t((row[x >> 1] >> (4 - 4 * (x & 1)) & 15) * 17);
             case FT_PIXEL_MODE_BGRA: return row[x * 4 + 3];
+            case FT_PIXEL_MODE_LCD:  // the luminance a picture of the fringes shows, as pictures are read
+                return std::uint8_t((77 * row[3 * x] + 150 * row[3 * x + 1] + 29 * row[3 * x + 2] + 128) >> 8);
             default: return 0;
         }
     };

@@ -33,8 +33,11 @@ struct GlyphRaster {
 // How outlines are fitted to the pixel grid before they are rendered. Full runs the font's own
 // instructions (TrueType bytecode; FreeType's auto-hinter for fonts without), as FreeType does by
 // default; Light fits only vertically, as most desktops and browsers draw screen text; None draws
-// the outline as it is, as PDF viewers do, and skips the bytecode interpreter.
-enum class Hinting { Full, Light, None };
+// the outline as it is, as PDF viewers do, and skips the bytecode interpreter. Subpixel fits as
+// Light does and renders for an LCD's subpixels (red, green, blue from left to right), as browsers
+// and desktops draw screen text with colour fringes; its coverage is the luminance of those
+// fringes, as a picture of them is read.
+enum class Hinting { Full, Light, None, Subpixel };
 
 // Sets the face to a size in 26.6 pixels per em (a face of fixed sizes to its first), unless it
 // has it already; false when FreeType refuses the size.

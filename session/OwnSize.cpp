@@ -18,8 +18,9 @@ namespace {
 
 // The ways renderers fit small glyphs to pixels: FreeType's full hinting (Pillow, most
 // desktop toolkits' defaults of old), light hinting (browsers, Cairo as most desktops set it)
-// and none (PDF viewers).
-constexpr Hinting kOwnSizeHintings[] = {Hinting::Full, Hinting::Light, Hinting::None};
+// and none (PDF viewers); and, for a picture with colour fringes, light hinting drawn for an
+// LCD's subpixels (browsers and desktops set so).
+constexpr Hinting kOwnSizeHintings[] = {Hinting::Full, Hinting::Light, Hinting::None, Hinting::Subpixel};
 // A drawing is prepared as a picture is, but its white paper needs no fitting of its lighting.
 const PrepOptions kDrawing = [] {
     PrepOptions o;
@@ -68,6 +69,7 @@ double Session::ownSizeScore(const FontRef& font) {
     const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1), last = int(std::ceil(inkHeight / ems)) + 1;
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> seen;  // the drawings scored: width, coverage
     for (const Hinting hinting : kOwnSizeHintings) {
+        if (hinting == Hinting::Subpixel && !fringes_) continue;
         fonts_->setHinting(hinting);
         for (int ppem = first; ppem <= last; ++ppem) {
             const GlyphRaster& drawn = fonts_->raster(fonts_->createFont(face, ppem * 72.0 / 96.0), ch);
@@ -113,6 +115,7 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
     std::vector<std::pair<int, std::vector<std::uint8_t>>> seen;  // the drawings weighed: width, coverage
     std::vector<double> logSizes(static_cast<size_t>(n));
     for (const Hinting hinting : kOwnSizeHintings) {
+        if (hinting == Hinting::Subpixel && !fringes_) continue;
         fonts_->setHinting(hinting);
         for (int ppem = first; ppem <= last; ++ppem) {
             fonts_->drawText(fonts_->createFont(face, ppem * 72.0 / 96.0), text, Setting::NoLigatures, ownText_);

@@ -28,6 +28,7 @@ Session::Session(const Session& like, std::nullptr_t)
     setReference(like.reference_);
     setWord(like.word_);
     setLine(like.line_, like.lineText_);
+    fringes_ = like.fringes_;
 }
 
 Session::~Session() = default;

@@ -130,6 +130,11 @@ public:
     // fast renderer, as matchFont draws it; the glyph canvas then holds it.
     RenderOutcome drawCharacter(const FontRef& font, int i);
 
+    // Whether the picture's text shows the colour fringes of subpixel rendering: small text is
+    // then also drawn so when it is looked at again at its own size (lookAtOwnSize).
+    void setColourFringes(bool shown) { fringes_ = shown; }
+    bool colourFringes() const { return fringes_; }
+
     Canvas& glyphCanvas() { return glyph_; }
     const Canvas& glyphCanvas() const { return glyph_; }
     // The glyph last drawn: whether there is one, and its box (kept from the drawing before
@@ -228,6 +233,7 @@ private:
     QImage line_;
     QImage lineLook_;  // the line at its first look's height
     QString lineText_;
+    bool fringes_ = false;
     int lineLength_ = 0;                     // its characters, spaces included
     std::vector<Character> lineCharacters_;  // its characters but spaces, for passing fonts over
     TextRaster lineRaster_;  // reused from font to font

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "prep/Fringes.h"
 #include "prep/TextLines.h"
 
 namespace lettrino {
@@ -10,6 +11,7 @@ void TextReference::applyTo(Session& session) const {
     session.setReference(reference);
     session.setWord(word.size() > 1 ? word : std::vector<WordCharacter>());
     session.setLine(line.grey, text.simplified());
+    session.setColourFringes(fringed);
 }
 
 namespace {
@@ -76,10 +78,13 @@ TextReference textReferenceOf(const QImage& picture, const QString& text, bool w
             move(near.reference.source);
             for (WordCharacter& c : near.word) move(c.reference.source);
             move(near.line.sourceInk);
+            near.fringed = showsColourFringes(picture, near.region.adjusted(-2, -2, 2, 2));
             return near;
         }
     }
-    return textReferenceAt(picture, place, text, word, enlargeSmallInk);
+    TextReference out = textReferenceAt(picture, place, text, word, enlargeSmallInk);
+    out.fringed = out.ok() && showsColourFringes(picture, out.region.adjusted(-2, -2, 2, 2));
+    return out;
 }
 
 }  // namespace lettrino

@@ -26,6 +26,7 @@ struct TextReference {
     QString note;   // what was left out, and why the text is matched whole; empty when neither
     QString seen;   // what the picture shows: lines, words, characters
     QString error;  // why nothing of the picture can be matched; empty when something can
+    bool fringed = false;  // the text shows the colour fringes of subpixel rendering (prep/Fringes.h)
 
     bool ok() const { return error.isEmpty(); }
     bool whole() const { return !line.grey.isNull(); }

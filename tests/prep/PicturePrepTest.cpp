@@ -13,6 +13,7 @@
 #include "canvas/BitmapFile.h"
 #include "canvas/Canvas.h"
 #include "canvas/InkBox.h"
+#include "prep/Fringes.h"
 #include "prep/PicturePrep.h"
 #include "prep/Segments.h"
 #include "prep/TextLines.h"
@@ -188,6 +189,38 @@ TEST(PicturePrep, EveryPictureIsPreparedKeptOrRefused) {
         EXPECT_GE(double(both) / either, row.agreement);
         EXPECT_DOUBLE_EQ(p.scale * std::max(p.sourceInk.width(), p.sourceInk.height()), row.size);
     }
+}
+
+// Screen text drawn for an LCD's subpixels shows warm and cool fringes; grey text and ink of one
+// colour do not.
+TEST(Fringes, SubpixelTextShowsThemGreyOrColouredInkDoesNot) {
+    // The text drawn three times as wide, each three columns then one pixel's red, green and blue
+    // (or blue, green and red).
+    const auto subpixel = [](bool bgr) {
+        const QImage wide = drawn(40, Qt::black, Qt::white, {300, 60}, QStringLiteral("Kafka"));
+        QImage out(100, 60, QImage::Format_RGB32);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const int a = qRed(wide.pixel(3 * x, y)), b = qRed(wide.pixel(3 * x + 1, y)), c = qRed(wide.pixel(3 * x + 2, y));
+                out.setPixel(x, y, bgr ? qRgb(c, b, a) : qRgb(a, b, c));
+            }
+        return out;
+    };
+    const QImage grey = drawn(40, Qt::black, Qt::white, {100, 60}, QStringLiteral("Kafka"));
+    const struct {
+        const char* name;
+        QImage picture;
+        bool fringes;
+    } rows[] = {
+        {"subpixel, red to blue", subpixel(false), true},
+        {"subpixel, blue to red", subpixel(true), true},
+        {"grey", grey, false},
+        {"grey format", grey.convertToFormat(QImage::Format_Grayscale8), false},
+        {"red ink", drawn(40, Qt::red, Qt::white, {100, 60}, QStringLiteral("Kafka")), false},
+        {"blue ink on yellow", drawn(40, Qt::blue, Qt::yellow, {100, 60}, QStringLiteral("Kafka")), false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(showsColourFringes(row.picture), row.fringes) << row.name;
+    EXPECT_FALSE(showsColourFringes(subpixel(false), QRect(0, 0, 2, 2)));  // only the paper
 }
 
 // A word's characters left to right, each box around the character drawn at that place.

@@ -75,7 +75,7 @@ QImage screenText(const QString& fontFile, const QString& text, int ppem, int hi
     FontSystem fonts;
     const int before = fonts.faceCount();
     if (fonts.addFontResource(fontFile) < 1) return QImage();
-    fonts.setHinting(hinting == 0 ? Hinting::Full : hinting == 1 ? Hinting::Light : Hinting::None);
+    fonts.setHinting(hinting == 0 ? Hinting::Full : hinting == 1 ? Hinting::Light : hinting == 2 ? Hinting::None : Hinting::Subpixel);
     TextRaster drawn;
     fonts.drawText(fonts.createFont(fonts.faceName(before), ppem * 72.0 / 96.0), text, Setting::NoLigatures, drawn);
     if (drawn.empty()) return QImage();
