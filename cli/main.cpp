@@ -119,11 +119,12 @@ bool writeLineSheet(Session& session, const std::vector<FontRef>& jobs, const st
 }
 
 bool writeSheet(Session& session, const std::vector<FontRef>& jobs, const std::vector<ResultRow>& rows,
-                const QString& caption, const QString& path, QString* why) {
+                const QString& text, const QString& caption, const QString& path, QString* why) {
     if (session.matchesLine()) return writeLineSheet(session, jobs, rows, caption, path, why);
     const int characters = std::max<int>(1, int(session.word().size()));
     SheetReference reference;
     reference.caption = caption;
+    reference.wordStarts = wordStartsOf(text);
     for (int i = 0; i < characters; ++i) {
         const Reference& r = session.word().empty() ? session.reference() : session.word()[size_t(i)].reference;
         reference.characters.push_back({&r.canvas, r.box});
@@ -409,7 +410,7 @@ int main(int argc, char** argv) {
     const int withoutGlyph = total - matched - unreadable;
     QString summary = QStringLiteral("lettrino-match: %1 fonts, %2 matched").arg(total).arg(matched);
     if (withoutGlyph > 0)
-        summary += QStringLiteral(", %1 without \"%2\"").arg(withoutGlyph).arg(text);
+        summary += QStringLiteral(", %1 without \"%2\"").arg(withoutGlyph).arg(shown.text.simplified());
     if (unreadable > 0) summary += QStringLiteral(", %1 could not be read and were skipped").arg(unreadable);
     if (params.aspect) summary += QStringLiteral(", %1 scored in full").arg(weighed);
     write(stderr, summary + QLatin1Char('\n'));
@@ -419,8 +420,9 @@ int main(int argc, char** argv) {
 
     if (!o.sheet.isEmpty()) {
         QString why;
-        const QString caption = QStringLiteral("%1 \u2014 \u201c%2\u201d").arg(QFileInfo(o.bitmap).fileName(), text);
-        if (!writeSheet(session, jobs, rows, caption, o.sheet, &why)) return error(why);
+        const QString words = shown.text.simplified();
+        const QString caption = QStringLiteral("%1 \u2014 \u201c%2\u201d").arg(QFileInfo(o.bitmap).fileName(), words);
+        if (!writeSheet(session, jobs, rows, words, caption, o.sheet, &why)) return error(why);
     }
     return meaningful ? 0 : kExitNoMatch;
 }

@@ -167,6 +167,22 @@ void drawCellText(QPainter& p, const SheetEntry& entry, const QRect& text) {
 
 }  // namespace
 
+std::vector<int> wordStartsOf(const QString& text) {
+    std::vector<int> starts;
+    int at = 0;  // characters so far, spaces not counted
+    bool space = false;
+    for (const uint u : text.toUcs4()) {
+        if (QChar::isSpace(u)) {
+            space = true;
+            continue;
+        }
+        if (space && at > 0) starts.push_back(at);
+        space = false;
+        ++at;
+    }
+    return starts;
+}
+
 QImage overlay(const SheetGlyph& reference, const SheetGlyph& glyph) {
     if (!reference.canvas || !glyph.canvas) return {};
     const InkBox& rb = reference.box;

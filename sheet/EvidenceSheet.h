@@ -42,7 +42,13 @@ struct SheetEntry {
 struct SheetReference {
     std::vector<SheetGlyph> characters;
     QString caption;
+    // The characters that begin a word after the first (a line of several words), in order:
+    // a word's glyphs stand apart from the next word's.
+    std::vector<int> wordStarts;
 };
+
+// The word starts of a text's characters (spaces not counted): "quick fox" gives {5}.
+std::vector<int> wordStartsOf(const QString& text);
 
 // Colours of the overlay, told apart with red-green colour blindness.
 constexpr QRgb kReferenceOnlyInk = 0xFF0072B2;  // blue (0, 114, 178)

@@ -17,6 +17,7 @@ constexpr int kCellGap = 12;    // between cells
 constexpr int kCellPad = 10;    // inside a cell's frame
 constexpr int kPictureGap = 8;  // between a glyph and its overlay, between a word's two rows
 constexpr int kCharGap = 6;     // between a word's characters
+constexpr int kWordGap = 30;    // and between a line's words, more
 constexpr int kTextGap = 6;     // between a cell's pictures and its text
 constexpr int kHeaderGap = 16;  // between the header and the cells
 constexpr int kCropMargin = 6;  // canvas pixels around the largest ink box of a character
@@ -83,11 +84,17 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
         natural += n == 1 ? crop[0].width() + over[0].width() : crop[i].width();
     }
 
+    // Before each character, the room between it and the one before.
+    std::vector<int> before(n, kCharGap);
+    for (const int i : reference.wordStarts)
+        if (i > 0 && i < n) before[i] = kCharGap + kWordGap;
     // One scale for every picture, so that a cell's pictures fit their width.
     const bool single = n == 1;
-    const int fixed = single ? kPictureGap : std::max(0, n - 1) * kCharGap;
-    const int budget = (single ? kSinglePictures : kWordPictures) - fixed;
-    out.scale = natural > budget ? double(budget) / natural : 1.0;
+    int fixed = single ? kPictureGap : 0;
+    for (int i = 1; i < n; ++i) fixed += before[i];
+    // Each scaled width is rounded: up to half a pixel a character is kept spare for it.
+    const int budget = (single ? kSinglePictures : kWordPictures) - fixed - n / 2;
+    out.scale = natural > budget ? double(std::max(1, budget)) / natural : 1.0;
     const auto scaled = [&](QSize s) {
         const auto one = [&](int v) { return v > 0 ? std::max(1, int(std::lround(v * out.scale))) : 0; };
         return QSize(one(s.width()), one(s.height()));
@@ -110,12 +117,13 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
         }
         int x = 0;
         for (int i = 0; i < n; ++i) {
+            if (i > 0) x += before[i];
             const QSize c = scaled(crop[i]), o = scaled(over[i]);
             glyphAt[i] = QRect(QPoint(x, (rowHeight - c.height()) / 2), c);
             overlayAt[i] = QRect(QPoint(x + (c.width() - o.width()) / 2, rowHeight + kPictureGap), o);
-            x += c.width() + kCharGap;
+            x += c.width();
         }
-        blockWidth = x - kCharGap;
+        blockWidth = x;
         blockHeight = rowHeight + kPictureGap + overlayHeight;
     }
 

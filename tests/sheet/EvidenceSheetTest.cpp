@@ -93,7 +93,7 @@ TEST_P(SheetGrid, CellsShowTheirGlyphsAndOverlays) {
     const Drawn reference(kL, false), same(kL, true), other(kWideFlatGamma, true);
     std::vector<SheetEntry> entries;
     for (int k = 0; k < n; ++k) entries.push_back({k, {}, {}, 0.5, 0.5, {(k % 2 ? other : same).glyph()}});
-    const SheetReference ref{{reference.glyph()}, "L.bmp \"L\""};
+    const SheetReference ref{{reference.glyph()}, "L.bmp \"L\"", {}};
     const QImage sheet = drawSheet(ref, entries);
     const SheetLayout layout = sheetLayout(ref, entries);
     ASSERT_TRUE(sheet.size() == layout.size && int(layout.cells.size()) == n && layout.scale == 1.0);
@@ -110,18 +110,28 @@ TEST_P(SheetGrid, CellsShowTheirGlyphsAndOverlays) {
 }
 INSTANTIATE_TEST_SUITE_P(Sheet, SheetGrid, testing::Values(0, 2, 20));
 
+TEST(Sheet, WordsStartAfterSpaces) {
+    const std::pair<const char*, std::vector<int>> rows[] = {
+        {"quick fox", {5}}, {" a  bc\td ", {1, 3}}, {"abc", {}}, {"", {}}, {"\xce\xbb\xcf\x8c \xce\xb3", {2}}};
+    for (const auto& [text, starts] : rows) EXPECT_EQ(wordStartsOf(QString::fromUtf8(text)), starts) << text;
+}
+
 TEST(Sheet, WordsStayUnder800AndInputsAreCapped) {
     const Drawn reference(kL, false), glyph(kWideFlatGamma, true);
-    const SheetReference ref{std::vector<SheetGlyph>(70, reference.glyph()), "word"};
+    const SheetReference ref{std::vector<SheetGlyph>(70, reference.glyph()), "two words", {3}};
     const std::vector<SheetEntry> entries(120, {0, {}, {}, 1, 1, std::vector<SheetGlyph>(70, glyph.glyph())});
     const SheetLayout layout = sheetLayout(ref, entries);
     ASSERT_TRUE(layout.characters == kSheetMaxCharacters && int(layout.cells.size()) == kSheetMaxEntries);
     EXPECT_LE(layout.cells[0].frame.width(), 800);
     const SheetLayout::Cell& cell = layout.cells[5];  // characters apart left to right, overlays under
+    const auto gap = [&cell](int i) { return cell.glyphs[i].place.left() - cell.glyphs[i - 1].place.right(); };
     for (int i = 1; i < kSheetMaxCharacters; ++i) {
-        EXPECT_GT(cell.glyphs[i].place.left(), cell.glyphs[i - 1].place.right() + 1) << i;
+        EXPECT_GT(gap(i), 1) << i;
         EXPECT_GT(cell.overlays[i].top(), cell.glyphs[i].place.bottom()) << i;
     }
+    // The second word stands apart from the first, in the header as in every cell.
+    EXPECT_GT(gap(3), 2 * gap(2));
+    EXPECT_EQ(layout.reference[3].place.left() - layout.reference[2].place.right(), gap(3));
     EXPECT_EQ(drawSheet(ref, entries).size(), layout.size);
 }
 
