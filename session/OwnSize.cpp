@@ -1,9 +1,10 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <future>
 #include <cmath>
+#include <future>
 #include <thread>
 #include <utility>
 
@@ -27,29 +28,46 @@ const PrepOptions kDrawing = [] {
     o.evenPaper = true;
     return o;
 }();
-// The paper around a drawn character, in pixels.
+// A drawing is put on its own height of paper all round, this much at least (a picture's
+// preparation weighs its ink against the paper around it).
 constexpr int kMargin = 4;
 
-// Drawn coverage, w x h, as a picture of it: black on white, with `margin` pixels of paper all round.
-QImage pictureOf(const std::vector<std::uint8_t>& coverage, int w, int h, int margin) {
+// Browsers darken small text with their own gamma and contrast: a drawing fitted as they fit it
+// (light or subpixel) is also weighed with each coverage c made (c / 255)^kDarker of full. On
+// the real-engine sets' small words, 0.7 names two more fonts right and none fewer (0.5 one more,
+// 0.85 none), and one more small letter.
+constexpr double kDarker = 0.7;
+const std::array<std::uint8_t, 256> kDarkened = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[size_t(c)] = std::uint8_t(std::lround(255 * std::pow(c / 255.0, kDarker)));
+    return t;
+}();
+// How many ways a drawing fitted so is weighed: as drawn, and darkened as browsers draw.
+int shadesOf(Hinting hinting) {
+    return hinting == Hinting::Light || hinting == Hinting::Subpixel ? 2 : 1;
+}
+
+// Drawn coverage, w x h, as a picture of it: black on white (darkened, with `darker`), with
+// `margin` pixels of paper all round.
+QImage pictureOf(const std::vector<std::uint8_t>& coverage, int w, int h, int margin, bool darker) {
     QImage picture(w + 2 * margin, h + 2 * margin, QImage::Format_Grayscale8);
     picture.fill(255);
     for (int y = 0; y < h; ++y) {
         uchar* line = picture.scanLine(y + margin) + margin;
         const std::uint8_t* from = coverage.data() + size_t(y) * size_t(w);
-        for (int x = 0; x < w; ++x) line[x] = uchar(255 - from[x]);
+        for (int x = 0; x < w; ++x) line[x] = uchar(255 - (darker ? kDarkened[from[x]] : from[x]));
     }
     return picture;
 }
 
-QImage pictureOf(const GlyphRaster& drawn) {
-    return pictureOf(drawn.coverage, int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY), kMargin);
+QImage pictureOf(const GlyphRaster& drawn, bool darker) {
+    return pictureOf(drawn.coverage, int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY),
+                     std::max(kMargin, int(drawn.metrics.blackBoxY)), darker);
 }
 
-// A drawn text on a line's height of paper all round: a text's preparation weighs its ink
-// against the paper around it.
-QImage pictureOf(const TextRaster& drawn) {
-    return pictureOf(drawn.coverage, drawn.width, drawn.height, std::max(kMargin, drawn.height));
+QImage pictureOf(const TextRaster& drawn, bool darker) {
+    return pictureOf(drawn.coverage, drawn.width, drawn.height, std::max(kMargin, drawn.height), darker);
 }
 
 }  // namespace
@@ -66,8 +84,10 @@ double Session::ownSizeScore(const FontRef& font) {
     const double ems = fonts_->outlineHeight(fonts_->createFont(face, 12), ch);
     if (!(ems > 0)) return 0;
     double best = 0;
-    const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1), last = int(std::ceil(inkHeight / ems)) + 1;
-    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> seen;  // the drawings scored: width, coverage
+    const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1),
+              last = int(std::ceil(inkHeight / ems)) + 1;
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>>
+        seen;  // the drawings scored: width, coverage
     for (const Hinting hinting : kOwnSizeHintings) {
         if (hinting == Hinting::Subpixel && !fringes_) continue;
         fonts_->setHinting(hinting);
@@ -78,12 +98,15 @@ double Session::ownSizeScore(const FontRef& font) {
             const auto key = std::make_pair(drawn.metrics.blackBoxX, drawn.coverage);
             if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
             seen.push_back(key);
-            const QImage picture = pictureOf(drawn);
-            const PreparedPicture prepared = prepareCharacter(picture, picture.rect(), kDrawing);
-            if (prepared.image.isNull()) continue;
-            ownReference_.setPicture(prepared.image);
-            if (!ownReference_.ok()) continue;
-            best = std::max(best, weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box).score);
+            for (int shade = 0; shade < shadesOf(hinting); ++shade) {
+                const QImage picture = pictureOf(drawn, shade == 1);
+                const PreparedPicture prepared = prepareCharacter(picture, picture.rect(), kDrawing);
+                if (prepared.image.isNull()) continue;
+                ownReference_.setPicture(prepared.image);
+                if (!ownReference_.ok()) continue;
+                best = std::max(
+                    best, weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box).score);
+            }
         }
     }
     return best;
@@ -106,7 +129,8 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
     // around are drawn too, and those within a pixel of its height weighed.
     constexpr int kTrialPpem = 32;
     fonts_->setHinting(Hinting::None);
-    fonts_->drawText(fonts_->createFont(face, kTrialPpem * 72.0 / 96.0), text, Setting::NoLigatures, ownText_);
+    fonts_->drawText(fonts_->createFont(face, kTrialPpem * 72.0 / 96.0), text, Setting::NoLigatures,
+                     ownText_);
     if (ownText_.empty()) return 0;
     const double perPpem = double(ownText_.height) / kTrialPpem;
     const int first = std::max(4, int(std::floor(shown.height() / perPpem)) - 1),
@@ -118,35 +142,40 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
         if (hinting == Hinting::Subpixel && !fringes_) continue;
         fonts_->setHinting(hinting);
         for (int ppem = first; ppem <= last; ++ppem) {
-            fonts_->drawText(fonts_->createFont(face, ppem * 72.0 / 96.0), text, Setting::NoLigatures, ownText_);
+            fonts_->drawText(fonts_->createFont(face, ppem * 72.0 / 96.0), text, Setting::NoLigatures,
+                             ownText_);
             if (ownText_.empty() || std::abs(ownText_.height - shown.height()) > 1) continue;
             auto key = std::make_pair(ownText_.width, ownText_.coverage);
             if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
             seen.push_back(std::move(key));
-            // The drawing is cut into characters and each prepared as the picture's were.
-            const std::vector<PreparedPicture> prepared = prepareCharacters(pictureOf(ownText_), kDrawing);
-            if (int(prepared.size()) != n) continue;
-            ownWord_.resize(size_t(n));
-            double sumLog = 0;
-            bool worth = true;  // every character has ink, and the word may still beat its other scores
-            for (int i = 0; i < n && worth; ++i) {
-                Reference& drawn = ownWord_[size_t(i)];
-                drawn.setPicture(prepared[size_t(i)].image);
-                worth = drawn.ok();
-                if (!worth) break;
-                const double s = weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box).score;
-                sumLog += std::log(std::max(s, 1e-12));
-                // The characters still to weigh score at most 1: once the word cannot beat its
-                // other scores, it is weighed no further.
-                worth = std::exp(sumLog / n) > std::max(best, floor);
-                logSizes[size_t(i)] = std::log(std::max(prepared[size_t(i)].scale, 1e-9) /
-                                               std::max(word_[size_t(i)].scale, 1e-9));
+            for (int shade = 0; shade < shadesOf(hinting); ++shade) {
+                // The drawing is cut into characters and each prepared as the picture's were.
+                const std::vector<PreparedPicture> prepared =
+                    prepareCharacters(pictureOf(ownText_, shade == 1), kDrawing);
+                if (int(prepared.size()) != n) continue;
+                ownWord_.resize(size_t(n));
+                double sumLog = 0;
+                bool worth = true;  // every character has ink, and the word may still beat its other scores
+                for (int i = 0; i < n && worth; ++i) {
+                    Reference& drawn = ownWord_[size_t(i)];
+                    drawn.setPicture(prepared[size_t(i)].image);
+                    worth = drawn.ok();
+                    if (!worth) break;
+                    const double s =
+                        weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box).score;
+                    sumLog += std::log(std::max(s, 1e-12));
+                    // The characters still to weigh score at most 1: once the word cannot beat its
+                    // other scores, it is weighed no further.
+                    worth = std::exp(sumLog / n) > std::max(best, floor);
+                    logSizes[size_t(i)] = std::log(std::max(prepared[size_t(i)].scale, 1e-9) /
+                                                   std::max(word_[size_t(i)].scale, 1e-9));
+                }
+                if (!worth) continue;
+                double meanLog = 0, spread = 0;
+                for (const double l : logSizes) meanLog += l / n;
+                for (const double l : logSizes) spread += std::fabs(l - meanLog) / n;
+                best = std::max(best, std::exp(sumLog / n - kSizeWeight * spread));
             }
-            if (!worth) continue;
-            double meanLog = 0, spread = 0;
-            for (const double l : logSizes) meanLog += l / n;
-            for (const double l : logSizes) spread += std::fabs(l - meanLog) / n;
-            best = std::max(best, std::exp(sumLog / n - kSizeWeight * spread));
         }
     }
     return best;
@@ -181,7 +210,8 @@ void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontRe
             try {
                 const FontRef& font = jobs[size_t(order[size_t(k)])];
                 r.aspectScore =
-                    std::max(r.aspectScore, word_.empty() ? session.ownSizeScore(font) : session.ownSizeWordScore(font, r.aspectScore));
+                    std::max(r.aspectScore, word_.empty() ? session.ownSizeScore(font)
+                                                          : session.ownSizeWordScore(font, r.aspectScore));
             } catch (...) {
                 // A font that cannot be drawn so small keeps the score it has.
             }

@@ -359,7 +359,7 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
         const char* file;
         const char* text;
         int ppem;
-        int hinting;  // 0 full, 1 light, 2 none, 3 subpixel (the picture then has colour fringes)
+        int hinting;  // 0 full, 1 light, 2 none, 3 subpixel (the picture then has colour fringes), 4 darkened
     } cases[] = {
         {"DejaVuSans.ttf", "g", 16, 0},
         {"DejaVuSans-Bold.ttf", "ledger", 17, 0},
@@ -376,6 +376,8 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
         {"DejaVuSerif.ttf", "to go", 15, 1},
         {"LiberationSans-Regular.ttf", "K", 17, 3},
         {"DejaVuSans.ttf", "Bayou", 15, 3},
+        {"DejaVuSerif.ttf", "k", 16, 4},
+        {"LiberationSans-Regular.ttf", "Wolf", 17, 4},
     };
     int rescued[2] = {0, 0};  // characters, words
     for (const auto& t : cases) {

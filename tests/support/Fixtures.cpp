@@ -75,27 +75,34 @@ QImage screenText(const QString& fontFile, const QString& text, int ppem, int hi
     FontSystem fonts;
     const int before = fonts.faceCount();
     if (fonts.addFontResource(fontFile) < 1) return QImage();
-    fonts.setHinting(hinting == 0 ? Hinting::Full : hinting == 1 ? Hinting::Light : hinting == 2 ? Hinting::None : Hinting::Subpixel);
+    fonts.setHinting(hinting == 0   ? Hinting::Full
+                     : hinting == 2 ? Hinting::None
+                     : hinting == 3 ? Hinting::Subpixel
+                                    : Hinting::Light);
     TextRaster drawn;
-    fonts.drawText(fonts.createFont(fonts.faceName(before), ppem * 72.0 / 96.0), text, Setting::NoLigatures, drawn);
+    fonts.drawText(fonts.createFont(fonts.faceName(before), ppem * 72.0 / 96.0), text, Setting::NoLigatures,
+                   drawn);
     if (drawn.empty()) return QImage();
     QImage picture(drawn.width + 24, drawn.height + 20, QImage::Format_RGB32);
     picture.fill(Qt::white);
     for (int y = 0; y < drawn.height; ++y)
         for (int x = 0; x < drawn.width; ++x) {
-            const int grey = 255 - drawn.coverage[std::size_t(y * drawn.width + x)];
+            const int c = drawn.coverage[std::size_t(y * drawn.width + x)];
+            // Darkened as a browser darkens small text.
+            const int grey = 255 - (hinting == 4 ? int(std::lround(255 * std::pow(c / 255.0, 0.7))) : c);
             picture.setPixel(x + 12, y + 10, qRgb(grey, grey, grey));
         }
     return picture;
 }
 
-QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatures, double stretch, double cut,
-                      int* glyphs) {
+QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatures, double stretch,
+                      double cut, int* glyphs) {
     FontSystem fonts;
     const int before = fonts.faceCount();
     if (fonts.addFontResource(fontFile) < 1) return QImage();
     TextRaster raster;
-    fonts.drawText(fonts.createFont(fonts.faceName(before), 60), text, ligatures ? Setting::Ligatures : Setting::NoLigatures, raster);
+    fonts.drawText(fonts.createFont(fonts.faceName(before), 60), text,
+                   ligatures ? Setting::Ligatures : Setting::NoLigatures, raster);
     if (glyphs) *glyphs = raster.glyphs;
     if (raster.empty()) return QImage();
     QImage ink(raster.width, raster.height, QImage::Format_Grayscale8);
@@ -109,7 +116,8 @@ QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatur
     for (int y = 0; y < ink.height(); ++y)
         for (int x = 0; x < ink.width(); ++x) {
             const int g = ink.constScanLine(y)[x];
-            if (cut < 0 || std::abs(x - int(cut * ink.width())) > 1) picture.setPixel(x + 20, y + 20, qRgb(g, g, g));
+            if (cut < 0 || std::abs(x - int(cut * ink.width())) > 1)
+                picture.setPixel(x + 20, y + 20, qRgb(g, g, g));
         }
     return picture;
 }
