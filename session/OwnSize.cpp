@@ -86,8 +86,8 @@ double Session::ownSizeScore(const FontRef& font) {
     double best = 0;
     const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1),
               last = int(std::ceil(inkHeight / ems)) + 1;
-    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>>
-        seen;  // the drawings scored: width, coverage
+    // The drawings scored: width, coverage.
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> seen;
     for (const Hinting hinting : kOwnSizeHintings) {
         if (hinting == Hinting::Subpixel && !fringes_) continue;
         fonts_->setHinting(hinting);
