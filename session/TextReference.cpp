@@ -59,6 +59,12 @@ TextReference textReferenceAt(const QImage& picture, const TextPlace& place, con
     return out;
 }
 
+// Whether small text shows the colour fringes of subpixel rendering (only small text is drawn
+// again as its renderer drew it; text any taller is not looked at, however large the picture).
+bool fringed(const QImage& picture, const QRect& region) {
+    return region.height() <= 4 * kSmallInk && showsColourFringes(picture, region.adjusted(-2, -2, 2, 2));
+}
+
 }  // namespace
 
 TextReference textReferenceOf(const QImage& picture, const QString& text, bool word, bool enlargeSmallInk) {
@@ -78,12 +84,12 @@ TextReference textReferenceOf(const QImage& picture, const QString& text, bool w
             move(near.reference.source);
             for (WordCharacter& c : near.word) move(c.reference.source);
             move(near.line.sourceInk);
-            near.fringed = showsColourFringes(picture, near.region.adjusted(-2, -2, 2, 2));
+            near.fringed = fringed(picture, near.region);
             return near;
         }
     }
     TextReference out = textReferenceAt(picture, place, text, word, enlargeSmallInk);
-    out.fringed = out.ok() && showsColourFringes(picture, out.region.adjusted(-2, -2, 2, 2));
+    out.fringed = out.ok() && fringed(picture, out.region);
     return out;
 }
 
