@@ -171,10 +171,7 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
                                                    std::max(word_[size_t(i)].scale, 1e-9));
                 }
                 if (!worth) continue;
-                double meanLog = 0, spread = 0;
-                for (const double l : logSizes) meanLog += l / n;
-                for (const double l : logSizes) spread += std::fabs(l - meanLog) / n;
-                best = std::max(best, std::exp(sumLog / n - kSizeWeight * spread));
+                best = std::max(best, std::exp(sumLog / n - kSizeWeight * sizeSpread(logSizes)));
             }
         }
     }

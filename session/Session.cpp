@@ -15,6 +15,15 @@
 
 namespace lettrino {
 
+double sizeSpread(const std::vector<double>& logSizes) {
+    const double n = double(logSizes.size());
+    double meanLog = 0;
+    for (const double l : logSizes) meanLog += l / n;
+    double spread = 0;
+    for (const double l : logSizes) spread += std::fabs(l - meanLog) / n;
+    return spread;
+}
+
 Session::Session(InstalledFaces installed)
     : Session(installed == InstalledFaces::Listed ? std::make_unique<FontSystem>()
                                                   : std::make_unique<FontSystem>(std::vector<FaceEntry>())) {}
@@ -300,10 +309,7 @@ void Session::matchWord(const FontRef& font, RenderOutcome* drawn, FontResult& r
     // A word cut short keeps the match of the characters it drew and is not weighed.
     if (!params_.aspect || drawnCharacters < n || !mayReach(sumLogBound)) return;
 
-    double meanLog = 0;
-    for (double l : logSizes) meanLog += l / n;
-    double spread = 0;
-    for (double l : logSizes) spread += std::fabs(l - meanLog) / n;
+    const double spread = sizeSpread(logSizes);
     r.sizeSpread = spread;
     // The characters' bounds give way to their scores one by one.
     const double logSizeWeight = -kSizeWeight * spread;

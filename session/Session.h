@@ -69,6 +69,8 @@ struct WordCharacter {
 // mean of | ln size(i) - mean ln size |. A font whose letters have the picture's proportions
 // to each other (x-height to cap height, ascenders, descenders) asks for one size for all.
 constexpr double kSizeWeight = 3.0;
+// That s: the mean of | ln size(i) - mean ln size | over the characters' log sizes.
+double sizeSpread(const std::vector<double>& logSizes);
 
 // How many of the best fonts for a small character are drawn again at the picture's own size
 // (Session::lookAtOwnSize). On the identification set's screen-sized letters the right font is
