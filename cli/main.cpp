@@ -390,8 +390,9 @@ int main(int argc, char** argv) {
         write(stderr, QStringLiteral("lettrino-match: read: %1%2\n").arg(shown.text, among));
     }
     if (!shown.note.isEmpty()) write(stderr, QStringLiteral("lettrino-match: %1\n").arg(shown.note));
-    QString text = shown.text;
-    text.remove(QLatin1Char(' '));
+    // The text as people read it (words apart), and as json has always carried it (no spaces).
+    const QString words = shown.text.simplified();
+    const QString text = QString(shown.text).remove(QLatin1Char(' '));
 
     int unreadable = 0, matched = 0, weighed = 0;
     for (const FontResult& r : results) {
@@ -412,7 +413,7 @@ int main(int argc, char** argv) {
     // Matched whole, a picture that no font sets like the text does not show it.
     if (session.matchesLine() && !meaningful)
         return error(QStringLiteral("%1: no font sets \"%2\" like the picture, which shows %3")
-                         .arg(o.bitmap, text, shown.seen));
+                         .arg(o.bitmap, words, shown.seen));
     const MatchedPicture against{text, meaningful, shown.region, shown.whole(), shown.characters};
     write(stdout, formatRows(rows, o.format, against));
     std::fflush(stdout);
@@ -422,7 +423,7 @@ int main(int argc, char** argv) {
     const int withoutGlyph = total - matched - unreadable;
     QString summary = QStringLiteral("lettrino-match: %1 fonts, %2 matched").arg(total).arg(matched);
     if (withoutGlyph > 0)
-        summary += QStringLiteral(", %1 without \"%2\"").arg(withoutGlyph).arg(shown.text.simplified());
+        summary += QStringLiteral(", %1 without \"%2\"").arg(withoutGlyph).arg(words);
     if (unreadable > 0) summary += QStringLiteral(", %1 could not be read and were skipped").arg(unreadable);
     if (params.aspect) summary += QStringLiteral(", %1 scored in full").arg(weighed);
     write(stderr, summary + QLatin1Char('\n'));
@@ -432,7 +433,6 @@ int main(int argc, char** argv) {
 
     if (!o.sheet.isEmpty()) {
         QString why;
-        const QString words = shown.text.simplified();
         const QString caption = QStringLiteral("%1 \u2014 \u201c%2\u201d").arg(QFileInfo(o.bitmap).fileName(), words);
         if (!writeSheet(session, jobs, rows, words, caption, o.sheet, &why)) return error(why);
     }
