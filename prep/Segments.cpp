@@ -36,6 +36,21 @@ std::vector<std::vector<int>> characterGroups(const InkAnalysis& analysis, const
             }
         }
     }
+    // A speck over or under a character, within half its height (the dot of a small "i", an
+    // accent), is part of it.
+    for (int i = 0; i < int(analysis.components.size()); ++i) {
+        const InkComponent& c = analysis.components[std::size_t(i)];
+        if (!c.speck || (!only.empty() && !only[std::size_t(i)])) continue;
+        for (Group& g : groups) {
+            const QRect& a = g.cells;
+            const int overlap = std::min(a.right(), c.cells.right()) - std::max(a.left(), c.cells.left()) + 1;
+            const int gap = std::max(a.top() - c.cells.bottom(), c.cells.top() - a.bottom()) - 1;
+            if (overlap * 2 < c.cells.width() || gap < 0 || gap * 2 > a.height()) continue;
+            g.cells |= c.cells;
+            g.pieces.push_back(i);
+            break;
+        }
+    }
     std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
         return a.cells.left() != b.cells.left() ? a.cells.left() < b.cells.left()
                                                 : a.cells.top() < b.cells.top();

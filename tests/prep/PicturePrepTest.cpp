@@ -248,6 +248,22 @@ TEST(Segments, WordsSplitIntoCharacters) {
     }
 }
 
+// A dot over a stem is part of its letter even when it is small enough beside the largest piece
+// to count as a speck (a small "i" of a light weight); a speck over nothing is dropped.
+TEST(Segments, ADotOverALetterStaysWithIt) {
+    QImage picture(120, 80, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter p(&picture);
+    p.fillRect(10, 20, 30, 40, Qt::black);  // a heavy letter: the largest piece
+    p.fillRect(60, 30, 3, 30, Qt::black);   // a stem
+    p.fillRect(60, 24, 3, 3, Qt::black);    // its dot
+    p.fillRect(100, 5, 2, 2, Qt::black);    // a speck over nothing
+    p.end();
+    const std::vector<QRect> boxes = findCharacters(picture);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], QRect(60, 24, 3, 36));
+}
+
 // The part of a picture that shows a text among other things: a caption above or below, a
 // neighbouring word, a rule under a heading; and the whole picture when it shows only the text.
 TEST(TextLines, TheTextIsFoundAmongOtherThings) {
