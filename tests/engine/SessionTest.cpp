@@ -362,7 +362,7 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
         int hinting;  // 0 full, 1 light, 2 none, 3 subpixel (the picture then has colour fringes), 4 darkened
     } cases[] = {
         {"DejaVuSans.ttf", "g", 16, 0},
-        {"DejaVuSans-Bold.ttf", "ledger", 17, 0},
+        {"DejaVuSans-Bold.ttf", "R", 15, 0},
         {"LiberationSerif-Regular.ttf", "a", 22, 1},
         {"DejaVuSansMono.ttf", "e", 18, 2},
         {"FreeSerif.ttf", "Q", 20, 2},
