@@ -362,16 +362,7 @@ int main(int argc, char** argv) {
             for (int k; (k = next++) < int(readings.size());) weighReading(s, apart, k);
         };
         std::thread second;
-        if (o.jobs > 1 && readings.size() > 2) {
-            // The second session copies the first before the first changes.
-            std::promise<void> made;
-            second = std::thread([&] {
-                Session other(session, nullptr);
-                made.set_value();
-                share(other);
-            });
-            made.get_future().wait();
-        }
+        if (o.jobs > 1 && readings.size() > 2) second = onThreadLike(session, share);
         share(session);
         if (second.joinable()) second.join();
         for (int k = 1; k < int(readings.size()); ++k)

@@ -4,7 +4,6 @@
 #include <array>
 #include <atomic>
 #include <cmath>
-#include <future>
 #include <thread>
 #include <utility>
 
@@ -48,26 +47,52 @@ int shadesOf(Hinting hinting) {
     return hinting == Hinting::Light || hinting == Hinting::Subpixel ? 2 : 1;
 }
 
-// Drawn coverage, w x h, as a picture of it: black on white (darkened, with `darker`), with
-// `margin` pixels of paper all round.
-QImage pictureOf(const std::vector<std::uint8_t>& coverage, int w, int h, int margin, bool darker) {
-    QImage picture(w + 2 * margin, h + 2 * margin, QImage::Format_Grayscale8);
+// A text or a character drawn at a picture's own size: its coverage, width x height.
+struct Drawing {
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint8_t>* coverage = nullptr;
+};
+
+// A drawing as a picture of it: black on white (darkened, with `darker`), on its own height of
+// paper all round.
+QImage pictureOf(const Drawing& drawn, bool darker) {
+    const int margin = std::max(kMargin, drawn.height);
+    QImage picture(drawn.width + 2 * margin, drawn.height + 2 * margin, QImage::Format_Grayscale8);
     picture.fill(255);
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < drawn.height; ++y) {
         uchar* line = picture.scanLine(y + margin) + margin;
-        const std::uint8_t* from = coverage.data() + size_t(y) * size_t(w);
-        for (int x = 0; x < w; ++x) line[x] = uchar(255 - (darker ? kDarkened[from[x]] : from[x]));
+        const std::uint8_t* from = drawn.coverage->data() + size_t(y) * size_t(drawn.width);
+        for (int x = 0; x < drawn.width; ++x) line[x] = uchar(255 - (darker ? kDarkened[from[x]] : from[x]));
     }
     return picture;
 }
 
-QImage pictureOf(const GlyphRaster& drawn, bool darker) {
-    return pictureOf(drawn.coverage, int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY),
-                     std::max(kMargin, int(drawn.metrics.blackBoxY)), darker);
-}
-
-QImage pictureOf(const TextRaster& drawn, bool darker) {
-    return pictureOf(drawn.coverage, drawn.width, drawn.height, std::max(kMargin, drawn.height), darker);
+// Draws in every way renderers do (kOwnSizeHintings, the subpixel one only for a picture with
+// `fringes`) at every size from `first` to `last` (draw(ppem)); each distinct drawing whose ink
+// is within a pixel of `height` is weighed as a picture (weigh(picture, best so far)), as drawn
+// and, fitted as browsers fit, darkened. The best score; the font system is left hinted as
+// last drawn.
+template <typename Draw, typename Weigh>
+double bestDrawing(FontSystem& fonts, bool fringes, int first, int last, int height, const Draw& draw,
+                   const Weigh& weigh) {
+    double best = 0;
+    // Hinting often draws the same pixels several ways: each drawing (width, coverage) is weighed once.
+    std::vector<std::pair<int, std::vector<std::uint8_t>>> seen;
+    for (const Hinting hinting : kOwnSizeHintings) {
+        if (hinting == Hinting::Subpixel && !fringes) continue;
+        fonts.setHinting(hinting);
+        for (int ppem = first; ppem <= last; ++ppem) {
+            const Drawing drawn = draw(ppem);
+            if (drawn.width <= 0 || drawn.height <= 0 || std::abs(drawn.height - height) > 1) continue;
+            auto key = std::make_pair(drawn.width, *drawn.coverage);
+            if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+            seen.push_back(std::move(key));
+            for (int shade = 0; shade < shadesOf(hinting); ++shade)
+                best = std::max(best, weigh(pictureOf(drawn, shade == 1), best));
+        }
+    }
+    return best;
 }
 
 }  // namespace
@@ -79,37 +104,23 @@ double Session::ownSizeScore(const FontRef& font) {
     const Character ch = params_.character;
     const int inkHeight = reference_.source.height();
     // Its outline's height in ems gives the size that draws it about inkHeight pixels tall;
-    // hinting may make it a pixel taller or shorter, so the sizes around are drawn too, and those
-    // within a pixel of the picture's height scored.
+    // hinting may make it a pixel taller or shorter, so the sizes around are drawn too.
     const double ems = fonts_->outlineHeight(fonts_->createFont(face, 12), ch);
     if (!(ems > 0)) return 0;
-    double best = 0;
     const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1),
               last = int(std::ceil(inkHeight / ems)) + 1;
-    // The drawings scored: width, coverage.
-    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> seen;
-    for (const Hinting hinting : kOwnSizeHintings) {
-        if (hinting == Hinting::Subpixel && !fringes_) continue;
-        fonts_->setHinting(hinting);
-        for (int ppem = first; ppem <= last; ++ppem) {
-            const GlyphRaster& drawn = fonts_->raster(fonts_->createFont(face, ppem * 72.0 / 96.0), ch);
-            if (std::abs(int(drawn.metrics.blackBoxY) - inkHeight) > 1) continue;
-            // Hinting often draws the same pixels several ways: each drawing is weighed once.
-            const auto key = std::make_pair(drawn.metrics.blackBoxX, drawn.coverage);
-            if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-            seen.push_back(key);
-            for (int shade = 0; shade < shadesOf(hinting); ++shade) {
-                const QImage picture = pictureOf(drawn, shade == 1);
-                const PreparedPicture prepared = prepareCharacter(picture, picture.rect(), kDrawing);
-                if (prepared.image.isNull()) continue;
-                ownReference_.setPicture(prepared.image);
-                if (!ownReference_.ok()) continue;
-                best = std::max(
-                    best, weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box).score);
-            }
-        }
-    }
-    return best;
+    const auto draw = [&](int ppem) {
+        const GlyphRaster& drawn = fonts_->raster(fonts_->createFont(face, ppem * 72.0 / 96.0), ch);
+        return Drawing{int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY), &drawn.coverage};
+    };
+    const auto weighPicture = [&](const QImage& picture, double) {
+        const PreparedPicture prepared = prepareCharacter(picture, picture.rect(), kDrawing);
+        if (prepared.image.isNull()) return 0.0;
+        ownReference_.setPicture(prepared.image);
+        if (!ownReference_.ok()) return 0.0;
+        return weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box).score;
+    };
+    return bestDrawing(*fonts_, fringes_, first, last, inkHeight, draw, weighPicture);
 }
 
 double Session::ownSizeWordScore(const FontRef& font, double floor) {
@@ -117,16 +128,16 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
     if (!use.found || use.registrationFailed) return 0;
     const QString& face = use.face;
     // The text as given, spaces and all, unless another reading's characters took its place.
-    QString text, unspaced;
+    QString unspaced;
     QRect shown;  // the word's ink in the picture
     for (const WordCharacter& c : word_) {
         unspaced += c.character.text();
         shown |= c.reference.source;
     }
-    text = QString(lineText_).remove(QLatin1Char(' ')) == unspaced ? lineText_ : unspaced;
+    const QString text = QString(lineText_).remove(QLatin1Char(' ')) == unspaced ? lineText_ : unspaced;
     const int n = int(word_.size());
     // An unhinted trial gives the size that draws the word as tall as the picture's; the sizes
-    // around are drawn too, and those within a pixel of its height weighed.
+    // around are drawn too.
     constexpr int kTrialPpem = 32;
     fonts_->setHinting(Hinting::None);
     fonts_->drawText(fonts_->createFont(face, kTrialPpem * 72.0 / 96.0), text, Setting::NoLigatures,
@@ -135,47 +146,33 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
     const double perPpem = double(ownText_.height) / kTrialPpem;
     const int first = std::max(4, int(std::floor(shown.height() / perPpem)) - 1),
               last = int(std::ceil(shown.height() / perPpem)) + 1;
-    double best = 0;
-    std::vector<std::pair<int, std::vector<std::uint8_t>>> seen;  // the drawings weighed: width, coverage
+    const auto draw = [&](int ppem) {
+        fonts_->drawText(fonts_->createFont(face, ppem * 72.0 / 96.0), text, Setting::NoLigatures, ownText_);
+        return Drawing{ownText_.width, ownText_.height, &ownText_.coverage};
+    };
     std::vector<double> logSizes(static_cast<size_t>(n));
-    for (const Hinting hinting : kOwnSizeHintings) {
-        if (hinting == Hinting::Subpixel && !fringes_) continue;
-        fonts_->setHinting(hinting);
-        for (int ppem = first; ppem <= last; ++ppem) {
-            fonts_->drawText(fonts_->createFont(face, ppem * 72.0 / 96.0), text, Setting::NoLigatures,
-                             ownText_);
-            if (ownText_.empty() || std::abs(ownText_.height - shown.height()) > 1) continue;
-            auto key = std::make_pair(ownText_.width, ownText_.coverage);
-            if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-            seen.push_back(std::move(key));
-            for (int shade = 0; shade < shadesOf(hinting); ++shade) {
-                // The drawing is cut into characters and each prepared as the picture's were.
-                const std::vector<PreparedPicture> prepared =
-                    prepareCharacters(pictureOf(ownText_, shade == 1), kDrawing);
-                if (int(prepared.size()) != n) continue;
-                ownWord_.resize(size_t(n));
-                double sumLog = 0;
-                bool worth = true;  // every character has ink, and the word may still beat its other scores
-                for (int i = 0; i < n && worth; ++i) {
-                    Reference& drawn = ownWord_[size_t(i)];
-                    drawn.setPicture(prepared[size_t(i)].image);
-                    worth = drawn.ok();
-                    if (!worth) break;
-                    const double s =
-                        weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box).score;
-                    sumLog += std::log(std::max(s, 1e-12));
-                    // The characters still to weigh score at most 1: once the word cannot beat its
-                    // other scores, it is weighed no further.
-                    worth = std::exp(sumLog / n) > std::max(best, floor);
-                    logSizes[size_t(i)] = std::log(std::max(prepared[size_t(i)].scale, 1e-9) /
-                                                   std::max(word_[size_t(i)].scale, 1e-9));
-                }
-                if (!worth) continue;
-                best = std::max(best, std::exp(sumLog / n - kSizeWeight * sizeSpread(logSizes)));
-            }
+    const auto weighPicture = [&](const QImage& picture, double best) {
+        // The drawing is cut into characters and each prepared as the picture's were.
+        const std::vector<PreparedPicture> prepared = prepareCharacters(picture, kDrawing);
+        if (int(prepared.size()) != n) return 0.0;
+        ownWord_.resize(size_t(n));
+        double sumLog = 0;
+        for (int i = 0; i < n; ++i) {
+            Reference& drawn = ownWord_[size_t(i)];
+            drawn.setPicture(prepared[size_t(i)].image);
+            if (!drawn.ok()) return 0.0;
+            const double s =
+                weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box).score;
+            sumLog += std::log(std::max(s, 1e-12));
+            // The characters still to weigh score at most 1: once the word cannot beat its other
+            // scores, it is weighed no further.
+            if (!(std::exp(sumLog / n) > std::max(best, floor))) return 0.0;
+            logSizes[size_t(i)] =
+                std::log(std::max(prepared[size_t(i)].scale, 1e-9) / std::max(word_[size_t(i)].scale, 1e-9));
         }
-    }
-    return best;
+        return std::exp(sumLog / n - kSizeWeight * sizeSpread(logSizes));
+    };
+    return bestDrawing(*fonts_, fringes_, first, last, shown.height(), draw, weighPicture);
 }
 
 bool Session::looksAtOwnSize() const {
@@ -215,17 +212,8 @@ void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontRe
         }
         session.fonts_->setHinting(params_.hinting);
     };
-    // The other sessions are made from this one before it changes.
     std::vector<std::thread> others;
-    for (int t = 1; t < std::min(threads, n); ++t) {
-        std::promise<void> made;
-        others.emplace_back([&] {
-            Session own(*this, nullptr);
-            made.set_value();
-            work(own);
-        });
-        made.get_future().wait();
-    }
+    for (int t = 1; t < std::min(threads, n); ++t) others.push_back(onThreadLike(*this, work));
     work(*this);
     for (std::thread& t : others) t.join();
 }

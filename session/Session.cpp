@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -415,6 +416,17 @@ int Session::search(const std::vector<FontRef>& jobs, int from, const FontDone& 
     int position = std::max(0, from);
     return search(
         jobs, [&position] { return position++; }, done);
+}
+
+std::thread onThreadLike(const Session& like, std::function<void(Session&)> work) {
+    std::promise<void> made;
+    std::thread thread([&like, &made, work = std::move(work)] {
+        Session own(like, nullptr);
+        made.set_value();
+        work(own);
+    });
+    made.get_future().wait();
+    return thread;
 }
 
 std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontRef>& jobs, int threads,

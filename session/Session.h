@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "canvas/Canvas.h"
@@ -135,7 +136,6 @@ public:
     // Whether the picture's text shows the colour fringes of subpixel rendering: small text is
     // then also drawn so when it is looked at again at its own size (lookAtOwnSize).
     void setColourFringes(bool shown) { fringes_ = shown; }
-    bool colourFringes() const { return fringes_; }
 
     Canvas& glyphCanvas() { return glyph_; }
     const Canvas& glyphCanvas() const { return glyph_; }
@@ -262,6 +262,10 @@ private:
     TopScores best_;
     TopScores screenBest_;
 };
+
+// Runs work(session) on a new thread, with a session made there like `like` (Session(like,
+// nullptr)); returns once that session is made, so that `like` may change from then on.
+std::thread onThreadLike(const Session& like, std::function<void(Session&)> work);
 
 // Called on the calling thread while a parallel search runs, and once at its end.
 using SearchProgress = std::function<void(int done, int total)>;
