@@ -207,7 +207,7 @@ void FontSystem::drawText(const Font& font, const QString& text, Setting setting
     OpenFace* f = cache_->face(slotOf(font));
     const long ppem26 = ppem26Of(font);
     if (!f || !f->ft || ppem26 <= 0 || !setPixelSize(*f, ppem26)) return;
-    layText(*f, text, setting, hinting_, out);
+    layText(*f, text, setting, hinting_, positions_, out);
 }
 
 GlyphMetrics FontSystem::glyphMetrics(const Font& font, Character ch) { return render(font, ch).metrics; }

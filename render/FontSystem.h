@@ -85,8 +85,8 @@ public:
     // there is none. Valid until the next glyph is drawn.
     const GlyphRaster& raster(const Font& font, Character ch) { return render(font, ch); }
 
-    // Draws a text as the font sets it (render/TextLayout.h), hinted as set. An empty raster
-    // when the font cannot be read or lacks a glyph.
+    // Draws a text as the font sets it (render/TextLayout.h), hinted and its glyphs placed as
+    // set. An empty raster when the font cannot be read or lacks a glyph.
     void drawText(const Font& font, const QString& text, Setting setting, TextRaster& out);
 
     // True when the font file's own character maps show that its face has no glyph for one of
@@ -99,6 +99,8 @@ public:
     // How glyphs are fitted to the pixel grid from now on (render/GlyphRaster.h); Full unless set.
     void setHinting(Hinting hinting) { hinting_ = hinting; }
     Hinting hinting() const { return hinting_; }
+    // Where a text's glyphs stand (render/TextLayout.h); on whole pixels unless set.
+    void setPositions(Positions positions) { positions_ = positions; }
 
     // How font files are opened (render/FaceCache.h); applies to files opened from then on.
     using FileAccess = lettrino::FileAccess;
@@ -143,6 +145,7 @@ private:
 
     RenderedGlyph lastGlyph_;
     Hinting hinting_ = Hinting::Full;
+    Positions positions_ = Positions::Whole;
     std::unique_ptr<CharacterMaps> characterMaps_;
     std::unique_ptr<CheckedFile> checked_;  // the file last checked, while still open
 };

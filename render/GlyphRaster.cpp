@@ -27,7 +27,7 @@ bool setPixelSize(OpenFace& face, long ppem26) {
     return true;
 }
 
-bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster& g) {
+bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster& g, int shiftX) {
     g.metrics = GlyphMetrics();
     g.coverage.clear();
     const FT_Int32 flags = hinting == Hinting::Full   ? FT_LOAD_DEFAULT
@@ -42,6 +42,7 @@ bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster
         const std::int64_t w = (std::int64_t(box.xMax) - box.xMin) / 64 + 2;
         const std::int64_t h = (std::int64_t(box.yMax) - box.yMin) / 64 + 2;
         if (w <= 0 || h <= 0 || w * h > GlyphRaster::kMaxPixels) return false;
+        if (shiftX != 0) FT_Outline_Translate(&glyph->outline, shiftX, 0);
     }
     const FT_Render_Mode mode = hinting == Hinting::Subpixel ? FT_RENDER_MODE_LCD : FT_RENDER_MODE_NORMAL;
     if (glyph->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(glyph, mode) != 0) return false;

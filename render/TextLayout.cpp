@@ -81,7 +81,8 @@ std::vector<SetGlyph> advanced(OpenFace& face, const QString& text) {
 
 }  // namespace
 
-void layText(OpenFace& face, const QString& text, Setting setting, Hinting hinting, TextRaster& out) {
+void layText(OpenFace& face, const QString& text, Setting setting, Hinting hinting, Positions positions,
+             TextRaster& out) {
     out = TextRaster();
     const std::vector<SetGlyph> glyphs =
         setting == Setting::Advances ? advanced(face, text) : shaped(face, text, setting == Setting::Ligatures);
@@ -103,11 +104,17 @@ void layText(OpenFace& face, const QString& text, Setting setting, Hinting hinti
             placed.clear();
             break;
         }
-        if (!rasterise(face, set.index, hinting, raster)) continue;  // a space: no ink
+        // Placed exactly, a glyph stands on the pixel its position falls in, its outline moved
+        // by the rest; else on the nearest pixel.
+        const bool exact = positions == Positions::Exact;
+        const std::int64_t whole =
+            exact ? (x >= 0 ? x / 64 : -((63 - x) / 64)) : std::llround(double(x) / 64.0);
+        if (!rasterise(face, set.index, hinting, raster, exact ? int(x - whole * 64) : 0))
+            continue;  // a space: no ink
         PlacedGlyph g;
         g.width = int(raster.metrics.blackBoxX);
         g.height = int(raster.metrics.blackBoxY);
-        g.x = int(std::lround(double(x) / 64.0)) + raster.metrics.originX;
+        g.x = int(whole) + raster.metrics.originX;
         g.y = int(std::lround(double(y) / 64.0)) - raster.metrics.originY;
         g.coverage = raster.coverage;
         if (placed.empty()) {

@@ -29,8 +29,14 @@ struct TextRaster {
 // placed), for a quick first look.
 enum class Setting { Ligatures, NoLigatures, Advances };
 
+// Where a text's glyphs stand: on whole pixels, as hinted text is drawn (and most renderers draw
+// any text), or exactly where the layout puts them, a glyph between pixels where it falls, as
+// PDF viewers and browsers draw unhinted and lightly hinted text.
+enum class Positions { Whole, Exact };
+
 // Lays the text out with the face at its current size and draws it. Nothing is drawn (and
 // lacksGlyph is set) when the face has no glyph for one of the characters.
-void layText(OpenFace& face, const QString& text, Setting setting, Hinting hinting, TextRaster& out);
+void layText(OpenFace& face, const QString& text, Setting setting, Hinting hinting, Positions positions,
+             TextRaster& out);
 
 }  // namespace lettrino

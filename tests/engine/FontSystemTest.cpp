@@ -1,6 +1,8 @@
 // The font-system layer (black boxes, character codes, symbol fonts, registered files) and
 // the glyph renderer's sizing and centring.
 
+#include <algorithm>
+
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -153,6 +155,43 @@ TEST(FontSystem, ATextIsSetWithItsLigaturesWithoutThemOrAtItsAdvances) {
         // At their advances the glyphs stand where the layout puts them, kerning aside.
         EXPECT_EQ(set[2].height, set[1].height);
         EXPECT_NEAR(set[2].width, set[1].width, 2);
+    }
+}
+
+TEST(FontSystem, ATextsGlyphsStandOnWholePixelsOrBetweenThem) {
+    // DejaVu Sans's "l" advances 3.61 px at 13 ppem: placed exactly, its three copies fall
+    // differently on the pixels; on whole pixels, they are drawn alike.
+    FontSystem system;
+    const struct {
+        Hinting hinting;
+        Positions positions;
+        bool alike;
+    } cases[] = {{Hinting::Full, Positions::Whole, true},
+                 {Hinting::Light, Positions::Whole, true},
+                 {Hinting::None, Positions::Whole, true},
+                 {Hinting::Light, Positions::Exact, false},
+                 {Hinting::None, Positions::Exact, false}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << int(t.hinting) << " " << int(t.positions));
+        system.setHinting(t.hinting);
+        system.setPositions(t.positions);
+        TextRaster set;
+        system.drawText(system.createFont(kSans, 13 * 72.0 / 96.0), QStringLiteral("lll"),
+                        Setting::NoLigatures, set);
+        ASSERT_FALSE(set.empty());
+        // Each copy's columns, left to right, as runs of columns with ink.
+        std::vector<std::vector<std::uint8_t>> copies;
+        bool inside = false;
+        for (int x = 0; x < set.width; ++x) {
+            std::vector<std::uint8_t> column(size_t(set.height));
+            for (int y = 0; y < set.height; ++y) column[size_t(y)] = set.coverage[size_t(y * set.width + x)];
+            const bool ink = std::any_of(column.begin(), column.end(), [](std::uint8_t c) { return c > 0; });
+            if (ink && !inside) copies.emplace_back();
+            if (ink) copies.back().insert(copies.back().end(), column.begin(), column.end());
+            inside = ink;
+        }
+        ASSERT_EQ(copies.size(), 3u);
+        EXPECT_EQ(copies[0] == copies[1] && copies[1] == copies[2], t.alike);
     }
 }
 
