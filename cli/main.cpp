@@ -342,7 +342,7 @@ int main(int argc, char** argv) {
             }
             if (alike && (shown.whole() || shown.word.size() <= 1 || s.setWordCharacters(characters))) {
                 s.params().character = characters.front();
-                if (shown.whole()) s.setLine(shown.line.grey, reading);
+                if (shown.whole()) s.setLine(shown.line.grey, reading, shown.line.own);
             } else {
                 const TextReference candidate = shownAs(reading);
                 if (!candidate.ok()) return;

@@ -22,6 +22,9 @@ constexpr double kStretchWeight = 2.0;
 // Compares a picture's text (Format_Grayscale8, cropped to its ink, dark ink on white) with a
 // font's drawing of it (render/TextLayout.h). A zero score when either is empty.
 LineScore matchLine(const QImage& reference, const TextRaster& text);
+// The same with the text drawn dark on white (Format_Grayscale8), of any size; `graded`, each
+// pixel's ink counts by its darkness instead of at mid-grey (small text, whose edges are grey).
+LineScore matchLine(const QImage& reference, const QImage& text, bool graded = false);
 
 // A font's drawing of a text brought to a width x height box as matchLine compares it: dark ink
 // on white, Format_Grayscale8. Null when the drawing is empty.

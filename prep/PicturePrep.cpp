@@ -147,7 +147,7 @@ PreparedPicture prepareChosen(const LumaSource& source, const InkAnalysis& a, co
 
 }  // namespace
 
-PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region) {
+PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region, int keepOwnUnder) {
     PreparedLine out;
     const LumaSource source(picture);
     const InkAnalysis a = prep::analyseInk(source);
@@ -164,11 +164,12 @@ PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& regi
     }
     out.sourceInk = crop.box;
     const int w = crop.box.width(), h = crop.box.height();
-    double s = double(std::max(1, inkHeight)) / h;
+    double s = inkHeight > 0 ? double(inkHeight) / h : 1.0;
     if (w * s > kMaxLineWidth) s = double(kMaxLineWidth) / w;
     const int ow = std::max(1, int(std::lround(w * s))), oh = std::max(1, int(std::lround(h * s)));
     out.grey = scaledInk(crop, s, ow, oh);
     out.scale = double(oh) / h;
+    if (h < keepOwnUnder) out.own = ow == w && oh == h ? out.grey : scaledInk(crop, 1, w, h);
     return out;
 }
 

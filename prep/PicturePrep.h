@@ -57,17 +57,19 @@ std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const Prep
                                                const QRect& region = QRect());
 
 // A picture's text as one piece: every piece of ink but specks, background white and ink dark,
-// cropped to the ink's box and scaled to `inkHeight` pixels tall (the width in proportion, at
-// most kMaxLineWidth), for matching text as a font sets it without cutting it into
-// characters. A null image and the error when the picture shows no ink.
+// cropped to the ink's box and scaled to `inkHeight` pixels tall (kept as tall as it is for 0;
+// the width in proportion, at most kMaxLineWidth), for matching text as a font sets it without cutting it into
+// characters. A null image and the error when the picture shows no ink. Ink under `keepOwnUnder`
+// pixels tall is also given at its own size.
 struct PreparedLine {
     QImage grey;       // Format_Grayscale8, the ink's box only
+    QImage own;        // the same at the ink's own size, when it is small; null otherwise
     double scale = 1;  // prepared pixels per source pixel
     QRect sourceInk;   // the ink's box in the source picture
     bool inverted = false;
     QString error;
 };
 constexpr int kMaxLineWidth = 2400;
-PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region = QRect());
+PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region = QRect(), int keepOwnUnder = 0);
 
 }  // namespace lettrino

@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "match/LineMatch.h"
 #include "prep/PicturePrep.h"
 #include "render/FontSystem.h"
 #include "render/TextLayout.h"
@@ -17,10 +18,17 @@ namespace lettrino {
 namespace {
 
 // The ways renderers fit small glyphs to pixels: FreeType's full hinting (Pillow, most
-// desktop toolkits' defaults of old), light hinting (browsers, Cairo as most desktops set it)
-// and none (PDF viewers); and, for a picture with colour fringes, light hinting drawn for an
-// LCD's subpixels (browsers and desktops set so).
-constexpr Hinting kOwnSizeHintings[] = {Hinting::Full, Hinting::Light, Hinting::None, Hinting::Subpixel};
+// desktop toolkits' defaults of old), light hinting (Cairo as most desktops set it; browsers,
+// which place glyphs between pixels) and none (PDF viewers, between pixels too); and, for a
+// picture with colour fringes, light hinting drawn for an LCD's subpixels (browsers and
+// desktops set so).
+struct Way {
+    Hinting hinting;
+    Positions positions;
+};
+constexpr Way kOwnSizeWays[] = {{Hinting::Full, Positions::Whole},     {Hinting::Light, Positions::Whole},
+                                {Hinting::Light, Positions::Exact},    {Hinting::None, Positions::Exact},
+                                {Hinting::Subpixel, Positions::Whole}, {Hinting::Subpixel, Positions::Exact}};
 // A drawing is prepared as a picture is, but its white paper needs no fitting of its lighting.
 const PrepOptions kDrawing = [] {
     PrepOptions o;
@@ -68,21 +76,25 @@ QImage pictureOf(const Drawing& drawn, bool darker) {
     return picture;
 }
 
-// Draws in every way renderers do (kOwnSizeHintings, the subpixel one only for a picture with
-// `fringes`) at every size from `first` to `last` (draw(ppem)); each distinct drawing whose ink
-// is within a pixel of `height` is weighed as a picture (weigh(picture, best so far)), as drawn
-// and, fitted as browsers fit, darkened. The best score; the font system is left hinted as
-// last drawn.
+// Draws in every way renderers do (kOwnSizeWays, the subpixel ones only for a picture with
+// `fringes`) at every size from `first` to `last` (draw(ppem); unhinted, in half steps); each
+// distinct drawing whose ink is within a pixel of `height` is weighed as a picture (weigh(picture,
+// best so far)), as drawn and, fitted as browsers fit, darkened. The best score, at least `best`; the font system is
+// left hinted and placing glyphs as last drawn.
 template <typename Draw, typename Weigh>
 double bestDrawing(FontSystem& fonts, bool fringes, int first, int last, int height, const Draw& draw,
-                   const Weigh& weigh) {
-    double best = 0;
+                   const Weigh& weigh, double best = 0) {
     // Hinting often draws the same pixels several ways: each drawing (width, coverage) is weighed once.
     std::vector<std::pair<int, std::vector<std::uint8_t>>> seen;
-    for (const Hinting hinting : kOwnSizeHintings) {
+    for (const Way way : kOwnSizeWays) {
+        const Hinting hinting = way.hinting;
         if (hinting == Hinting::Subpixel && !fringes) continue;
         fonts.setHinting(hinting);
-        for (int ppem = first; ppem <= last; ++ppem) {
+        fonts.setPositions(way.positions);
+        // Unhinted text is drawn at any size (PDF viewers scale it freely): in half steps;
+        // hinted text at whole sizes.
+        const double step = hinting == Hinting::None ? 0.5 : 1;
+        for (double ppem = first; ppem <= last; ppem += step) {
             const Drawing drawn = draw(ppem);
             if (drawn.width <= 0 || drawn.height <= 0 || std::abs(drawn.height - height) > 1) continue;
             auto key = std::make_pair(drawn.width, *drawn.coverage);
@@ -93,6 +105,32 @@ double bestDrawing(FontSystem& fonts, bool fringes, int first, int last, int hei
         }
     }
     return best;
+}
+
+// The whole sizes (ppem) from `first` to `last` whose drawing of a text may be `height` pixels
+// tall: around the size an unhinted trial gives (hinting may make it a pixel taller or
+// shorter); none when the font draws nothing. `glyphs`, as the text is set.
+struct Sizes {
+    int first = 0, last = -1;
+    int glyphs = 0;
+};
+Sizes sizesFor(FontSystem& fonts, const QString& face, const QString& text, Setting setting, int height,
+               TextRaster& drawn) {
+    constexpr int kTrialPpem = 32;
+    fonts.setHinting(Hinting::None);
+    fonts.drawText(fonts.createFont(face, kTrialPpem * 72.0 / 96.0), text, setting, drawn);
+    if (drawn.empty()) return {};
+    const double perPpem = double(drawn.height) / kTrialPpem;
+    return {std::max(4, int(std::floor(height / perPpem)) - 1), int(std::ceil(height / perPpem)) + 1,
+            drawn.glyphs};
+}
+
+// Draws the text at a size in the font system's hinting, into `drawn`.
+auto textAt(FontSystem& fonts, const QString& face, const QString& text, Setting setting, TextRaster& drawn) {
+    return [&fonts, &face, &text, setting, &drawn](double ppem) {
+        fonts.drawText(fonts.createFont(face, ppem * 72.0 / 96.0), text, setting, drawn);
+        return Drawing{drawn.width, drawn.height, &drawn.coverage};
+    };
 }
 
 }  // namespace
@@ -109,7 +147,7 @@ double Session::ownSizeScore(const FontRef& font) {
     if (!(ems > 0)) return 0;
     const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1),
               last = int(std::ceil(inkHeight / ems)) + 1;
-    const auto draw = [&](int ppem) {
+    const auto draw = [&](double ppem) {
         const GlyphRaster& drawn = fonts_->raster(fonts_->createFont(face, ppem * 72.0 / 96.0), ch);
         return Drawing{int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY), &drawn.coverage};
     };
@@ -136,20 +174,7 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
     }
     const QString text = QString(lineText_).remove(QLatin1Char(' ')) == unspaced ? lineText_ : unspaced;
     const int n = int(word_.size());
-    // An unhinted trial gives the size that draws the word as tall as the picture's; the sizes
-    // around are drawn too.
-    constexpr int kTrialPpem = 32;
-    fonts_->setHinting(Hinting::None);
-    fonts_->drawText(fonts_->createFont(face, kTrialPpem * 72.0 / 96.0), text, Setting::NoLigatures,
-                     ownText_);
-    if (ownText_.empty()) return 0;
-    const double perPpem = double(ownText_.height) / kTrialPpem;
-    const int first = std::max(4, int(std::floor(shown.height() / perPpem)) - 1),
-              last = int(std::ceil(shown.height() / perPpem)) + 1;
-    const auto draw = [&](int ppem) {
-        fonts_->drawText(fonts_->createFont(face, ppem * 72.0 / 96.0), text, Setting::NoLigatures, ownText_);
-        return Drawing{ownText_.width, ownText_.height, &ownText_.coverage};
-    };
+    const Sizes sizes = sizesFor(*fonts_, face, text, Setting::NoLigatures, shown.height(), ownText_);
     std::vector<double> logSizes(static_cast<size_t>(n));
     const auto weighPicture = [&](const QImage& picture, double best) {
         // The drawing is cut into characters and each prepared as the picture's were.
@@ -172,11 +197,35 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
         }
         return std::exp(sumLog / n - kSizeWeight * sizeSpread(logSizes));
     };
-    return bestDrawing(*fonts_, fringes_, first, last, shown.height(), draw, weighPicture);
+    return bestDrawing(*fonts_, fringes_, sizes.first, sizes.last, shown.height(),
+                       textAt(*fonts_, face, text, Setting::NoLigatures, ownText_), weighPicture);
+}
+
+double Session::ownSizeLineScore(const FontRef& font) {
+    const FaceInUse use(*fonts_, font, initialFontCount_ + font.faceIndex);
+    if (!use.found || use.registrationFailed) return 0;
+    const QString& face = use.face;
+    const int height = ownLine_.height();
+    double best = 0;
+    // The drawing prepared as the picture's text was, compared whole, each pixel's ink by its
+    // darkness (small text is mostly grey edges).
+    const auto weighPicture = [&](const QImage& picture, double) {
+        return lettrino::matchLine(ownLine_, prepareLine(picture, 0).grey, true).score;
+    };
+    // As the line's search does: with the font's standard ligatures, and without when it has any
+    // for the text.
+    for (const Setting setting : {Setting::Ligatures, Setting::NoLigatures}) {
+        const Sizes sizes = sizesFor(*fonts_, face, lineText_, setting, height, ownText_);
+        best = bestDrawing(*fonts_, fringes_, sizes.first, sizes.last, height,
+                           textAt(*fonts_, face, lineText_, setting, ownText_), weighPicture, best);
+        if (sizes.glyphs == 0 || lineLength_ == sizes.glyphs) break;
+    }
+    return best;
 }
 
 bool Session::looksAtOwnSize() const {
-    if (!params_.aspect || !line_.isNull()) return false;
+    if (!params_.aspect) return false;
+    if (!line_.isNull()) return !ownLine_.isNull();
     if (!word_.empty()) {
         return std::all_of(word_.begin(), word_.end(), [](const WordCharacter& c) {
             return !c.reference.source.isNull() &&
@@ -204,13 +253,15 @@ void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontRe
             try {
                 const FontRef& font = jobs[size_t(order[size_t(k)])];
                 r.aspectScore =
-                    std::max(r.aspectScore, word_.empty() ? session.ownSizeScore(font)
-                                                          : session.ownSizeWordScore(font, r.aspectScore));
+                    std::max(r.aspectScore, !word_.empty()    ? session.ownSizeWordScore(font, r.aspectScore)
+                                            : !line_.isNull() ? session.ownSizeLineScore(font)
+                                                              : session.ownSizeScore(font));
             } catch (...) {
                 // A font that cannot be drawn so small keeps the score it has.
             }
         }
         session.fonts_->setHinting(params_.hinting);
+        session.fonts_->setPositions(Positions::Whole);
     };
     std::vector<std::thread> others;
     for (int t = 1; t < std::min(threads, n); ++t) others.push_back(onThreadLike(*this, work));

@@ -37,7 +37,7 @@ Session::Session(const Session& like, std::nullptr_t)
     params_ = like.params_;
     setReference(like.reference_);
     setWord(like.word_);
-    setLine(like.line_, like.lineText_);
+    setLine(like.line_, like.lineText_, like.ownLine_);
     fringes_ = like.fringes_;
 }
 
@@ -62,8 +62,9 @@ bool Session::setWordCharacters(const std::vector<Character>& characters) {
     return true;
 }
 
-void Session::setLine(const QImage& grey, const QString& text) {
+void Session::setLine(const QImage& grey, const QString& text, const QImage& own) {
     line_ = grey.isNull() ? QImage() : grey.convertToFormat(QImage::Format_Grayscale8);
+    ownLine_ = line_.isNull() || own.isNull() ? QImage() : own.convertToFormat(QImage::Format_Grayscale8);
     lineLook_ = line_.height() > kScreenLineHeight
                     ? line_.scaledToHeight(kScreenLineHeight, Qt::SmoothTransformation)
                     : line_;

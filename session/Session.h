@@ -122,8 +122,9 @@ public:
 
     // Matches fonts against a picture of a text as each font sets it (prep/PicturePrep.h
     // prepareLine, match/LineMatch.h), without cutting it into characters, instead of the one
-    // reference or a word. A null picture goes back to them.
-    void setLine(const QImage& grey, const QString& text);
+    // reference or a word. A null picture goes back to them. `own`, the text at the picture's
+    // own pixels when it is small, is looked at again at its own size (lookAtOwnSize).
+    void setLine(const QImage& grey, const QString& text, const QImage& own = QImage());
     bool matchesLine() const { return !line_.isNull(); }
     const QImage& line() const { return line_; }
     // A font's drawing of the text, as matchFont scored it: brought to the picture's size (the
@@ -173,8 +174,9 @@ public:
     int search(const std::vector<FontRef>& jobs, int from, const FontDone& done);
 
     // Small ink (screen text) is mostly its renderer's pixel grid: the kOwnSizeFonts best weighed
-    // results of a search of one small character, or of a text cut into characters whose every
-    // character is small (ink under kSmallInk pixels in the picture), are drawn again with their
+    // results of a search of one small character, of a text cut into characters whose every
+    // character is small (ink under kSmallInk pixels in the picture), or of a small text matched
+    // whole (setLine's `own`), are drawn again with their
     // ink as tall as the picture's, in each way renderers fit glyphs to pixels, prepared as the
     // picture was, and weighed against it; a font keeps the better of its two scores. Nothing is
     // done unless looksAtOwnSize(), which then asks for a search whose top is at least
@@ -224,6 +226,9 @@ private:
     // agreement, as a word is weighed. A drawing that cannot score above `floor` is not weighed
     // to the end (0 when none can).
     double ownSizeWordScore(const FontRef& font, double floor);
+    // The same for a text matched whole: drawn as the font sets it, with its ligatures and
+    // without, prepared as the picture's text was and compared with it whole.
+    double ownSizeLineScore(const FontRef& font);
 
     explicit Session(std::unique_ptr<FontSystem> fonts);
 
@@ -234,6 +239,7 @@ private:
     std::vector<WordCharacter> word_;
     QImage line_;
     QImage lineLook_;  // the line at its first look's height
+    QImage ownLine_;   // the line at its own pixels, when it is small; null otherwise
     QString lineText_;
     bool fringes_ = false;
     int lineLength_ = 0;                     // its characters, spaces included

@@ -10,7 +10,7 @@ namespace lettrino {
 void TextReference::applyTo(Session& session) const {
     session.setReference(reference);
     session.setWord(word.size() > 1 ? word : std::vector<WordCharacter>());
-    session.setLine(line.grey, text.simplified());
+    session.setLine(line.grey, text.simplified(), line.own);
     session.setColourFringes(fringed);
 }
 
@@ -40,7 +40,7 @@ TextReference textReferenceAt(const QImage& picture, const TextPlace& place, con
     }
     if (!why.isEmpty()) {
         out.word.clear();
-        out.line = prepareLine(picture, kLineInkHeight, region);
+        out.line = prepareLine(picture, kLineInkHeight, region, kSmallInk);
         if (!out.line.error.isEmpty()) {
             out.error = why;
             return out;

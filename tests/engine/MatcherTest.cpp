@@ -15,6 +15,7 @@
 #include "canvas/Canvas.h"
 #include "match/Aspect.h"
 #include "match/InkMask.h"
+#include "match/LineMatch.h"
 #include "match/Matcher.h"
 #include "match/Results.h"
 
@@ -212,6 +213,30 @@ TEST(AspectScore, TriesTheReferenceTurned) {
     const AspectScore same = AspectReference(upright).score(0.8125, upright);
     EXPECT_EQ(same.score, 0.8125);
     EXPECT_EQ(same.turn, 0.0);
+}
+
+TEST(LineMatch, InkIsSharedAtMidGreyOrByItsDarkness) {
+    // One row of pixels each: the picture's text and a drawing of it.
+    const auto row = [](const std::vector<int>& greys) {
+        QImage image(int(greys.size()), 1, QImage::Format_Grayscale8);
+        for (int x = 0; x < image.width(); ++x) image.scanLine(0)[x] = uchar(greys[size_t(x)]);
+        return image;
+    };
+    const struct {
+        std::vector<int> picture, drawn;
+        bool graded;
+        double m, stretch;
+    } cases[] = {
+        {{0, 100, 200, 255}, {0, 0, 255, 255}, false, 1.0, 1.0},                 // both dark at 0 and 1
+        {{0, 100, 200, 255}, {0, 0, 255, 255}, true, (255 + 155) / 565.0, 1.0},  // least over most darkness
+        {{0, 0, 255, 255}, {0, 0, 0, 0, 255, 255, 255, 255}, false, 1.0, 0.5},   // brought to the picture's width
+    };
+    for (const auto& t : cases) {
+        const LineScore s = matchLine(row(t.picture), row(t.drawn), t.graded);
+        EXPECT_DOUBLE_EQ(s.m, t.m) << t.graded;
+        EXPECT_DOUBLE_EQ(s.stretch, t.stretch);
+        EXPECT_DOUBLE_EQ(s.score, t.m * std::exp(-kStretchWeight * std::fabs(std::log(t.stretch))));
+    }
 }
 
 TEST(Results, AddStrictlyAboveBoldAtOrAboveShownTextsReadBack) {

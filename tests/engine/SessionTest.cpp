@@ -358,8 +358,11 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
     const struct {
         const char* file;
         const char* text;
-        int ppem;
-        int hinting;  // 0 full, 1 light, 2 none, 3 subpixel (the picture then has colour fringes), 4 darkened
+        double ppem;
+        // 0 full, 1 light, 2 none (between pixels), 3 subpixel (the picture then has colour
+        // fringes), 4 darkened, 5 light between pixels
+        int hinting;
+        bool whole = false;  // its letters touch: the text is matched whole
     } cases[] = {
         {"DejaVuSans.ttf", "g", 16, 0},
         {"DejaVuSans-Bold.ttf", "R", 15, 0},
@@ -378,8 +381,16 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
         {"DejaVuSans.ttf", "Bayou", 15, 3},
         {"DejaVuSerif.ttf", "k", 16, 4},
         {"LiberationSans-Regular.ttf", "Wolf", 17, 4},
+        {"DejaVuSerif.ttf", "Waffle", 15, 1, true},
+        {"DejaVuSerif.ttf", "ry", 14, 2, true},
+        {"DejaVuSerif.ttf", "ry", 16, 3, true},
+        {"DejaVuSans-Bold.ttf", "Waffle", 13, 4, true},
+        {"LiberationSans-Regular.ttf", "Kayak", 15, 5},
+        {"DejaVuSerif.ttf", "Milan", 16, 5},
+        {"FreeSerif.ttf", "Strand", 15.5, 2},
+        {"DejaVuSans.ttf", "Valley", 17.5, 2},
     };
-    int rescued[2] = {0, 0};  // characters, words
+    int rescued[3] = {0, 0, 0};  // characters, words, texts matched whole
     for (const auto& t : cases) {
         SCOPED_TRACE(testing::Message() << t.text << " in " << t.file << " at " << t.ppem << " ppem, hinting "
                                         << t.hinting);
@@ -389,7 +400,9 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
         const bool word = text.size() > 1;
         const TextReference shown = textReferenceOf(picture, text, word, true);
         ASSERT_TRUE(shown.ok()) << qPrintable(shown.error);
-        ASSERT_EQ(shown.word.size(), word ? size_t(QString(text).remove(QLatin1Char(' ')).size()) : 0u);
+        ASSERT_EQ(shown.whole(), t.whole);
+        ASSERT_EQ(shown.word.size(),
+                  word && !t.whole ? size_t(QString(text).remove(QLatin1Char(' ')).size()) : 0u);
         Session s;
         shown.applyTo(s);
         s.params().character = Character::fromText(text);
@@ -415,11 +428,12 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
         const auto fullBest = std::max_element(full.begin(), full.end(), [](const FontResult& a, const FontResult& b) {
             return a.aspectScore < b.aspectScore;
         });
-        rescued[word] += fullBest->file != best->file;
+        rescued[t.whole ? 2 : word] += fullBest->file != best->file;
     }
     // Drawn large and hinted, small text's font is not always the best.
     EXPECT_GT(rescued[0], 0);
     EXPECT_GT(rescued[1], 0);
+    EXPECT_GT(rescued[2], 0);
 
     // Ink of a usual size and the window's ranking are not looked at again.
     Session s;

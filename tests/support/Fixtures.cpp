@@ -71,7 +71,7 @@ QString referenceGlyph(const QString& fontFile, const QString& charText, QImage*
     return glyph->isNull() ? QStringLiteral("no reference glyph from %1: %2").arg(fontFile, why) : QString();
 }
 
-QImage screenText(const QString& fontFile, const QString& text, int ppem, int hinting) {
+QImage screenText(const QString& fontFile, const QString& text, double ppem, int hinting) {
     FontSystem fonts;
     const int before = fonts.faceCount();
     if (fonts.addFontResource(fontFile) < 1) return QImage();
@@ -79,6 +79,7 @@ QImage screenText(const QString& fontFile, const QString& text, int ppem, int hi
                      : hinting == 2 ? Hinting::None
                      : hinting == 3 ? Hinting::Subpixel
                                     : Hinting::Light);
+    fonts.setPositions(hinting == 2 || hinting == 5 ? Positions::Exact : Positions::Whole);
     TextRaster drawn;
     fonts.drawText(fonts.createFont(fonts.faceName(before), ppem * 72.0 / 96.0), text, Setting::NoLigatures,
                    drawn);

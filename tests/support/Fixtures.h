@@ -38,11 +38,12 @@ QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatur
                       double cut = -1, int* glyphs = nullptr);
 
 // A character or a text as a screen renderer draws it: set as the font sets it (no ligatures),
-// `ppem` pixels to the em, fitted to the pixels as asked (0 full hinting, 1 light, 2 none, 3
-// subpixel, its fringes' luminance; 4 light, each coverage c made (c / 255)^0.7 of full), black on
-// white with a margin of 12 pixels beside it and 10 above and below. Null when the font draws
-// nothing.
-QImage screenText(const QString& fontFile, const QString& text, int ppem, int hinting);
+// `ppem` pixels to the em, fitted to the pixels as asked (0 full hinting, 1 light, 2 none with its
+// glyphs between pixels, as PDF viewers draw, 3 subpixel, its fringes' luminance; 4 light, each
+// coverage c made (c / 255)^0.7 of full; 5 light with its glyphs between pixels, as browsers
+// draw), black on white with a margin of 12 pixels beside it and 10 above and below. Null when
+// the font draws nothing.
+QImage screenText(const QString& fontFile, const QString& text, double ppem, int hinting);
 
 // A white size x size picture with a black block (nothing when block is empty).
 QImage blockPicture(const QRect& block, int size = 200);
