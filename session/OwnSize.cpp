@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include "match/LineMatch.h"
@@ -19,16 +20,18 @@ namespace {
 
 // The ways renderers fit small glyphs to pixels: FreeType's full hinting (Pillow, most
 // desktop toolkits' defaults of old), light hinting (Cairo as most desktops set it; browsers,
-// which place glyphs between pixels) and none (PDF viewers, between pixels too); and, for a
-// picture with colour fringes, light hinting drawn for an LCD's subpixels (browsers and
-// desktops set so).
+// which place glyphs between pixels and darken them) and none (PDF viewers, between pixels
+// too); and, for a picture with colour fringes, light hinting drawn for an LCD's subpixels
+// (desktops and browsers set so).
 struct Way {
     Hinting hinting;
     Positions positions;
+    bool darkened;  // also weighed darkened, as browsers draw (kDarker)
 };
-constexpr Way kOwnSizeWays[] = {{Hinting::Full, Positions::Whole},     {Hinting::Light, Positions::Whole},
-                                {Hinting::Light, Positions::Exact},    {Hinting::None, Positions::Exact},
-                                {Hinting::Subpixel, Positions::Whole}, {Hinting::Subpixel, Positions::Exact}};
+constexpr Way kOwnSizeWays[] = {
+    {Hinting::Full, Positions::Whole, false},     {Hinting::Light, Positions::Whole, false},
+    {Hinting::Light, Positions::Exact, true},     {Hinting::None, Positions::Exact, false},
+    {Hinting::Subpixel, Positions::Whole, false}, {Hinting::Subpixel, Positions::Exact, true}};
 // A drawing is prepared as a picture is, but its white paper needs no fitting of its lighting.
 const PrepOptions kDrawing = [] {
     PrepOptions o;
@@ -39,8 +42,9 @@ const PrepOptions kDrawing = [] {
 // preparation weighs its ink against the paper around it).
 constexpr int kMargin = 4;
 
-// Browsers darken small text with their own gamma and contrast: a drawing fitted as they fit it
-// (light or subpixel) is also weighed with each coverage c made (c / 255)^kDarker of full. On
+// Browsers darken small text with their own gamma and contrast: a drawing made as they make it
+// (lightly hinted or subpixel, between pixels) is also weighed with each coverage c made
+// (c / 255)^kDarker of full. On
 // the real-engine sets' small words, 0.7 names two more fonts right and none fewer (0.5 one more,
 // 0.85 none), and one more small letter.
 constexpr double kDarker = 0.7;
@@ -50,11 +54,6 @@ const std::array<std::uint8_t, 256> kDarkened = [] {
         t[size_t(c)] = std::uint8_t(std::lround(255 * std::pow(c / 255.0, kDarker)));
     return t;
 }();
-// How many ways a drawing fitted so is weighed: as drawn, and darkened as browsers draw.
-int shadesOf(Hinting hinting) {
-    return hinting == Hinting::Light || hinting == Hinting::Subpixel ? 2 : 1;
-}
-
 // A text or a character drawn at a picture's own size: its coverage, width x height.
 struct Drawing {
     int width = 0;
@@ -79,13 +78,14 @@ QImage pictureOf(const Drawing& drawn, bool darker) {
 // Draws in every way renderers do (kOwnSizeWays, the subpixel ones only for a picture with
 // `fringes`) at every size from `first` to `last` (draw(ppem); unhinted, in half steps); each
 // distinct drawing whose ink is within a pixel of `height` is weighed as a picture (weigh(picture,
-// best so far)), as drawn and, fitted as browsers fit, darkened. The best score, at least `best`; the font system is
-// left hinted and placing glyphs as last drawn.
+// best so far)), as drawn and, for the ways of browsers, darkened. The best score, at least
+// `best`; the font system is left hinted and placing glyphs as last drawn.
 template <typename Draw, typename Weigh>
 double bestDrawing(FontSystem& fonts, bool fringes, int first, int last, int height, const Draw& draw,
                    const Weigh& weigh, double best = 0) {
-    // Hinting often draws the same pixels several ways: each drawing (width, coverage) is weighed once.
-    std::vector<std::pair<int, std::vector<std::uint8_t>>> seen;
+    // Hinting often draws the same pixels several ways: each drawing (darkened, width, coverage)
+    // is weighed once.
+    std::vector<std::tuple<bool, int, std::vector<std::uint8_t>>> seen;
     for (const Way way : kOwnSizeWays) {
         const Hinting hinting = way.hinting;
         if (hinting == Hinting::Subpixel && !fringes) continue;
@@ -97,11 +97,13 @@ double bestDrawing(FontSystem& fonts, bool fringes, int first, int last, int hei
         for (double ppem = first; ppem <= last; ppem += step) {
             const Drawing drawn = draw(ppem);
             if (drawn.width <= 0 || drawn.height <= 0 || std::abs(drawn.height - height) > 1) continue;
-            auto key = std::make_pair(drawn.width, *drawn.coverage);
-            if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-            seen.push_back(std::move(key));
-            for (int shade = 0; shade < shadesOf(hinting); ++shade)
-                best = std::max(best, weigh(pictureOf(drawn, shade == 1), best));
+            for (const bool darker : {false, true}) {
+                if (darker && !way.darkened) break;
+                auto key = std::make_tuple(darker, drawn.width, *drawn.coverage);
+                if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+                seen.push_back(std::move(key));
+                best = std::max(best, weigh(pictureOf(drawn, darker), best));
+            }
         }
     }
     return best;

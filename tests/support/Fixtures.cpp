@@ -79,7 +79,7 @@ QImage screenText(const QString& fontFile, const QString& text, double ppem, int
                      : hinting == 2 ? Hinting::None
                      : hinting == 3 ? Hinting::Subpixel
                                     : Hinting::Light);
-    fonts.setPositions(hinting == 2 || hinting == 5 ? Positions::Exact : Positions::Whole);
+    fonts.setPositions(hinting == 2 || hinting == 4 || hinting == 5 ? Positions::Exact : Positions::Whole);
     TextRaster drawn;
     fonts.drawText(fonts.createFont(fonts.faceName(before), ppem * 72.0 / 96.0), text, Setting::NoLigatures,
                    drawn);

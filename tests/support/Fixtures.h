@@ -39,9 +39,9 @@ QImage setTextPicture(const QString& fontFile, const QString& text, bool ligatur
 
 // A character or a text as a screen renderer draws it: set as the font sets it (no ligatures),
 // `ppem` pixels to the em, fitted to the pixels as asked (0 full hinting, 1 light, 2 none with its
-// glyphs between pixels, as PDF viewers draw, 3 subpixel, its fringes' luminance; 4 light, each
-// coverage c made (c / 255)^0.7 of full; 5 light with its glyphs between pixels, as browsers
-// draw), black on white with a margin of 12 pixels beside it and 10 above and below. Null when
+// glyphs between pixels, as PDF viewers draw, 3 subpixel, its fringes' luminance; 4 light between
+// pixels, each coverage c made (c / 255)^0.7 of full, as browsers draw; 5 the same not darkened),
+// black on white with a margin of 12 pixels beside it and 10 above and below. Null when
 // the font draws nothing.
 QImage screenText(const QString& fontFile, const QString& text, double ppem, int hinting);
 
