@@ -41,6 +41,7 @@ const PrepOptions kDrawing = [] {
 // A drawing is put on its own height of paper all round, this much at least (a picture's
 // preparation weighs its ink against the paper around it).
 constexpr int kMargin = 4;
+static_assert(2 * kOwnSizeInk < Canvas::kSize, "a drawing taken as it is keeps its ink on the canvas");
 
 // Browsers darken small text with their own gamma and contrast: a drawing made as they make it
 // (lightly hinted or subpixel, between pixels) is also weighed with each coverage c made
@@ -154,9 +155,15 @@ double Session::ownSizeScore(const FontRef& font) {
         return Drawing{int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY), &drawn.coverage};
     };
     const auto weighPicture = [&](const QImage& picture, double) {
-        const PreparedPicture prepared = prepareCharacter(picture, picture.rect(), kDrawing);
-        if (prepared.image.isNull()) return 0.0;
-        ownReference_.setPicture(prepared.image);
+        // Taken as it is when the picture was (its paper and ink fit the canvas: under
+        // kOwnSizeInk on its own height of paper), else prepared as it was.
+        if (reference_.asIs) {
+            ownReference_.setPicture(picture);
+        } else {
+            const PreparedPicture prepared = prepareCharacter(picture, picture.rect(), kDrawing);
+            if (prepared.image.isNull()) return 0.0;
+            ownReference_.setPicture(prepared.image);
+        }
         if (!ownReference_.ok()) return 0.0;
         return weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box).score;
     };
@@ -231,11 +238,11 @@ bool Session::looksAtOwnSize() const {
     if (!word_.empty()) {
         return std::all_of(word_.begin(), word_.end(), [](const WordCharacter& c) {
             return !c.reference.source.isNull() &&
-                   std::max(c.reference.source.width(), c.reference.source.height()) < kSmallInk;
+                   std::max(c.reference.source.width(), c.reference.source.height()) < kOwnSizeInk;
         });
     }
     if (reference_.source.isNull()) return false;
-    return std::max(reference_.source.width(), reference_.source.height()) < kSmallInk;
+    return std::max(reference_.source.width(), reference_.source.height()) < kOwnSizeInk;
 }
 
 void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results, int threads) {

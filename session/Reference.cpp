@@ -60,10 +60,12 @@ Reference referenceOf(const QImage& picture, bool enlargeSmallInk, const QRect& 
     }
     ref.setPicture(prepared.image);
     ref.source = prepared.sourceInk;
+    ref.asIs = prepared.unchanged;
     if (enlargeSmallInk && prepared.unchanged && ref.ok() &&
         std::max(ref.box.width(), ref.box.height()) + 1 < kSmallInk) {
         // The picture as it is would do, but its ink is small: prepared like any other picture.
         ref.setPicture(prepareCharacter(picture, picture.rect()).image);
+        ref.asIs = false;
     }
     return ref;
 }

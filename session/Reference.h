@@ -22,6 +22,8 @@ struct Reference {
     QString error;
     // Where the ink lies in the picture it was prepared from; null when not known.
     QRect source;
+    // The picture was taken as it is, unprepared (clean, and its ink not small).
+    bool asIs = false;
 
     bool ok() const { return error.isEmpty(); }
     bool hasInk() const { return box.bottom >= box.top && box.right >= box.left; }

@@ -77,6 +77,10 @@ double sizeSpread(const std::vector<double>& logSizes);
 // (Session::lookAtOwnSize). On the identification set's screen-sized letters the right font is
 // first for 96 of 96 with 20 or 30, 93 with 10.
 constexpr int kOwnSizeFonts = 20;
+// Ink under this many pixels (its longer side) is looked at again at its own size: hinting moves
+// a heading's stems by a pixel too. On the real-engine sets, 96 names three more fonts right than
+// 40 (a Cairo "g", a tilted "K" and "Q"), 128 none more.
+constexpr int kOwnSizeInk = 96;
 
 // The size a text matched whole is first drawn at, to find the size that gives the line's height.
 constexpr double kLineTrialPoints = 48;
@@ -173,10 +177,10 @@ public:
     // jobs[from], jobs[from + 1], ... to the end.
     int search(const std::vector<FontRef>& jobs, int from, const FontDone& done);
 
-    // Small ink (screen text) is mostly its renderer's pixel grid: the kOwnSizeFonts best weighed
-    // results of a search of one small character, of a text cut into characters whose every
-    // character is small (ink under kSmallInk pixels in the picture), or of a small text matched
-    // whole (setLine's `own`), are drawn again with their
+    // Small ink (screen text, and headings up to kOwnSizeInk) is much its renderer's pixel grid:
+    // the kOwnSizeFonts best weighed results of a search of one small character, of a text cut
+    // into characters whose every character is small (ink under kOwnSizeInk pixels in the
+    // picture), or of a small text matched whole (setLine's `own`), are drawn again with their
     // ink as tall as the picture's, in each way renderers fit glyphs to pixels, prepared as the
     // picture was, and weighed against it; a font keeps the better of its two scores. Nothing is
     // done unless looksAtOwnSize(), which then asks for a search whose top is at least

@@ -40,7 +40,7 @@ TextReference textReferenceAt(const QImage& picture, const TextPlace& place, con
     }
     if (!why.isEmpty()) {
         out.word.clear();
-        out.line = prepareLine(picture, kLineInkHeight, region, kSmallInk);
+        out.line = prepareLine(picture, kLineInkHeight, region, kOwnSizeInk);
         if (!out.line.error.isEmpty()) {
             out.error = why;
             return out;

@@ -19,7 +19,7 @@ namespace lettrino {
 struct TextReference {
     Reference reference;              // the one character, or the word's first
     std::vector<WordCharacter> word;  // the word's characters, when it has more than one
-    PreparedLine line;                // the text whole (its own pixels too when under kSmallInk tall);
+    PreparedLine line;                // the text whole (its own pixels too when under kOwnSizeInk tall);
                                       // a null picture when it is matched otherwise
     QString text;                     // as given, spaces and all
     QRect region;                     // the part of the picture matched: the ink used, in its pixels

@@ -389,6 +389,8 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
         {"DejaVuSerif.ttf", "Milan", 16, 5},
         {"FreeSerif.ttf", "Strand", 15.5, 2},
         {"DejaVuSans.ttf", "Valley", 17.5, 2},
+        {"LiberationSerif-Regular.ttf", "R", 70, 1},  // a heading's ink, 46 px
+        {"DejaVuSans.ttf", "Kayak", 60, 5},
     };
     int rescued[3] = {0, 0, 0};  // characters, words, texts matched whole
     for (const auto& t : cases) {
@@ -441,7 +443,7 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
     s.params().aspect = true;
     EXPECT_FALSE(s.looksAtOwnSize());
     const QString sans = dir_.filePath(QStringLiteral("DejaVuSans.ttf"));
-    textReferenceOf(fixtures::screenText(sans, QStringLiteral("Milan"), 60, 0), QStringLiteral("Milan"), true, true)
+    textReferenceOf(fixtures::screenText(sans, QStringLiteral("Milan"), 140, 0), QStringLiteral("Milan"), true, true)
         .applyTo(s);
     EXPECT_EQ(s.word().size(), 5u);
     EXPECT_FALSE(s.looksAtOwnSize());
