@@ -58,9 +58,9 @@ std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const Prep
 
 // A picture's text as one piece: every piece of ink but specks, background white and ink dark,
 // cropped to the ink's box and scaled to `inkHeight` pixels tall (kept as tall as it is for 0;
-// the width in proportion, at most kMaxLineWidth), for matching text as a font sets it without cutting it into
-// characters. A null image and the error when the picture shows no ink. Ink under `keepOwnUnder`
-// pixels tall is also given at its own size.
+// the width in proportion, at most kMaxLineWidth), for matching text as a font sets it without
+// cutting it into characters. A null image and the error when the picture shows no ink. Ink
+// under `keepOwnUnder` pixels tall is also given at its own size.
 struct PreparedLine {
     QImage grey;       // Format_Grayscale8, the ink's box only
     QImage own;        // the same at the ink's own size, when it is small; null otherwise
@@ -70,6 +70,7 @@ struct PreparedLine {
     QString error;
 };
 constexpr int kMaxLineWidth = 2400;
-PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region = QRect(), int keepOwnUnder = 0);
+PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region = QRect(),
+                         int keepOwnUnder = 0);
 
 }  // namespace lettrino

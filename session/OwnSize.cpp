@@ -45,9 +45,8 @@ static_assert(2 * kOwnSizeInk < Canvas::kSize, "a drawing taken as it is keeps i
 
 // Browsers darken small text with their own gamma and contrast: a drawing made as they make it
 // (lightly hinted or subpixel, between pixels) is also weighed with each coverage c made
-// (c / 255)^kDarker of full. On
-// the real-engine sets' small words, 0.7 names two more fonts right and none fewer (0.5 one more,
-// 0.85 none), and one more small letter.
+// (c / 255)^kDarker of full. On the real-engine sets' small words, 0.7 names two more fonts
+// right and none fewer (0.5 one more, 0.85 none), and one more small letter.
 constexpr double kDarker = 0.7;
 const std::array<std::uint8_t, 256> kDarkened = [] {
     std::array<std::uint8_t, 256> t{};
