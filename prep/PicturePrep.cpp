@@ -147,10 +147,11 @@ PreparedPicture prepareChosen(const LumaSource& source, const InkAnalysis& a, co
 
 }  // namespace
 
-PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region, int keepOwnUnder) {
+PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region, int keepOwnUnder,
+                         bool evenPaper) {
     PreparedLine out;
     const LumaSource source(picture);
-    const InkAnalysis a = prep::analyseInk(source);
+    const InkAnalysis a = prep::analyseInk(source, evenPaper);
     out.inverted = a.inverted;
     if (!a.error.isEmpty()) {
         out.error = a.error;

@@ -60,7 +60,8 @@ std::vector<PreparedPicture> prepareCharacters(const QImage& picture, const Prep
 // cropped to the ink's box and scaled to `inkHeight` pixels tall (kept as tall as it is for 0;
 // the width in proportion, at most kMaxLineWidth), for matching text as a font sets it without
 // cutting it into characters. A null image and the error when the picture shows no ink. Ink
-// under `keepOwnUnder` pixels tall is also given at its own size.
+// under `keepOwnUnder` pixels tall is also given at its own size. `evenPaper`: as
+// PrepOptions::evenPaper (a drawing on white paper).
 struct PreparedLine {
     QImage grey;       // Format_Grayscale8, the ink's box only
     QImage own;        // the same at the ink's own size, when it is small; null otherwise
@@ -71,6 +72,6 @@ struct PreparedLine {
 };
 constexpr int kMaxLineWidth = 2400;
 PreparedLine prepareLine(const QImage& picture, int inkHeight, const QRect& region = QRect(),
-                         int keepOwnUnder = 0);
+                         int keepOwnUnder = 0, bool evenPaper = false);
 
 }  // namespace lettrino

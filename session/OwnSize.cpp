@@ -218,7 +218,8 @@ double Session::ownSizeLineScore(const FontRef& font) {
     // The drawing prepared as the picture's text was, compared whole, each pixel's ink by its
     // darkness (small text is mostly grey edges).
     const auto weighPicture = [&](const QImage& picture, double) {
-        return lettrino::matchLine(ownLine_, prepareLine(picture, 0).grey, true).score;
+        const QImage drawn = prepareLine(picture, 0, QRect(), 0, kDrawing.evenPaper).grey;
+        return lettrino::matchLine(ownLine_, drawn, true).score;
     };
     // As the line's search does: with the font's standard ligatures, and without when it has any
     // for the text.
