@@ -46,7 +46,7 @@ bool setPixelSize(OpenFace& face, long ppem26);
 // Loads a glyph of the face at its size, hinted as asked, renders it anti-aliased and trims it to
 // the black box. False, with `out` empty, when the glyph cannot be loaded or rendered, is
 // absurdly large, or has no ink. An outline is first moved `shiftX` 64ths of a pixel to the right
-// (0 to 63: a glyph placed between pixels, as renderers of unhinted text place it).
+// (0 to 63: a glyph placed between pixels, as PDF viewers and browsers place it).
 bool rasterise(OpenFace& face, unsigned glyphIndex, Hinting hinting, GlyphRaster& out, int shiftX = 0);
 
 }  // namespace lettrino
