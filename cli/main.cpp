@@ -297,11 +297,13 @@ int main(int argc, char** argv) {
         // not draw in full has no score for it, yet may draw another reading best.
         std::vector<FontRef> best;
         std::vector<char> taken(jobs.size(), 0);
+        // A font's copies draw as it does: one of them is enough.
         for (const RankBy by : {o.rank, RankBy::Match})
-            for (const ResultRow& row : rankResults(results, 0, by == o.rank ? kReadingFonts : kReadingMatches, by))
-                if (!taken[size_t(row.job)]) {
-                    taken[size_t(row.job)] = 1;
-                    best.push_back(jobs[size_t(row.job)]);
+            for (const std::vector<int>& copies :
+                 copiesTogether(rankResults(results, 0, 0, by), by == o.rank ? kReadingFonts : kReadingMatches))
+                if (!taken[size_t(copies[0])]) {
+                    for (const int job : copies) taken[size_t(job)] = 1;
+                    best.push_back(jobs[size_t(copies[0])]);
                 }
         // How many characters each word of a reading has.
         const auto shape = [](const QString& s) {

@@ -32,4 +32,20 @@ std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, doubl
     return rows;
 }
 
+std::vector<std::vector<int>> copiesTogether(const std::vector<ResultRow>& rows, int top) {
+    std::vector<std::vector<int>> groups;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        // The ranking puts copies side by side: a tie of score and match is ordered by path.
+        const bool copy = i > 0 && rows[i].face == rows[i - 1].face && rows[i].score == rows[i - 1].score &&
+                          rows[i].m == rows[i - 1].m;
+        if (copy) {
+            groups.back().push_back(rows[i].job);
+        } else {
+            if (top > 0 && groups.size() == size_t(top)) break;
+            groups.push_back({rows[i].job});
+        }
+    }
+    return groups;
+}
+
 }  // namespace lettrino

@@ -36,4 +36,9 @@ struct ResultRow {
 std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, double minPercent, int top,
                                    RankBy rank = RankBy::Aspect);
 
+// A library's copies of a font (the same face under other paths) score the same to the last
+// bit: the ranked rows in groups of one face and score, each group its rows' jobs, the best
+// first; the first `top` groups (0: all).
+std::vector<std::vector<int>> copiesTogether(const std::vector<ResultRow>& rows, int top);
+
 }  // namespace lettrino

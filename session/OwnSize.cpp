@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "match/LineMatch.h"
+#include "match/Ranking.h"
 #include "prep/PicturePrep.h"
 #include "render/FontSystem.h"
 #include "render/TextLayout.h"
@@ -247,27 +248,30 @@ bool Session::looksAtOwnSize() const {
 
 void Session::lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results, int threads) {
     if (!looksAtOwnSize()) return;
-    std::vector<int> order;
-    for (int i = 0; i < int(results.size()); ++i)
-        if (results[size_t(i)].weighed) order.push_back(i);
-    const int n = std::min<int>(kOwnSizeFonts, int(order.size()));
-    std::partial_sort(order.begin(), order.begin() + n, order.end(), [&results](int a, int b) {
-        return results[size_t(a)].aspectScore > results[size_t(b)].aspectScore;
-    });
-    // Each thread claims the next font; each score goes to its own result.
+    // The best distinct drawings: a library's copies of a font take their original's score.
+    std::vector<ResultRow> rows = rankResults(results, 0, 0, RankBy::Aspect);
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [&results](const ResultRow& row) { return !results[size_t(row.job)].weighed; }),
+               rows.end());
+    const std::vector<std::vector<int>> groups = copiesTogether(rows, kOwnSizeFonts);
+    const int n = int(groups.size());
+    // Each thread claims the next font; each score goes to its own results.
     std::atomic<int> next{0};
     const auto work = [&](Session& session) {
         for (int k = next++; k < n; k = next++) {
-            FontResult& r = results[size_t(order[size_t(k)])];
+            const std::vector<int>& copies = groups[size_t(k)];
+            const FontResult& r = results[size_t(copies[0])];
+            double own = 0;
             try {
-                const FontRef& font = jobs[size_t(order[size_t(k)])];
-                r.aspectScore =
-                    std::max(r.aspectScore, !word_.empty()    ? session.ownSizeWordScore(font, r.aspectScore)
-                                            : !line_.isNull() ? session.ownSizeLineScore(font)
-                                                              : session.ownSizeScore(font));
+                const FontRef& font = jobs[size_t(copies[0])];
+                own = !word_.empty()      ? session.ownSizeWordScore(font, r.aspectScore)
+                      : !line_.isNull() ? session.ownSizeLineScore(font)
+                                        : session.ownSizeScore(font);
             } catch (...) {
                 // A font that cannot be drawn so small keeps the score it has.
             }
+            for (const int job : copies)
+                results[size_t(job)].aspectScore = std::max(results[size_t(job)].aspectScore, own);
         }
         session.fonts_->setHinting(params_.hinting);
         session.fonts_->setPositions(Positions::Whole);
