@@ -19,13 +19,21 @@ Canvas::Canvas() : picture_(kPixels, kWhite), persistent_(kPixels, kWhite) {}
 
 void Canvas::setPicture(const QImage& image) {
     std::fill(picture_.begin(), picture_.end(), kWhite);
-    if (!image.isNull()) {
-        // Only the drawable area is ever seen: composite that much of the image onto white.
-        const int w = std::min(image.width(), kSize);
-        const int h = std::min(image.height(), kSize);
-        QImage visible(w, h, QImage::Format_RGB32);
-        visible.fill(Qt::white);
-        {
+    // Only the drawable area is ever seen.
+    const int w = std::min(image.width(), kSize);
+    const int h = std::min(image.height(), kSize);
+    if (image.format() == QImage::Format_Grayscale8) {
+        // Opaque greys (every prepared picture), copied as they are.
+        for (int y = 0; y < h; ++y) {
+            const uchar* line = image.constScanLine(y);
+            for (int x = 0; x < w; ++x) picture_[y * kSize + x] = Colour(line[x]) * 0x010101u;
+        }
+    } else if (!image.isNull()) {
+        // Colours as they are, anything with alpha composited onto white first.
+        QImage visible = image;
+        if (image.format() != QImage::Format_RGB32) {
+            visible = QImage(w, h, QImage::Format_RGB32);
+            visible.fill(Qt::white);
             QPainter painter(&visible);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
             painter.drawImage(QPoint(0, 0), image, QRect(0, 0, w, h));

@@ -157,14 +157,18 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
                                                                 initialFontCount_ + font.faceIndex, Sizing::Outline);
         // What cannot be drawn small is left to the full drawing to tell.
         if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
-        const Weighed look = weigh(s.reference, s.ink, glyph_, outcome.glyphBox);
-        sumM += look.m;
-        sumLog += std::log(std::max(look.score, 1e-12));
-        ++looked;
         if (i == 0) {
             r.face = outcome.faceName;
             if (drawn) *drawn = outcome;
         }
+        const double m = lettrino::matchFast(s.reference.canvas, s.reference.box, glyph_, outcome.glyphBox, 1).m;
+        sumM += m;
+        ++looked;
+        // A look scores at most its match: when that keeps the word's look below the margin,
+        // its ink is not weighed.
+        if (!near(sumLog + std::log(std::max(m, 1e-12)))) return passedOver(sumM / looked);
+        measureInk(glyph_, outcome.glyphBox, glyphInk_);
+        sumLog += std::log(std::max(s.ink.score(m, glyphInk_).score, 1e-12));
     }
     if (looked == n) screenBest_.note(std::exp(sumLog / n));
     return near(sumLog) || passedOver(sumM / looked);
