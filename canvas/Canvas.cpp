@@ -15,7 +15,7 @@ Colour fromQRgb(QRgb rgb) { return Colour(qRed(rgb)) | Colour(qGreen(rgb)) << 8 
 QRgb toQRgb(Colour c) { return qRgb(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); }
 }  // namespace
 
-Canvas::Canvas() : picture_(kPixels, kWhite), persistent_(kPixels, kWhite) {}
+Canvas::Canvas() : picture_(kPixels, kWhite) {}
 
 void Canvas::setPicture(const QImage& image) {
     std::fill(picture_.begin(), picture_.end(), kWhite);
@@ -52,9 +52,9 @@ void Canvas::clearPicture() {
 }
 
 void Canvas::resetLayers() {
-    persistent_ = picture_;
+    std::vector<Colour>().swap(persistent_);
     screenDetached_ = !autoRedraw_;
-    if (screenDetached_) screen_ = persistent_;
+    if (screenDetached_) screen_ = picture_;
     dirtyMinX_ = dirtyMinY_ = kSize;
     dirtyMaxX_ = dirtyMaxY_ = -1;
     ++revision_;
@@ -65,7 +65,7 @@ void Canvas::setAutoRedraw(bool on) {
     autoRedraw_ = on;
     if (!on) {
         // The screen becomes a layer of its own, showing the persistent image for now.
-        screen_ = persistent_;
+        screen_.assign(persistentPixels(), persistentPixels() + kPixels);
         screenDetached_ = true;
     } else {
         screenDetached_ = false;
@@ -77,18 +77,24 @@ void Canvas::setAutoRedraw(bool on) {
 
 void Canvas::clear() {
     if (autoRedraw_) {
-        persistent_ = picture_;
+        if (!persistent_.empty()) persistent_ = picture_;
     } else if (dirtyMinX_ <= dirtyMaxX_) {
         // Only the pixels drawn since the last clear can differ from the persistent image.
         const int n = dirtyMaxX_ - dirtyMinX_ + 1;
         for (int y = dirtyMinY_; y <= dirtyMaxY_; ++y) {
             const int at = y * kSize + dirtyMinX_;
-            std::copy_n(persistent_.begin() + at, n, screen_.begin() + at);
+            std::copy_n(persistentPixels() + at, n, screen_.begin() + at);
         }
     }
     dirtyMinX_ = dirtyMinY_ = kSize;
     dirtyMaxX_ = dirtyMaxY_ = -1;
     ++revision_;
+}
+
+Colour* Canvas::target() {
+    if (screenDetached_) return screen_.data();
+    if (persistent_.empty()) persistent_ = picture_;
+    return persistent_.data();
 }
 
 std::int32_t Canvas::getPixel(int x, int y) const {

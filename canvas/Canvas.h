@@ -66,8 +66,8 @@ public:
     // The layer that pixel reads come from and drawing goes to, row-major, kSize x kSize.
     const Colour* pixels() const { return target(); }
     // What the widget shows: the screen layer (the persistent image while the switch is on).
-    const Colour* screenPixels() const { return screenDetached_ ? screen_.data() : persistent_.data(); }
-    const Colour* persistentPixels() const { return persistent_.data(); }
+    const Colour* screenPixels() const { return screenDetached_ ? screen_.data() : persistentPixels(); }
+    const Colour* persistentPixels() const { return persistent_.empty() ? picture_.data() : persistent_.data(); }
     const Colour* picturePixels() const { return picture_.data(); }
     // The screen layer as an RGB32 image, kSize x kSize.
     QImage screenImage() const;
@@ -76,13 +76,14 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
-    Colour* target() { return screenDetached_ ? screen_.data() : persistent_.data(); }
-    const Colour* target() const { return screenDetached_ ? screen_.data() : persistent_.data(); }
+    Colour* target();
+    const Colour* target() const { return screenDetached_ ? screen_.data() : persistentPixels(); }
     void touch(int x, int y);
     void notXor(int x, int y, Colour pen);
     void resetLayers();
 
     std::vector<Colour> picture_;
+    // Empty while it is the picture, as the canvas of a picture that is only compared stays.
     std::vector<Colour> persistent_;
     std::vector<Colour> screen_;  // filled once the screen becomes a layer of its own
     bool autoRedraw_ = true;

@@ -13,6 +13,7 @@ constexpr double kMinSlack = 1e-9;
 std::vector<ResultRow> rankResults(const std::vector<FontResult>& results, double minPercent, int top,
                                    RankBy rank) {
     std::vector<ResultRow> rows;
+    rows.reserve(size_t(std::count_if(results.begin(), results.end(), [](const FontResult& r) { return r.matched; })));
     for (size_t i = 0; i < results.size(); ++i) {
         const FontResult& r = results[i];
         if (!r.matched) continue;
