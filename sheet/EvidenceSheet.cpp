@@ -54,6 +54,37 @@ int sampled(int offset, double ratio, std::int32_t origin) {
     return v >= 0 && v < Canvas::kSize ? int(v) : -1;
 }
 
+// A glyph sampled onto a reference box of (bw + 1) x (bh + 1) pixels as the match samples it:
+// its box stretched onto the reference box, 0 along a zero-length side.
+class BoxSampler {
+public:
+    BoxSampler(const SheetGlyph& glyph, std::int64_t bw, std::int64_t bh)
+        : ink_(*glyph.canvas, glyph.box), top_(glyph.box.top), xs_(std::size_t(bw) + 1) {
+        const InkBox& gb = glyph.box;
+        const double xRatio = bw != 0 ? (double(gb.right) - gb.left) / double(bw) : 0.0;
+        yRatio_ = bh != 0 ? (double(gb.bottom) - gb.top) / double(bh) : 0.0;
+        for (std::size_t x = 0; x < xs_.size(); ++x) xs_[x] = sampled(int(x), xRatio, gb.left);
+    }
+    // The glyph row that reference row y samples (-1 off the canvas); whether the glyph has ink
+    // at reference column x of that row.
+    int row(int y) const { return sampled(y, yRatio_, top_); }
+    bool ink(int x, int glyphRow) const { return glyphRow >= 0 && ink_.ink(xs_[std::size_t(x)], glyphRow); }
+
+private:
+    InkRule ink_;
+    std::int32_t top_;
+    double yRatio_ = 0;
+    std::vector<int> xs_;
+};
+
+// The reference box's size, or nothing for a missing canvas or a box no canvas holds.
+bool referenceBox(const SheetGlyph& reference, std::int64_t& bw, std::int64_t& bh) {
+    const InkBox& rb = reference.box;
+    bw = std::int64_t(rb.right) - rb.left;
+    bh = std::int64_t(rb.bottom) - rb.top;
+    return reference.canvas && bw >= 0 && bh >= 0 && bw < Canvas::kSize && bh < Canvas::kSize;
+}
+
 QString percent(double v) {
     return QString::number(v * 100.0, 'f', 2);
 }
@@ -112,30 +143,22 @@ QFont sheetFont(int pixels, bool bold = false) {
     return font;
 }
 
-// The legend line: a swatch and a word for each colour of the overlays, and the box outline.
-void drawLegend(QPainter& p, const QRect& line) {
+// A legend line: its title, then a swatch and a word for each colour (or outline).
+struct LegendItem {
+    QRgb colour;
+    bool outline;
+    QString text;
+};
+void drawLegend(QPainter& p, const QRect& line, const QString& title, std::initializer_list<LegendItem> items) {
     const QFont font = sheetFont(kTextPixels);
     const QFontMetrics metrics(font);
     p.setFont(font);
     p.setPen(kText);
-    struct Item {
-        QRgb colour;
-        bool outline;
-        QString text;
-    };
-    const Item items[] = {
-        {kReferenceOnlyInk, false, QStringLiteral("reference only")},
-        {kGlyphOnlyInk, false, QStringLiteral("glyph only")},
-        {kSharedInk, false, QStringLiteral("both")},
-        {kNoInk, false, QStringLiteral("neither")},
-        {kInkBoxOutline, true, QStringLiteral("ink box")},
-    };
     const int swatch = 12;
     int x = line.left();
-    p.drawText(QRect(x, line.top(), line.width(), line.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Overlay ink:"));
-    x += metrics.horizontalAdvance(QStringLiteral("Overlay ink:")) + 10;
-    for (const Item& item : items) {
+    p.drawText(QRect(x, line.top(), line.width(), line.height()), Qt::AlignLeft | Qt::AlignVCenter, title);
+    x += metrics.horizontalAdvance(title) + 10;
+    for (const LegendItem& item : items) {
         const QRect box(x + 1, line.center().y() - swatch / 2 + 1, swatch - 2, swatch - 2);
         if (item.outline) {
             ring(p, box, QColor::fromRgb(item.colour));
@@ -184,30 +207,62 @@ std::vector<int> wordStartsOf(const QString& text) {
 }
 
 QImage overlay(const SheetGlyph& reference, const SheetGlyph& glyph) {
-    if (!reference.canvas || !glyph.canvas) return {};
-    const InkBox& rb = reference.box;
-    const InkBox& gb = glyph.box;
-    const std::int64_t bw = std::int64_t(rb.right) - rb.left, bh = std::int64_t(rb.bottom) - rb.top;
-    if (bw < 0 || bh < 0 || bw >= Canvas::kSize || bh >= Canvas::kSize) return {};
-    // The match's stretch: the glyph box onto the reference box, 0 along a zero-length side.
-    const double xRatio = bw != 0 ? (double(gb.right) - gb.left) / double(bw) : 0.0;
-    const double yRatio = bh != 0 ? (double(gb.bottom) - gb.top) / double(bh) : 0.0;
-    const InkRule referenceInk(*reference.canvas, rb), glyphInk(*glyph.canvas, gb);
-
+    std::int64_t bw = 0, bh = 0;
+    if (!glyph.canvas || !referenceBox(reference, bw, bh)) return {};
+    const InkRule referenceInk(*reference.canvas, reference.box);
+    const BoxSampler glyphInk(glyph, bw, bh);
     QImage out(int(bw) + 1, int(bh) + 1, QImage::Format_RGB32);
-    std::vector<int> glyphX(std::size_t(bw) + 1);
-    for (int x = 0; x <= bw; ++x) glyphX[std::size_t(x)] = sampled(x, xRatio, gb.left);
     for (int y = 0; y <= bh; ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        const int gy = sampled(y, yRatio, gb.top);
-        const int ry = int(std::int64_t(rb.top) + y);
+        const int gy = glyphInk.row(y);
+        const int ry = int(std::int64_t(reference.box.top) + y);
         for (int x = 0; x <= bw; ++x) {
-            const bool r = referenceInk.ink(int(std::int64_t(rb.left) + x), ry);
-            const bool g = gy >= 0 && glyphInk.ink(glyphX[std::size_t(x)], gy);
+            const bool r = referenceInk.ink(int(std::int64_t(reference.box.left) + x), ry);
+            const bool g = glyphInk.ink(x, gy);
             line[x] = r ? (g ? kSharedInk : kReferenceOnlyInk) : (g ? kGlyphOnlyInk : kNoInk);
         }
     }
     return out;
+}
+
+int twinOf(const std::vector<SheetEntry>& entries, int k) {
+    const auto twin = [&entries](std::size_t i) {
+        return i < entries.size() && entries[i].score >= entries[0].score * (1 - kTwinHair);
+    };
+    if (k < 0 || !twin(std::size_t(k))) return -1;
+    if (k > 0) return 0;
+    return twin(1) ? 1 : -1;
+}
+
+TwinDifference twinDifference(const SheetGlyph& reference, const SheetGlyph& glyph, const SheetGlyph& other) {
+    TwinDifference out;
+    std::int64_t bw = 0, bh = 0;
+    if (!glyph.canvas || !other.canvas || !referenceBox(reference, bw, bh)) return out;
+    const InkRule referenceInk(*reference.canvas, reference.box);
+    const BoxSampler thisInk(glyph, bw, bh), otherInk(other, bw, bh);
+    out.image = QImage(int(bw) + 1, int(bh) + 1, QImage::Format_RGB32);
+    for (int y = 0; y <= bh; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.image.scanLine(y));
+        const int ty = thisInk.row(y), oy = otherInk.row(y);
+        const int ry = int(std::int64_t(reference.box.top) + y);
+        for (int x = 0; x <= bw; ++x) {
+            const bool t = thisInk.ink(x, ty), o = otherInk.ink(x, oy);
+            if (t == o) {
+                line[x] = t ? kBothFontsInk : kNoInk;
+                continue;
+            }
+            const bool asThis = referenceInk.ink(int(std::int64_t(reference.box.left) + x), ry) == t;
+            line[x] = asThis ? kAsThisFont : kAsOtherFont;
+            ++out.differing;
+            out.asThis += asThis;
+        }
+    }
+    return out;
+}
+
+QString twinLine(int otherRank, int differing, int asThis) {
+    const int share = differing > 0 ? int(std::lround(100.0 * asThis / differing)) : 0;
+    return QStringLiteral("vs %1.: %2 px differ, %3 % as this font").arg(otherRank).arg(differing).arg(share);
 }
 
 QStringList entryLines(const SheetEntry& entry) {
@@ -224,10 +279,13 @@ QImage drawSheet(const SheetReference& reference, const std::vector<SheetEntry>&
 
     for (int i = 0; i < layout.characters; ++i)
         drawCrop(p, reference.characters[std::size_t(i)], layout.reference[std::size_t(i)], layout.scale);
+    std::vector<QString> twinLines(layout.cells.size());
     for (std::size_t k = 0; k < layout.cells.size(); ++k) {
         const SheetLayout::Cell& cell = layout.cells[k];
         const SheetEntry& entry = entries[k];
         ring(p, cell.frame.adjusted(1, 1, -1, -1), kFrame);
+        const int twin = twinOf(entries, int(k));
+        int differing = 0, asThis = 0;
         for (int i = 0; i < layout.characters; ++i) {
             const std::size_t at = std::size_t(i);
             if (at >= entry.glyphs.size()) break;
@@ -236,7 +294,16 @@ QImage drawSheet(const SheetReference& reference, const std::vector<SheetEntry>&
             if (both.isNull()) continue;
             drawScaled(p, both, cell.overlays[at]);
             ring(p, cell.overlays[at], kFrame);
+            const std::vector<SheetGlyph>& others = entries[std::size_t(std::max(0, twin))].glyphs;
+            if (twin < 0 || at >= others.size()) continue;
+            const TwinDifference d = twinDifference(reference.characters[at], entry.glyphs[at], others[at]);
+            if (d.image.isNull()) continue;
+            drawScaled(p, d.image, cell.differences[at]);
+            ring(p, cell.differences[at], kFrame);
+            differing += d.differing;
+            asThis += d.asThis;
         }
+        if (twin >= 0) twinLines[k] = twinLine(entries[std::size_t(twin)].rank, differing, asThis);
     }
 
     // Text needs the fonts of a QGuiApplication; without one the sheet goes without its words.
@@ -247,8 +314,26 @@ QImage drawSheet(const SheetReference& reference, const std::vector<SheetEntry>&
     p.drawText(
         layout.caption, Qt::AlignLeft | Qt::AlignVCenter,
         QFontMetrics(captionFont).elidedText(reference.caption, Qt::ElideMiddle, layout.caption.width()));
-    drawLegend(p, layout.legend);
-    for (std::size_t k = 0; k < layout.cells.size(); ++k) drawCellText(p, entries[k], layout.cells[k].text);
+    drawLegend(p, layout.legend, QStringLiteral("Overlay ink:"),
+               {{kReferenceOnlyInk, false, QStringLiteral("reference only")},
+                {kGlyphOnlyInk, false, QStringLiteral("glyph only")},
+                {kSharedInk, false, QStringLiteral("both")},
+                {kNoInk, false, QStringLiteral("neither")},
+                {kInkBoxOutline, true, QStringLiteral("ink box")}});
+    if (!layout.twinLegend.isNull())
+        drawLegend(p, layout.twinLegend, QStringLiteral("Near-twins differ:"),
+                   {{kAsThisFont, false, QStringLiteral("the picture as this font")},
+                    {kAsOtherFont, false, QStringLiteral("as the other")},
+                    {kBothFontsInk, false, QStringLiteral("ink of both")}});
+    for (std::size_t k = 0; k < layout.cells.size(); ++k) {
+        const SheetLayout::Cell& cell = layout.cells[k];
+        drawCellText(p, entries[k], cell.text);
+        if (twinLines[k].isEmpty()) continue;
+        p.setFont(sheetFont(kTextPixels));
+        p.setPen(kText);
+        p.drawText(cell.twinText, Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetrics(p.font()).elidedText(twinLines[k], Qt::ElideRight, cell.twinText.width()));
+    }
     return sheet;
 }
 

@@ -58,6 +58,17 @@ constexpr QRgb kNoInk = 0xFFFFFFFF;
 // The ink-box outline drawn around the reference's and the glyphs' ink (not ink itself).
 constexpr QRgb kInkBoxOutline = 0xFFCC79A7;  // reddish purple (204, 121, 167)
 
+// Near-twins: ranked fonts whose scores lie within kTwinHair (a share of the first's score) of
+// the first's. Each near-twin's cell also shows where its glyphs and another near-twin's differ,
+// and whose ink the picture has there: the first's against the second's, every other's against
+// the first's. Where both glyphs have ink: kBothFontsInk; where neither: kNoInk; where they
+// differ: kAsThisFont when the picture's pixel is ink or paper as this glyph's is, else
+// kAsOtherFont.
+constexpr double kTwinHair = 0.01;
+constexpr QRgb kAsThisFont = 0xFF009E73;    // bluish green (0, 158, 115)
+constexpr QRgb kAsOtherFont = 0xFFD55E00;   // vermillion (213, 94, 0)
+constexpr QRgb kBothFontsInk = 0xFFC8C8C8;  // light grey (200, 200, 200)
+
 // What the sheet holds at most; entries and characters beyond are left out.
 constexpr int kSheetMaxEntries = 100;
 constexpr int kSheetMaxCharacters = 64;
@@ -71,6 +82,22 @@ constexpr int kSheetMaxCharacters = 64;
 // both: kSharedInk; neither: white. A null image when either canvas is missing or the
 // reference box is inverted or larger than a canvas.
 QImage overlay(const SheetGlyph& reference, const SheetGlyph& glyph);
+
+// Whom a near-twin's cell is set against: the second entry for the first, the first for every
+// other near-twin; -1 for an entry that is not a near-twin.
+int twinOf(const std::vector<SheetEntry>& entries, int k);
+
+// Where `glyph` and `other` differ, each sampled onto the reference box as overlay() samples a
+// glyph: the reference box's pixel size, coloured as above; with how many pixels differ and at
+// how many of those the picture is as `glyph`. A null image as overlay() gives one.
+struct TwinDifference {
+    QImage image;
+    int differing = 0;
+    int asThis = 0;
+};
+TwinDifference twinDifference(const SheetGlyph& reference, const SheetGlyph& glyph, const SheetGlyph& other);
+// The line under a near-twin's figures: "vs 1.: 212 px differ, 61 % as this font".
+QString twinLine(int otherRank, int differing, int asThis);
 
 // The three text lines under a cell's pictures, unelided: "1. DejaVu Serif" (the rank and the
 // face), "score 97.12 %, match 98.40 %", and the font file's base name.

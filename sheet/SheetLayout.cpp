@@ -61,6 +61,8 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
     const int n = int(std::min<std::size_t>(reference.characters.size(), kSheetMaxCharacters));
     const int count = int(std::min<std::size_t>(entries.size(), kSheetMaxEntries));
     out.characters = n;
+    bool twins = false;
+    for (int k = 0; k < count; ++k) twins = twins || twinOf(entries, k) >= 0;
 
     // Per character, in canvas pixels: the crop shared by the reference and every glyph, and
     // the overlay (the reference box's size, nothing for a reference without ink).
@@ -81,7 +83,7 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
         if (usable(r) && std::int64_t(r.box.right) - r.box.left < Canvas::kSize &&
             std::int64_t(r.box.bottom) - r.box.top < Canvas::kSize)
             over[i] = QSize(r.box.width() + 1, r.box.height() + 1);
-        natural += n == 1 ? crop[0].width() + over[0].width() : crop[i].width();
+        natural += n == 1 ? crop[0].width() + (twins ? 2 : 1) * over[0].width() : crop[i].width();
     }
 
     // Before each character, the room between it and the one before.
@@ -90,7 +92,7 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
         if (i > 0 && i < n) before[i] = kCharGap + kWordGap;
     // One scale for every picture, so that a cell's pictures fit their width.
     const bool single = n == 1;
-    int fixed = single ? kPictureGap : 0;
+    int fixed = single ? (twins ? 2 : 1) * kPictureGap : 0;
     for (int i = 1; i < n; ++i) fixed += before[i];
     // Each scaled width is rounded: up to half a pixel a character is kept spare for it.
     const int budget = (single ? kSinglePictures : kWordPictures) - fixed - n / 2;
@@ -101,13 +103,14 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
     };
 
     // The pictures of a cell, relative to its top-left picture corner.
-    std::vector<QRect> glyphAt(n), overlayAt(n);
+    std::vector<QRect> glyphAt(n), overlayAt(n), differenceAt(n);
     int blockWidth = 0, blockHeight = 0, rowHeight = 0;
     if (single) {
         const QSize c = scaled(crop[0]), o = scaled(over[0]);
         glyphAt[0] = QRect(QPoint(0, 0), c);
         overlayAt[0] = QRect(QPoint(c.width() + kPictureGap, (c.height() - o.height()) / 2), o);
-        blockWidth = c.width() + kPictureGap + o.width();
+        differenceAt[0] = overlayAt[0].translated(o.width() + kPictureGap, 0);
+        blockWidth = (twins ? differenceAt[0] : overlayAt[0]).right() + 1;
         blockHeight = rowHeight = c.height();
     } else if (n > 1) {
         int overlayHeight = 0;
@@ -121,25 +124,28 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
             const QSize c = scaled(crop[i]), o = scaled(over[i]);
             glyphAt[i] = QRect(QPoint(x, (rowHeight - c.height()) / 2), c);
             overlayAt[i] = QRect(QPoint(x + (c.width() - o.width()) / 2, rowHeight + kPictureGap), o);
+            differenceAt[i] = overlayAt[i].translated(0, overlayHeight + kPictureGap);
             x += c.width();
         }
         blockWidth = x;
-        blockHeight = rowHeight + kPictureGap + overlayHeight;
+        blockHeight = rowHeight + (twins ? 2 : 1) * (kPictureGap + overlayHeight);
     }
 
     // The header: caption, legend, the reference's characters as a cell shows its glyphs.
     out.caption = QRect(kMargin, kMargin, 0, kCaptionHeight);
     out.legend = QRect(kMargin, out.caption.bottom() + 1, 0, kLineHeight);
-    const int referenceTop = out.legend.bottom() + 1 + kPictureGap;
+    if (twins) out.twinLegend = QRect(kMargin, out.legend.bottom() + 1, 0, kLineHeight);
+    const int referenceTop = (twins ? out.twinLegend : out.legend).bottom() + 1 + kPictureGap;
     for (int i = 0; i < n; ++i)
         out.reference.push_back(
             {cropOf(reference.characters[i], crop[i]), glyphAt[i].translated(kMargin, referenceTop)});
-    const int headerBottom = n > 0 ? referenceTop + rowHeight : out.legend.bottom() + 1;
+    const int headerBottom = n > 0 ? referenceTop + rowHeight : referenceTop - kPictureGap;
     const int referenceWidth = single ? glyphAt[0].width() : blockWidth;
 
     // The cells, row by row.
     const int cellWidth = std::max(blockWidth, kTextWidth) + 2 * kCellPad;
-    const int cellHeight = kCellPad + blockHeight + kTextGap + 3 * kLineHeight + kCellPad;
+    const int lines = twins ? 4 : 3;
+    const int cellHeight = kCellPad + blockHeight + kTextGap + lines * kLineHeight + kCellPad;
     out.columns =
         std::clamp((kMaxSheetWidth - 2 * kMargin + kCellGap) / (cellWidth + kCellGap), 1, kMaxColumns);
     if (count > 0) out.columns = std::min(out.columns, count);
@@ -155,8 +161,10 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
             const SheetGlyph& g = i < int(entry.glyphs.size()) ? entry.glyphs[i] : none;
             cell.glyphs.push_back({cropOf(g, crop[i]), glyphAt[i].translated(at)});
             cell.overlays.push_back(overlayAt[i].translated(at));
+            if (twins) cell.differences.push_back(differenceAt[i].translated(at));
         }
         cell.text = QRect(at.x(), at.y() + blockHeight + kTextGap, cellWidth - 2 * kCellPad, 3 * kLineHeight);
+        if (twins) cell.twinText = QRect(cell.text.left(), cell.text.bottom() + 1, cell.text.width(), kLineHeight);
         out.cells.push_back(std::move(cell));
     }
 
@@ -169,6 +177,7 @@ SheetLayout sheetLayout(const SheetReference& reference, const std::vector<Sheet
     out.size = QSize(width, height);
     out.caption.setWidth(width - 2 * kMargin);
     out.legend.setWidth(width - 2 * kMargin);
+    if (twins) out.twinLegend.setWidth(width - 2 * kMargin);
     return out;
 }
 

@@ -22,6 +22,8 @@ namespace lettrino {
 // Cells: a grid in rank order, left to right then top to bottom, at most 1,600 pixels wide.
 // For one character a cell holds the glyph and its overlay side by side; for a word, the
 // glyphs side by side and each overlay under its glyph. Under the pictures, three text lines.
+// A sheet with near-twins has a second legend line, and every cell room for a near-twin's
+// differences (beside the overlay, or under a word's overlays) and a fourth line.
 struct SheetLayout {
     struct Picture {
         QRect crop;   // the canvas region shown (may reach past the canvas: white there)
@@ -31,7 +33,10 @@ struct SheetLayout {
         QRect frame;
         std::vector<Picture> glyphs;  // one per character; an empty crop for a missing glyph
         std::vector<QRect> overlays;  // one per character, overlay() scaled by `scale`
-        QRect text;                   // the three text lines (entryLines())
+        // With near-twins: one per character, twinDifference() scaled by `scale`; else none.
+        std::vector<QRect> differences;
+        QRect text;      // the three text lines (entryLines())
+        QRect twinText;  // twinLine(), with near-twins
     };
 
     QSize size;          // of the whole sheet
@@ -40,6 +45,7 @@ struct SheetLayout {
     int columns = 0;     // cells per row
     QRect caption;
     QRect legend;
+    QRect twinLegend;  // with near-twins
     std::vector<Picture> reference;  // one per character
     std::vector<Cell> cells;         // one per entry, at most kSheetMaxEntries
 };

@@ -71,6 +71,43 @@ TEST_P(Overlay, ColoursFollowTheMatchSampling) {
 }
 INSTANTIATE_TEST_SUITE_P(Sheet, Overlay, testing::ValuesIn(kOverlays), [](auto i) { return i.param.name; });
 
+// Where two glyphs differ, the picture sides with one or the other; a missing glyph shows nothing.
+TEST(Sheet, NearTwinsShowWhereTheyDiffer) {
+    const std::vector<Fill> bar = {{50, 40, 20, 60}};  // the L's box, filled
+    const struct {
+        std::vector<Fill> glyph, other;
+        bool otherDrawn;
+        std::map<QRgb, int> counts;
+        int differing, asThis;
+    } cases[] = {
+        {kL, bar, true, {{kBothFontsInk, 700}, {kAsThisFont, 500}}, 500, 500},
+        {bar, kL, true, {{kBothFontsInk, 700}, {kAsOtherFont, 500}}, 500, 0},
+        {kL, kL, true, {{kBothFontsInk, 700}, {W, 500}}, 0, 0},
+        {kL, bar, false, {}, 0, 0},
+    };
+    const Drawn reference(kL, false);
+    for (const auto& t : cases) {
+        const Drawn glyph(t.glyph, true), other(t.other, true);
+        const TwinDifference d =
+            twinDifference(reference.glyph(), glyph.glyph(), t.otherDrawn ? other.glyph() : SheetGlyph{});
+        std::map<QRgb, int> counts;
+        for (int y = 0; y < d.image.height(); ++y)
+            for (int x = 0; x < d.image.width(); ++x) ++counts[d.image.pixel(x, y)];
+        EXPECT_EQ(counts, t.counts) << t.differing << " " << t.asThis;
+        EXPECT_EQ(d.differing, t.differing);
+        EXPECT_EQ(d.asThis, t.asThis);
+    }
+    EXPECT_EQ(twinLine(1, 529, 111), "vs 1.: 529 px differ, 21 % as this font");
+    // Within a hair of the first: the first is set against the second, the others against the first.
+    const std::pair<std::vector<double>, std::vector<int>> rankings[] = {
+        {{0.9, 0.895, 0.85, 0.8911}, {1, 0, -1, 0}}, {{0.9, 0.85, 0.8911}, {-1, -1, 0}}, {{0.9}, {-1}}};
+    for (const auto& [scores, twins] : rankings) {
+        std::vector<SheetEntry> entries;
+        for (const double score : scores) entries.push_back({int(entries.size()) + 1, {}, {}, score, score, {}});
+        for (size_t k = 0; k < scores.size(); ++k) EXPECT_EQ(twinOf(entries, int(k)), twins[k]) << scores[k];
+    }
+}
+
 TEST(Sheet, EntryLines) {
     EXPECT_EQ(entryLines({3, "DejaVu Serif", "/f/DejaVuSerif.ttf", 0.9712, 0.984, {}}),
               QStringList({"3. DejaVu Serif", "score 97.12 %, match 98.40 %", "DejaVuSerif.ttf"}));
@@ -92,12 +129,14 @@ TEST_P(SheetGrid, CellsShowTheirGlyphsAndOverlays) {
     const int n = GetParam();
     const Drawn reference(kL, false), same(kL, true), other(kWideFlatGamma, true);
     std::vector<SheetEntry> entries;
-    for (int k = 0; k < n; ++k) entries.push_back({k, {}, {}, 0.5, 0.5, {(k % 2 ? other : same).glyph()}});
+    // Even cells score alike (near-twins, with a difference beside the overlay), odd ones less.
+    for (int k = 0; k < n; ++k) entries.push_back({k + 1, {}, {}, k % 2 ? 0.4 : 0.5, 0.5, {(k % 2 ? other : same).glyph()}});
     const SheetReference ref{{reference.glyph()}, "L.bmp \"L\"", {}};
     const QImage sheet = drawSheet(ref, entries);
     const SheetLayout layout = sheetLayout(ref, entries);
     ASSERT_TRUE(sheet.size() == layout.size && int(layout.cells.size()) == n && layout.scale == 1.0);
     EXPECT_LE(sheet.width(), 1600);
+    EXPECT_EQ(layout.twinLegend.isNull(), n < 3);
     expectCrop(sheet, layout.reference[0], reference);
     for (int k = 0; k < n; ++k) {  // 4 cells to a row, or all
         const SheetLayout::Cell& cell = layout.cells[k];
@@ -106,6 +145,12 @@ TEST_P(SheetGrid, CellsShowTheirGlyphsAndOverlays) {
         for (int j = 0; j < k; ++j) EXPECT_FALSE(cell.frame.intersects(layout.cells[j].frame)) << k;
         EXPECT_EQ(sheet.copy(cell.overlays[0]), overlay(reference.glyph(), entries[k].glyphs[0])) << k;
         expectCrop(sheet, cell.glyphs[0], k % 2 ? other : same);
+        const int twin = twinOf(entries, k);
+        ASSERT_EQ(cell.differences.size(), n < 3 ? 0u : 1u) << k;
+        if (twin < 0) continue;
+        EXPECT_GT(cell.differences[0].left(), cell.overlays[0].right()) << k;
+        EXPECT_EQ(sheet.copy(cell.differences[0]),
+                  twinDifference(ref.characters[0], entries[k].glyphs[0], entries[twin].glyphs[0]).image) << k;
     }
 }
 INSTANTIATE_TEST_SUITE_P(Sheet, SheetGrid, testing::Values(0, 2, 20));
@@ -128,6 +173,7 @@ TEST(Sheet, WordsStayUnder800AndInputsAreCapped) {
     for (int i = 1; i < kSheetMaxCharacters; ++i) {
         EXPECT_GT(gap(i), 1) << i;
         EXPECT_GT(cell.overlays[i].top(), cell.glyphs[i].place.bottom()) << i;
+        EXPECT_GT(cell.differences[i].top(), cell.overlays[i].bottom()) << i;  // every entry a near-twin
     }
     // The second word stands apart from the first, in the header as in every cell.
     EXPECT_GT(gap(3), 2 * gap(2));
