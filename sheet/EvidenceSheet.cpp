@@ -261,6 +261,7 @@ TwinDifference twinDifference(const SheetGlyph& reference, const SheetGlyph& gly
 }
 
 QString twinLine(int otherRank, int differing, int asThis) {
+    if (differing == 0) return QStringLiteral("vs %1.: no pixel differs").arg(otherRank);
     const int share = differing > 0 ? int(std::lround(100.0 * asThis / differing)) : 0;
     return QStringLiteral("vs %1.: %2 px differ, %3 % as this font").arg(otherRank).arg(differing).arg(share);
 }

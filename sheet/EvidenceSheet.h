@@ -96,7 +96,8 @@ struct TwinDifference {
     int asThis = 0;
 };
 TwinDifference twinDifference(const SheetGlyph& reference, const SheetGlyph& glyph, const SheetGlyph& other);
-// The line under a near-twin's figures: "vs 1.: 212 px differ, 61 % as this font".
+// The line under a near-twin's figures: "vs 1.: 212 px differ, 61 % as this font", or "vs 1.: no
+// pixel differs".
 QString twinLine(int otherRank, int differing, int asThis);
 
 // The three text lines under a cell's pictures, unelided: "1. DejaVu Serif" (the rank and the

@@ -98,6 +98,7 @@ TEST(Sheet, NearTwinsShowWhereTheyDiffer) {
         EXPECT_EQ(d.asThis, t.asThis);
     }
     EXPECT_EQ(twinLine(1, 529, 111), "vs 1.: 529 px differ, 21 % as this font");
+    EXPECT_EQ(twinLine(2, 0, 0), "vs 2.: no pixel differs");
     // Within a hair of the first: the first is set against the second, the others against the first.
     const std::pair<std::vector<double>, std::vector<int>> rankings[] = {
         {{0.9, 0.895, 0.85, 0.8911}, {1, 0, -1, 0}}, {{0.9, 0.85, 0.8911}, {-1, -1, 0}}, {{0.9}, {-1}}};
