@@ -91,12 +91,6 @@ void Canvas::clear() {
     ++revision_;
 }
 
-Colour* Canvas::target() {
-    if (screenDetached_) return screen_.data();
-    if (persistent_.empty()) persistent_ = picture_;
-    return persistent_.data();
-}
-
 std::int32_t Canvas::getPixel(int x, int y) const {
     return inside(x, y) ? std::int32_t(target()[y * kSize + x] & 0xFFFFFF) : -1;
 }

@@ -76,7 +76,11 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
-    Colour* target();
+    Colour* target() {
+        if (screenDetached_) return screen_.data();
+        if (persistent_.empty()) persistent_ = picture_;
+        return persistent_.data();
+    }
     const Colour* target() const { return screenDetached_ ? screen_.data() : persistentPixels(); }
     void touch(int x, int y);
     void notXor(int x, int y, Colour pen);
