@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
     if (readings.front().isEmpty())
         starting = std::async(std::launch::async, [] { return std::make_unique<TextReader>(); });
 
-    const Picture picture = readPicture(o.bitmap);
+    Picture picture = readPicture(o.bitmap);
     if (!picture.ok()) return error(QStringLiteral("cannot read bitmap %1: %2").arg(o.bitmap, picture.error));
 
     // The first session (and its font system) is made here, on the main thread, before any
@@ -249,6 +249,8 @@ int main(int argc, char** argv) {
     int chosen = 0;
     TextReference shown = shownAs(readings.front());
     if (!shown.ok()) return error(QStringLiteral("%1: %2").arg(o.bitmap, shown.error));
+    // With no other reading to show, the picture (up to 100 megapixels) is let go before the search.
+    if (readings.size() == 1) picture.image = QImage();
 
     const FileJobs files = listing.get();
     if (!files.error.isEmpty()) return error(files.error);
