@@ -195,11 +195,12 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
             Reference& drawn = ownWord_[size_t(i)];
             drawn.setPicture(prepared[size_t(i)].image);
             if (!drawn.ok()) return 0.0;
-            const double s =
-                weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box).score;
-            sumLog += std::log(std::max(s, 1e-12));
             // The characters still to weigh score at most 1: once the word cannot beat its other
             // scores, it is weighed no further.
+            const double needed = std::exp(n * std::log(std::max({best, floor, 1e-12})) - sumLog);
+            const double s =
+                weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box, needed).score;
+            sumLog += std::log(std::max(s, 1e-12));
             if (!(std::exp(sumLog / n) > std::max(best, floor))) return 0.0;
             logSizes[size_t(i)] =
                 std::log(std::max(prepared[size_t(i)].scale, 1e-9) / std::max(word_[size_t(i)].scale, 1e-9));

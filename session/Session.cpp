@@ -114,8 +114,9 @@ const ScreenReference& Session::screenReference(int i) {
 }
 
 Session::Weighed Session::weigh(const Reference& reference, const AspectReference& ink, const Canvas& drawn,
-                                const InkBox& box) {
+                                const InkBox& box, double atLeast) {
     const double m = lettrino::matchFast(reference.canvas, reference.box, drawn, box, 1).m;
+    if (m <= atLeast) return {m, 0};
     measureInk(drawn, box, glyphInk_);
     return {m, ink.score(m, glyphInk_).score};
 }

@@ -216,12 +216,14 @@ private:
     bool passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     const ScreenReference& screenReference(int i);
     // A drawing compared with a reference at every pixel, graded, and weighed by its ink: the
-    // match and the aspect score (a first look, a character drawn at the picture's own size).
+    // match and the aspect score (a character drawn at the picture's own size). A score that
+    // must exceed `atLeast` to count is not weighed (0) when the match, its bound, does not.
     struct Weighed {
         double m = 0;
         double score = 0;
     };
-    Weighed weigh(const Reference& reference, const AspectReference& ink, const Canvas& drawn, const InkBox& box);
+    Weighed weigh(const Reference& reference, const AspectReference& ink, const Canvas& drawn, const InkBox& box,
+                  double atLeast = 0);
     // A font's best score drawn at the picture's own size (lookAtOwnSize), leaving the font
     // system hinted as it was last asked; 0 when it cannot be drawn so.
     double ownSizeScore(const FontRef& font);
