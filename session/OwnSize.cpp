@@ -154,7 +154,7 @@ double Session::ownSizeScore(const FontRef& font) {
         const GlyphRaster& drawn = fonts_->raster(fonts_->createFont(face, ppem * 72.0 / 96.0), ch);
         return Drawing{int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY), &drawn.coverage};
     };
-    const auto weighPicture = [&](const QImage& picture, double) {
+    const auto weighPicture = [&](const QImage& picture, double best) {
         // Taken as it is when the picture was (its paper and ink fit the canvas: under
         // kOwnSizeInk on its own height of paper), else prepared as it was.
         if (reference_.asIs) {
@@ -165,7 +165,7 @@ double Session::ownSizeScore(const FontRef& font) {
             ownReference_.setPicture(prepared.image);
         }
         if (!ownReference_.ok()) return 0.0;
-        return weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box).score;
+        return weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box, best).score;
     };
     return bestDrawing(*fonts_, fringes_, first, last, inkHeight, draw, weighPicture);
 }

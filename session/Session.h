@@ -182,9 +182,9 @@ public:
     // into characters whose every character is small (ink under kOwnSizeInk pixels in the
     // picture), or of a small text matched whole (setLine's `own`), are drawn again with their
     // ink as tall as the picture's, in each way renderers fit glyphs to pixels, prepared as the
-    // picture was, and weighed against it; a font keeps the better of its two scores. Nothing is
-    // done unless looksAtOwnSize(), which then asks for a search whose top is at least
-    // kOwnSizeFonts (or every font).
+    // picture was, and weighed against it; a font keeps the better of its two scores. A library's
+    // copies of a font count once and share its score. Nothing is done unless looksAtOwnSize(),
+    // which then asks for a search whose top is at least kOwnSizeFonts (or every font).
     bool looksAtOwnSize() const;
     // On `threads` threads, this session's and others made like it.
     void lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results, int threads = 1);
