@@ -106,73 +106,12 @@ void Session::noteWeighed(const FontResult& r) {
     if (r.score.m * 100.0 >= params_.minPercent) best_.note(r.aspectScore);
 }
 
-const ScreenReference& Session::screenReference(int i) {
-    if (screenReferences_.size() <= size_t(i)) screenReferences_.resize(size_t(i) + 1);
-    std::optional<ScreenReference>& s = screenReferences_[size_t(i)];
-    if (!s) s = screenReferenceOf(word_.empty() ? reference_ : word_[size_t(i)].reference);
-    return *s;
-}
-
 Session::Weighed Session::weigh(const Reference& reference, const AspectReference& ink, const Canvas& drawn,
                                 const InkBox& box, double atLeast) {
     const double m = lettrino::matchFast(reference.canvas, reference.box, drawn, box, 1).m;
     if (m <= atLeast) return {m, 0};
     measureInk(drawn, box, glyphInk_);
     return {m, ink.score(m, glyphInk_).score};
-}
-
-bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
-    if (!params_.screen || !params_.aspect || params_.top <= 0 || params_.minPercent > 0) return true;
-    // A font not drawn in full keeps its first look's match (it is not weighed).
-    const auto passedOver = [&r](double m) {
-        r.matched = true;
-        r.score.m = m;
-        return false;
-    };
-    fonts_->setHinting(Hinting::None);
-    if (!line_.isNull()) {
-        RenderOutcome outcome;
-        FontResult look;
-        scoreLine(font, true, outcome, look, nullptr);
-        // What cannot be drawn small is left to the full drawing to tell.
-        if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
-        const bool near = !screenBest_.full() || look.aspectScore >= screenBest_.least() * kScreenLineMargin;
-        screenBest_.note(look.aspectScore);
-        if (near) return true;
-        r.face = outcome.faceName;
-        if (drawn) *drawn = outcome;
-        return passedOver(look.score.m);
-    }
-    const int n = std::max<int>(1, int(word_.size()));
-    // Each character's look is at most 1: once those looked at keep the word's look below the
-    // margin, the rest are not looked at.
-    const auto near = [&](double sumLog) {
-        return !screenBest_.full() || std::exp(sumLog / n) >= screenBest_.least() * kScreenMargin;
-    };
-    double sumM = 0, sumLog = 0;
-    int looked = 0;
-    for (int i = 0; i < n && near(sumLog); ++i) {
-        const ScreenReference& s = screenReference(i);
-        const Character ch = word_.empty() ? params_.character : word_[size_t(i)].character;
-        const RenderOutcome outcome = renderer_.displayFontFast(font, ch, s.reference.box,
-                                                                initialFontCount_ + font.faceIndex, Sizing::Outline);
-        // What cannot be drawn small is left to the full drawing to tell.
-        if (outcome.registrationFailed || !outcome.fontDisplayed) return true;
-        if (i == 0) {
-            r.face = outcome.faceName;
-            if (drawn) *drawn = outcome;
-        }
-        const double m = lettrino::matchFast(s.reference.canvas, s.reference.box, glyph_, outcome.glyphBox, 1).m;
-        sumM += m;
-        ++looked;
-        // A look scores at most its match: when that keeps the word's look below the margin,
-        // its ink is not weighed.
-        if (!near(sumLog + std::log(std::max(m, 1e-12)))) return passedOver(sumM / looked);
-        measureInk(glyph_, outcome.glyphBox, glyphInk_);
-        sumLog += std::log(std::max(s.ink.score(m, glyphInk_).score, 1e-12));
-    }
-    if (looked == n) screenBest_.note(std::exp(sumLog / n));
-    return near(sumLog) || passedOver(sumM / looked);
 }
 
 RenderOutcome Session::displayFont(const FontRef& font, const GlyphRenderer::Hooks& hooks) {
