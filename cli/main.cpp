@@ -264,6 +264,7 @@ int main(int argc, char** argv) {
     params.speedup = o.speedup;
     params.aspect = o.rank == RankBy::Aspect;
     params.screen = params.aspect;
+    if (readings.size() > 1) params.screenMargin = kReadingScreenMargin;
     params.top = o.top;
     // Small text's best fonts are looked at again below: they need their exact scores.
     if (o.top > 0 && session.looksAtOwnSize()) params.top = std::max(o.top, kOwnSizeFonts);

@@ -79,7 +79,7 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
     // Each character's look is at most 1: once those looked at keep the word's look below the
     // margin, the rest are not looked at.
     const auto near = [&](double sumLog) {
-        return !screenBest_.full() || std::exp(sumLog / n) >= screenBest_.least() * kScreenMargin;
+        return !screenBest_.full() || std::exp(sumLog / n) >= screenBest_.least() * params_.screenMargin;
     };
     double sumM = 0, sumLog = 0;
     int looked = 0;

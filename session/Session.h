@@ -50,6 +50,8 @@ struct SearchParams {
     // With aspect and top (and no minPercent): a font is first looked at small (session/Screen.h)
     // and drawn in full only when that look comes near the best so far.
     bool screen = false;
+    // How near: within this share of the top-th best first look so far.
+    double screenMargin = kScreenMargin;
     // Pass over a font file whose own character maps show that it lacks a character, without
     // opening it (FontSystem::fileLacksAnyOf); its face is then not named. The window, which
     // names every font it shows, leaves this off.
