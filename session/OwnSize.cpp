@@ -110,22 +110,27 @@ double bestDrawing(FontSystem& fonts, bool fringes, int first, int last, int hei
     return best;
 }
 
-// The whole sizes (ppem) from `first` to `last` whose drawing of a text may be `height` pixels
-// tall: around the size an unhinted trial gives (hinting may make it a pixel taller or
-// shorter); none when the font draws nothing. `glyphs`, as the text is set.
+// The whole sizes (ppem) from `first` to `last` whose drawing may be `height` pixels tall, when
+// each ppem draws it `perPpem` pixels tall unhinted: hinting may make it a pixel taller or
+// shorter, so the sizes around are drawn too. `glyphs`, for a text, as it is set.
 struct Sizes {
     int first = 0, last = -1;
     int glyphs = 0;
 };
+Sizes sizesAround(int height, double perPpem) {
+    return {std::max(4, int(std::floor(height / perPpem)) - 1), int(std::ceil(height / perPpem)) + 1};
+}
+
+// The sizes for a text, from an unhinted trial; none when the font draws nothing.
 Sizes sizesFor(FontSystem& fonts, const QString& face, const QString& text, Setting setting, int height,
                TextRaster& drawn) {
     constexpr int kTrialPpem = 32;
     fonts.setHinting(Hinting::None);
     fonts.drawText(fonts.createFont(face, kTrialPpem * 72.0 / 96.0), text, setting, drawn);
     if (drawn.empty()) return {};
-    const double perPpem = double(drawn.height) / kTrialPpem;
-    return {std::max(4, int(std::floor(height / perPpem)) - 1), int(std::ceil(height / perPpem)) + 1,
-            drawn.glyphs};
+    Sizes sizes = sizesAround(height, double(drawn.height) / kTrialPpem);
+    sizes.glyphs = drawn.glyphs;
+    return sizes;
 }
 
 // Draws the text at a size in the font system's hinting, into `drawn`.
@@ -144,12 +149,10 @@ double Session::ownSizeScore(const FontRef& font) {
     const QString& face = use.face;
     const Character ch = params_.character;
     const int inkHeight = reference_.source.height();
-    // Its outline's height in ems gives the size that draws it about inkHeight pixels tall;
-    // hinting may make it a pixel taller or shorter, so the sizes around are drawn too.
+    // Its outline's height in ems gives the size that draws it about inkHeight pixels tall.
     const double ems = fonts_->outlineHeight(fonts_->createFont(face, 12), ch);
     if (!(ems > 0)) return 0;
-    const int first = std::max(4, int(std::floor(inkHeight / ems)) - 1),
-              last = int(std::ceil(inkHeight / ems)) + 1;
+    const Sizes sizes = sizesAround(inkHeight, ems);
     const auto draw = [&](double ppem) {
         const GlyphRaster& drawn = fonts_->raster(fonts_->createFont(face, ppem * 72.0 / 96.0), ch);
         return Drawing{int(drawn.metrics.blackBoxX), int(drawn.metrics.blackBoxY), &drawn.coverage};
@@ -167,7 +170,7 @@ double Session::ownSizeScore(const FontRef& font) {
         if (!ownReference_.ok()) return 0.0;
         return weigh(reference_, referenceInk(0), ownReference_.canvas, ownReference_.box, best).score;
     };
-    return bestDrawing(*fonts_, fringes_, first, last, inkHeight, draw, weighPicture);
+    return bestDrawing(*fonts_, fringes_, sizes.first, sizes.last, inkHeight, draw, weighPicture);
 }
 
 double Session::ownSizeWordScore(const FontRef& font, double floor) {
@@ -197,11 +200,12 @@ double Session::ownSizeWordScore(const FontRef& font, double floor) {
             if (!drawn.ok()) return 0.0;
             // The characters still to weigh score at most 1: once the word cannot beat its other
             // scores, it is weighed no further.
-            const double needed = std::exp(n * std::log(std::max({best, floor, 1e-12})) - sumLog);
+            const double target = std::max(best, floor);
+            const double needed = std::exp(n * std::log(std::max(target, 1e-12)) - sumLog);
             const double s =
                 weigh(word_[size_t(i)].reference, referenceInk(i), drawn.canvas, drawn.box, needed).score;
             sumLog += std::log(std::max(s, 1e-12));
-            if (!(std::exp(sumLog / n) > std::max(best, floor))) return 0.0;
+            if (!(std::exp(sumLog / n) > target)) return 0.0;
             logSizes[size_t(i)] =
                 std::log(std::max(prepared[size_t(i)].scale, 1e-9) / std::max(word_[size_t(i)].scale, 1e-9));
         }

@@ -94,14 +94,13 @@ bool Session::passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult
             r.face = outcome.faceName;
             if (drawn) *drawn = outcome;
         }
-        const double m = lettrino::matchFast(s.reference.canvas, s.reference.box, glyph_, outcome.glyphBox, 1).m;
-        sumM += m;
+        // A look under what keeps the word's look within the margin is not weighed.
+        const double needed =
+            screenBest_.full() ? std::exp(n * std::log(screenBest_.least() * params_.screenMargin) - sumLog) : 0;
+        const Weighed look = weigh(s.reference, s.ink, glyph_, outcome.glyphBox, needed);
+        sumM += look.m;
+        sumLog += std::log(std::max(look.score, 1e-12));
         ++looked;
-        // A look scores at most its match: when that keeps the word's look below the margin,
-        // its ink is not weighed.
-        if (!near(sumLog + std::log(std::max(m, 1e-12)))) return passedOver(sumM / looked);
-        measureInk(glyph_, outcome.glyphBox, glyphInk_);
-        sumLog += std::log(std::max(s.ink.score(m, glyphInk_).score, 1e-12));
     }
     if (looked == n) screenBest_.note(std::exp(sumLog / n));
     return near(sumLog) || passedOver(sumM / looked);

@@ -109,7 +109,7 @@ void Session::noteWeighed(const FontResult& r) {
 Session::Weighed Session::weigh(const Reference& reference, const AspectReference& ink, const Canvas& drawn,
                                 const InkBox& box, double atLeast) {
     const double m = lettrino::matchFast(reference.canvas, reference.box, drawn, box, 1).m;
-    if (m <= atLeast) return {m, 0};
+    if (m < atLeast) return {m, 0};
     measureInk(drawn, box, glyphInk_);
     return {m, ink.score(m, glyphInk_).score};
 }

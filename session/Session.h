@@ -218,8 +218,9 @@ private:
     bool passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r);
     const ScreenReference& screenReference(int i);
     // A drawing compared with a reference at every pixel, graded, and weighed by its ink: the
-    // match and the aspect score (a character drawn at the picture's own size). A score that
-    // must exceed `atLeast` to count is not weighed (0) when the match, its bound, does not.
+    // match and the aspect score (a first look, a character drawn at the picture's own size). A
+    // score that must reach `atLeast` to count is not weighed (0) when the match, its bound, is
+    // below it.
     struct Weighed {
         double m = 0;
         double score = 0;

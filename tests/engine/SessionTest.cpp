@@ -441,8 +441,11 @@ TEST_F(SessionTest, SmallTextIsWeighedAgainAsItsRendererDrewIt) {
                 many.insert(many.end(), full.begin(), full.end());
             }
             s.lookAtOwnSize(copies, many, 2);
-            for (const FontResult& r : many)
-                if (r.file == best->file) EXPECT_EQ(r.aspectScore, 1.0);
+            for (const FontResult& r : many) {
+                if (r.file == best->file) {
+                    EXPECT_EQ(r.aspectScore, 1.0);
+                }
+            }
         }
     }
     // Drawn large and hinted, small text's font is not always the best.
