@@ -1,8 +1,10 @@
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "match/Aspect.h"
+#include "match/FontResult.h"
 #include "session/Reference.h"
 
 namespace lettrino {
@@ -32,6 +34,21 @@ constexpr double kReadingScreenMargin = 0.80;
 // A text matched whole scores lower and looks blurrier small: its margin is wider.
 constexpr double kScreenLineMargin = 0.70;
 
+// A search that looks first takes two rounds (searchInParallel): every font's first look, then
+// the full drawing of those whose look comes within the margin of the top-th best of all looks,
+// best look first, so that the best scores are found early and cut the rest short. A first look
+// gives the font's look, or one of these:
+// the font need not be drawn in full (passed over, or its look fell under the margin of the
+// best looks so far);
+constexpr double kLookSettled = -1;
+// the font is drawn in full whatever the others look like (it could not be drawn small).
+constexpr double kLookDrawInFull = std::numeric_limits<double>::infinity();
+// The positions of the looks to draw in full, best first (ties in their order), with a library's
+// copies of a font together: one face, one look to the last bit and one file size (the
+// results' faces and files). The first of each group is drawn; the others take what it gets.
+std::vector<std::vector<int>> toDrawInFull(const std::vector<double>& looks,
+                                           const std::vector<FontResult>& results, int top, double margin);
+
 // The reference scaled to the first look's size, and its ink.
 struct ScreenReference {
     Reference reference;
@@ -39,11 +56,13 @@ struct ScreenReference {
 };
 ScreenReference screenReferenceOf(const Reference& full);
 
-// The `top` best scores seen so far, least first out.
+// The `top` best scores seen so far, least first out; `distinct`, each score counted once (a
+// library's copies of a font score alike to the last bit).
 class TopScores {
 public:
-    void reset(int top) {
+    void reset(int top, bool distinct = false) {
         top_ = top;
+        distinct_ = distinct;
         heap_.clear();
     }
     bool full() const { return top_ > 0 && int(heap_.size()) == top_; }
@@ -53,6 +72,7 @@ public:
 
 private:
     int top_ = 0;
+    bool distinct_ = false;
     std::vector<double> heap_;  // a min-heap
 };
 

@@ -143,21 +143,38 @@ FontResult Session::matchFont(const FontRef& font, RenderOutcome* drawn) {
     FontResult r;
     r.file = font.file;
     try {
-        if (passOver(font, drawn)) return r;
-        if (!passesScreen(font, drawn, r)) return r;
-        if (!line_.isNull())
-            matchLine(font, drawn, r);
-        else if (word_.empty())
-            matchCharacter(font, drawn, r);
-        else
-            matchWord(font, drawn, r);
+        if (!passOver(font, drawn)) scoreInFull(font, drawn, r);
     } catch (const std::exception&) {
-        // A font that makes the engine give up counts as unreadable; the search goes on.
-        r.unreadable = true;
-        r.matched = false;
-        r.weighed = false;
+        markUnreadable(r);
     }
     return r;
+}
+
+FontResult Session::matchInFull(const FontRef& font) {
+    FontResult r;
+    r.file = font.file;
+    try {
+        scoreInFull(font, nullptr, r);
+    } catch (const std::exception&) {
+        markUnreadable(r);
+    }
+    return r;
+}
+
+void Session::scoreInFull(const FontRef& font, RenderOutcome* drawn, FontResult& r) {
+    if (!line_.isNull())
+        matchLine(font, drawn, r);
+    else if (word_.empty())
+        matchCharacter(font, drawn, r);
+    else
+        matchWord(font, drawn, r);
+}
+
+void Session::markUnreadable(FontResult& r) {
+    // A font that makes the engine give up counts as unreadable; the search goes on.
+    r.unreadable = true;
+    r.matched = false;
+    r.weighed = false;
 }
 
 bool Session::passOver(const FontRef& font, RenderOutcome* drawn) {
@@ -339,13 +356,21 @@ void Session::scoreLine(const FontRef& font, bool look, RenderOutcome& outcome, 
     }
 }
 
-int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done) {
+void Session::startSearch() {
     // Start from a clear canvas, then draw straight to the screen layer, so that every clear
     // goes back to white.
     glyph_.clear();
     glyph_.setAutoRedraw(false);
     best_.reset(params_.top);
-    screenBest_.reset(params_.top);
+    screenBest_.reset(params_.top, true);
+}
+
+void Session::finishSearch() {
+    glyph_.setAutoRedraw(true);
+}
+
+int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done) {
+    startSearch();
     int last = -1;
     RenderOutcome drawn;
     for (int i = next(); i >= 0 && i < int(jobs.size()); i = next()) {
@@ -353,7 +378,7 @@ int Session::search(const std::vector<FontRef>& jobs, const NextFont& next, cons
         last = i;
         if (done && !done(i, drawn, result)) break;
     }
-    glyph_.setAutoRedraw(true);
+    finishSearch();
     return last;
 }
 
@@ -390,16 +415,57 @@ std::vector<FontResult> searchInParallel(Session& first, const std::vector<FontR
     int running = std::max(1, std::min(threads, total));
     const int count = running;
 
+    // A search that looks first (session/Screen.h) meets between its rounds: the last thread to
+    // finish the first looks chooses the fonts to draw in full. What is done is what is settled:
+    // a font the first round lets through is done when drawn in full.
+    const bool looksFirst = first.looksFirst();
+    const int top = first.params().top;
+    const double margin = first.lookMargin();
+    std::vector<double> looks(looksFirst ? jobs.size() : 0);
+    std::vector<std::vector<int>> inFull;
+    std::atomic<int> nextInFull{0};
+    int looking = count;
+    std::condition_variable looked;
+
     // Each thread claims the next job, so that slow fonts do not hold up one thread's share;
     // each result goes to its own slot, so no lock is needed for them.
     auto work = [&](Session& session) {
-        session.search(
-            jobs, [&next] { return next++; },
-            [&](int i, const RenderOutcome&, const FontResult& result) {
-                results[size_t(i)] = result;
+        session.startSearch();
+        for (int i = next++; i < total; i = next++) {
+            if (!looksFirst) {
+                results[size_t(i)] = session.matchFont(jobs[size_t(i)]);
                 ++done;
-                return true;
-            });
+                continue;
+            }
+            looks[size_t(i)] = session.lookFirst(jobs[size_t(i)], results[size_t(i)]);
+            if (looks[size_t(i)] == kLookSettled) ++done;
+        }
+        if (looksFirst) {
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                if (--looking == 0) {
+                    inFull = toDrawInFull(looks, results, top, margin);
+                    int let = 0, drawn = 0;
+                    for (const double look : looks) let += look != kLookSettled;
+                    for (const std::vector<int>& copies : inFull) drawn += int(copies.size());
+                    done += let - drawn;
+                    looked.notify_all();
+                } else {
+                    looked.wait(lock, [&looking] { return looking == 0; });
+                }
+            }
+            // A library's copies of a font take what its first copy gets.
+            for (int k = nextInFull++; k < int(inFull.size()); k = nextInFull++) {
+                const std::vector<int>& copies = inFull[size_t(k)];
+                const FontResult drawn = session.matchInFull(jobs[size_t(copies[0])]);
+                for (const int i : copies) {
+                    results[size_t(i)] = drawn;
+                    results[size_t(i)].file = jobs[size_t(i)].file;
+                }
+                done += int(copies.size());
+            }
+        }
+        session.finishSearch();
     };
     auto signalEnd = [&] {
         std::lock_guard<std::mutex> lock(mutex);

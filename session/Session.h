@@ -47,10 +47,10 @@ struct SearchParams {
     // With aspect: a font whose score cannot reach this is not weighed (another search, of
     // another reading of the picture, has already found a font that scores as much).
     double floor = 0;
-    // With aspect and top (and no minPercent): a font is first looked at small (session/Screen.h)
-    // and drawn in full only when that look comes near the best so far.
+    // With aspect and top (and no minPercent), in a parallel search: a font is first looked at
+    // small (session/Screen.h) and drawn in full only when that look comes near the best.
     bool screen = false;
-    // How near: within this share of the top-th best first look so far.
+    // How near: within this share of the top-th best first look.
     double screenMargin = kScreenMargin;
     // Pass over a font file whose own character maps show that it lacks a character, without
     // opening it (FontSystem::fileLacksAnyOf); its face is then not named. The window, which
@@ -167,14 +167,26 @@ public:
     // Draws one font with the fast renderer and scores it (and weighs it, with params().aspect).
     FontResult matchFont(const FontRef& font, RenderOutcome* drawn = nullptr);
 
+    // A search in two rounds (session/Screen.h), which searchInParallel runs when this is true.
+    bool looksFirst() const;
+    // The first round's look at a font (r then holds what it got, all of it when the look is
+    // kLookSettled), and how near the top-th best look a font's must come.
+    double lookFirst(const FontRef& font, FontResult& r);
+    double lookMargin() const;
+    // The second round's: matchFont for a font the first look let through.
+    FontResult matchInFull(const FontRef& font);
+    // Around the matches of a search: the glyph canvas draws without a persistent image (every
+    // clear goes back to white), and no best scores are known yet; and back.
+    void startSearch();
+    void finishSearch();
+
     // Called after each font of a search with its position in the list, what was drawn and
     // what it scored; returning false ends the search after that font.
     using FontDone = std::function<bool(int index, const RenderOutcome& drawn, const FontResult& result)>;
     // The position of the next font to match; one past the end (or more) ends the search.
     using NextFont = std::function<int()>;
-    // Runs the jobs at the positions `next` gives through matchFont, the glyph canvas drawing
-    // without a persistent image (every clear goes back to white); switches persistent drawing
-    // back on at the end. Returns the position of the last font matched, -1 when none was.
+    // Runs the jobs at the positions `next` gives through matchFont, between startSearch and
+    // finishSearch. Returns the position of the last font matched, -1 when none was.
     int search(const std::vector<FontRef>& jobs, const NextFont& next, const FontDone& done);
     // jobs[from], jobs[from + 1], ... to the end.
     int search(const std::vector<FontRef>& jobs, int from, const FontDone& done);
@@ -192,8 +204,10 @@ public:
     void lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results, int threads = 1);
 
 private:
-    // matchFont's two kinds: one character, or a word character by character. They fill r and
-    // may throw; matchFont turns a throw into an unreadable font.
+    // matchFont's kinds: one character, a word character by character, a text whole. They fill
+    // r and may throw; matchFont turns a throw into an unreadable font (markUnreadable).
+    void scoreInFull(const FontRef& font, RenderOutcome* drawn, FontResult& r);
+    static void markUnreadable(FontResult& r);
     // True when the job's file is passed over as lacking a character (passOverLacking), for a
     // character and a word alike.
     bool passOver(const FontRef& font, RenderOutcome* drawn);
@@ -213,9 +227,8 @@ private:
     bool mayReachTop(const FontResult& r, double bound) const;
     void noteWeighed(const FontResult& r);
     const AspectReference& referenceInk(int i);
-    // The first look at a font (params().screen): false when the font need not be drawn in full
-    // (r then holds the first look's match), true when it must be, or when no first look is taken.
-    bool passesScreen(const FontRef& font, RenderOutcome* drawn, FontResult& r);
+    // lookFirst's look, once the font is not passed over; may throw.
+    double firstLook(const FontRef& font, FontResult& r);
     const ScreenReference& screenReference(int i);
     // A drawing compared with a reference at every pixel, graded, and weighed by its ink: the
     // match and the aspect score (a first look, a character drawn at the picture's own size). A

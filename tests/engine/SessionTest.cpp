@@ -1,6 +1,9 @@
 // The session: drawing a font both ways, matching a font, and searching a font list on one
 // thread or several, over a folder of installed fonts and a broken file.
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -255,7 +258,7 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
         // Looking at each font small first, a search for the one best finds it, scored alike.
         s.params().top = 1;
         s.params().screen = true;
-        const std::vector<FontResult> looked = searchAll(s, jobs_);
+        const std::vector<FontResult> looked = searchInParallel(s, jobs_, 1);
         const FontResult& first = looked[size_t(best - results.begin())];
         EXPECT_TRUE(first.weighed);
         EXPECT_EQ(first.aspectScore, best->aspectScore);
@@ -267,6 +270,16 @@ TEST_F(SessionTest, TextMatchedWholeFindsTheFontThatSetsIt) {
 }
 
 TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
+    // With first looks, the list also holds a copy of every file, which must come out as its
+    // original does.
+    const QDir copied(dir_.filePath(QStringLiteral("copies")));
+    ASSERT_TRUE(copied.mkpath(QStringLiteral(".")));
+    std::vector<FontRef> withCopies = jobs_;
+    for (const FontRef& j : jobs_) {
+        const QString copy = copied.filePath(QFileInfo(j.file).fileName());
+        ASSERT_TRUE(QFile::copy(j.file, copy));
+        withCopies.push_back(FontRef::fontFile(copy));
+    }
     int pruned = 0, screened = 0;
     // One character, and a word, whose characters are drawn one by one until the word cannot
     // reach the top; with and without a first look at each font.
@@ -310,11 +323,29 @@ TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
                                                         << (screen ? ", first looks" : "") << ", top " << top);
                         s.params().top = top;
                         s.params().screen = screen;
-                        const std::vector<FontResult> cut = searchAll(s, jobs);
+                        std::vector<FontRef> listed = jobs;
+                        if (screen) listed.insert(listed.end(), withCopies.begin() + 10, withCopies.end());
+                        const std::vector<FontResult> cut =
+                            screen ? searchInParallel(s, listed, 2) : searchAll(s, jobs);
+                        for (size_t i = jobs.size(); i < cut.size(); ++i) {
+                            const auto original = std::find_if(
+                                jobs.begin(), jobs.end(),
+                                [&](const FontRef& j) { return j.label() == listed[i].label(); });
+                            // What a first look passes over keeps the match of the characters it
+                            // looked at, as many as it took.
+                            FontResult copy = cut[i];
+                            const FontResult& of = cut[size_t(original - jobs.begin())];
+                            EXPECT_EQ(copy.file, listed[i].file);
+                            copy.file = original->file;
+                            if (of.glyphBox.bottom > of.glyphBox.top || of.unreadable)
+                                EXPECT_EQ(summary(copy), summary(of));
+                            else
+                                EXPECT_FALSE(copy.weighed);
+                        }
                         // What is weighed keeps its score; what is not could not have reached the
                         // top-th best score of a search that weighs every font.
                         std::vector<double> weighed;
-                        for (size_t i = 0; i < cut.size(); ++i) {
+                        for (size_t i = 0; i < jobs.size(); ++i) {
                             EXPECT_EQ(cut[i].matched, every[i].matched) << jobs[i].file;
                             if (cut[i].weighed) {
                                 EXPECT_EQ(cut[i].aspectScore, every[i].aspectScore) << jobs[i].file;
