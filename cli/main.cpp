@@ -396,7 +396,10 @@ int main(int argc, char** argv) {
         matched += r.matched ? 1 : 0;
         weighed += r.weighed ? 1 : 0;
     }
-    std::vector<ResultRow> rows = rankResults(results, o.minPercent, o.top, o.rank);
+    // Every row, for the first's near-twins may lie beyond the top among its copies.
+    std::vector<ResultRow> rows = rankResults(results, o.minPercent, 0, o.rank);
+    if (o.rank == RankBy::Aspect) session.settleNearTwins(jobs, rows);
+    if (o.top > 0 && int(rows.size()) > o.top) rows.resize(size_t(o.top));
     // The score column shows what the rows are ordered by: ranked by the match, the match.
     if (o.rank == RankBy::Match)
         for (ResultRow& row : rows) row.score = row.m;

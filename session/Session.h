@@ -11,9 +11,10 @@
 #include "canvas/Canvas.h"
 #include "canvas/InkBox.h"
 #include "match/Aspect.h"
-#include "match/InkMask.h"
 #include "match/FontResult.h"
+#include "match/InkMask.h"
 #include "match/Matcher.h"
+#include "match/Ranking.h"
 #include "render/Character.h"
 #include "render/FontRef.h"
 #include "render/GlyphRaster.h"
@@ -79,6 +80,10 @@ double sizeSpread(const std::vector<double>& logSizes);
 // (Session::lookAtOwnSize). On the identification set's screen-sized letters the right font is
 // first for 96 of 96 with 20 or 30, 93 with 10.
 constexpr int kOwnSizeFonts = 20;
+// Session::settleNearTwins.
+constexpr int kMostTwins = 8;
+constexpr int kTwinVoteLeast = 8;
+constexpr double kTwinMajority = 0.5;
 // Ink under this many pixels (its longer side) is looked at again at its own size: hinting moves
 // a heading's stems by a pixel too. On the real-engine sets, 96 names three more fonts right than
 // 40 (a Cairo "g", a tilted "K" and "Q"), 128 none more.
@@ -202,6 +207,15 @@ public:
     bool looksAtOwnSize() const;
     // On `threads` threads, this session's and others made like it.
     void lookAtOwnSize(const std::vector<FontRef>& jobs, std::vector<FontResult>& results, int threads = 1);
+
+    // Near-twins (match/TwinVote.h) are ordered by what tells them apart rather than by the
+    // outline they share: of the ranked rows (by score, with aspect, a text cut into characters or
+    // one character), the first's near-twins among the next kMostTwins fonts are drawn as matched,
+    // and the one whose glyphs the picture sides with where they differ in build (at least
+    // kTwinVoteLeast such pixels over the characters, and fewer than kTwinMajority of them as the
+    // first's; the fewest) goes first with its copies, the rows renumbered. Its score stays its
+    // own.
+    void settleNearTwins(const std::vector<FontRef>& jobs, std::vector<ResultRow>& rows);
 
 private:
     // matchFont's kinds: one character, a word character by character, a text whole. They fill

@@ -23,60 +23,6 @@ const QColor kText(20, 20, 20);
 const QColor kFileText(90, 90, 90);
 const QColor kFrame(200, 200, 200);
 
-// Which pixels of a canvas are ink inside a box: red darker than halfway between white and
-// the darkest red of the box (match/InkMask.h's rule); nothing is ink outside the canvas.
-class InkRule {
-public:
-    InkRule(const Canvas& canvas, const InkBox& box) : pixels_(canvas.pixels()) {
-        const int left = int(std::max<std::int32_t>(0, box.left));
-        const int top = int(std::max<std::int32_t>(0, box.top));
-        const int right = int(std::min<std::int32_t>(Canvas::kSize - 1, box.right));
-        const int bottom = int(std::min<std::int32_t>(Canvas::kSize - 1, box.bottom));
-        int darkest = 255;
-        for (int y = top; y <= bottom; ++y)
-            for (int x = left; x <= right; ++x)
-                darkest = std::min(darkest, int(pixels_[y * Canvas::kSize + x] & 0xFF));
-        threshold_ = darkest >= 255 ? 0 : (255 + darkest + 1) / 2;
-    }
-    bool ink(int x, int y) const {
-        return Canvas::inside(x, y) && int(pixels_[y * Canvas::kSize + x] & 0xFF) < threshold_;
-    }
-
-private:
-    const Colour* pixels_;
-    int threshold_ = 0;
-};
-
-// The glyph coordinate a reference offset samples, halves to even as the match rounds;
-// -1 when it falls outside a canvas.
-int sampled(int offset, double ratio, std::int32_t origin) {
-    const double v = std::nearbyint(offset * ratio + double(origin));
-    return v >= 0 && v < Canvas::kSize ? int(v) : -1;
-}
-
-// A glyph sampled onto a reference box of (bw + 1) x (bh + 1) pixels as the match samples it:
-// its box stretched onto the reference box, 0 along a zero-length side.
-class BoxSampler {
-public:
-    BoxSampler(const SheetGlyph& glyph, std::int64_t bw, std::int64_t bh)
-        : ink_(*glyph.canvas, glyph.box), top_(glyph.box.top), xs_(std::size_t(bw) + 1) {
-        const InkBox& gb = glyph.box;
-        const double xRatio = bw != 0 ? (double(gb.right) - gb.left) / double(bw) : 0.0;
-        yRatio_ = bh != 0 ? (double(gb.bottom) - gb.top) / double(bh) : 0.0;
-        for (std::size_t x = 0; x < xs_.size(); ++x) xs_[x] = sampled(int(x), xRatio, gb.left);
-    }
-    // The glyph row that reference row y samples (-1 off the canvas); whether the glyph has ink
-    // at reference column x of that row.
-    int row(int y) const { return sampled(y, yRatio_, top_); }
-    bool ink(int x, int glyphRow) const { return glyphRow >= 0 && ink_.ink(xs_[std::size_t(x)], glyphRow); }
-
-private:
-    InkRule ink_;
-    std::int32_t top_;
-    double yRatio_ = 0;
-    std::vector<int> xs_;
-};
-
 // The reference box's size, or nothing for a missing canvas or a box no canvas holds.
 bool referenceBox(const SheetGlyph& reference, std::int64_t& bw, std::int64_t& bh) {
     const InkBox& rb = reference.box;
@@ -210,7 +156,7 @@ QImage overlay(const SheetGlyph& reference, const SheetGlyph& glyph) {
     std::int64_t bw = 0, bh = 0;
     if (!glyph.canvas || !referenceBox(reference, bw, bh)) return {};
     const InkRule referenceInk(*reference.canvas, reference.box);
-    const BoxSampler glyphInk(glyph, bw, bh);
+    const BoxSampler glyphInk(*glyph.canvas, glyph.box, bw, bh);
     QImage out(int(bw) + 1, int(bh) + 1, QImage::Format_RGB32);
     for (int y = 0; y <= bh; ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
@@ -239,7 +185,7 @@ TwinDifference twinDifference(const SheetGlyph& reference, const SheetGlyph& gly
     std::int64_t bw = 0, bh = 0;
     if (!glyph.canvas || !other.canvas || !referenceBox(reference, bw, bh)) return out;
     const InkRule referenceInk(*reference.canvas, reference.box);
-    const BoxSampler thisInk(glyph, bw, bh), otherInk(other, bw, bh);
+    const BoxSampler thisInk(*glyph.canvas, glyph.box, bw, bh), otherInk(*other.canvas, other.box, bw, bh);
     out.image = QImage(int(bw) + 1, int(bh) + 1, QImage::Format_RGB32);
     for (int y = 0; y <= bh; ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(out.image.scanLine(y));

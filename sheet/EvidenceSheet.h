@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "canvas/InkBox.h"
+#include "match/TwinVote.h"
 #include "sheet/WritePng.h"
 
 namespace lettrino {
@@ -58,13 +59,12 @@ constexpr QRgb kNoInk = 0xFFFFFFFF;
 // The ink-box outline drawn around the reference's and the glyphs' ink (not ink itself).
 constexpr QRgb kInkBoxOutline = 0xFFCC79A7;  // reddish purple (204, 121, 167)
 
-// Near-twins: ranked fonts whose scores lie within kTwinHair (a share of the first's score) of
-// the first's. Each near-twin's cell also shows where its glyphs and another near-twin's differ,
-// and whose ink the picture has there: the first's against the second's, every other's against
-// the first's. Where both glyphs have ink: kBothFontsInk; where neither: kNoInk; where they
-// differ: kAsThisFont when the picture's pixel is ink or paper as this glyph's is, else
-// kAsOtherFont.
-constexpr double kTwinHair = 0.01;
+// Near-twins: ranked fonts whose scores lie within kTwinHair (match/TwinVote.h, a share of the
+// first's score) of the first's. Each near-twin's cell also shows where its glyphs and another
+// near-twin's differ, and whose ink the picture has there: the first's against the second's,
+// every other's against the first's. Where both glyphs have ink: kBothFontsInk; where neither:
+// kNoInk; where they differ: kAsThisFont when the picture's pixel is ink or paper as this glyph's
+// is, else kAsOtherFont.
 constexpr QRgb kAsThisFont = 0xFF009E73;    // bluish green (0, 158, 115)
 constexpr QRgb kAsOtherFont = 0xFFD55E00;   // vermillion (213, 94, 0)
 constexpr QRgb kBothFontsInk = 0xFFC8C8C8;  // light grey (200, 200, 200)

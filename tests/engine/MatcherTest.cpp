@@ -18,6 +18,7 @@
 #include "match/LineMatch.h"
 #include "match/Matcher.h"
 #include "match/Results.h"
+#include "match/TwinVote.h"
 
 namespace lettrino {
 namespace {
@@ -129,6 +130,37 @@ TEST(InkMask, IsThePixelsDarkerThanTheMidGreyOfTheBox) {
     EXPECT_TRUE(maskOf({}).empty());
     EXPECT_TRUE(inkMask(greyCanvas(0), InkBox{201, 201, 0, 0}).empty());
     EXPECT_EQ(logAspect(maskOf({{30, 30, 61, 101, 0}})), std::log(61.0 / 101.0));
+}
+
+TEST(TwinVote, CountsWhereTwoGlyphsDifferInBuildAndWhomThePictureSidesWith) {
+    // Two stems 20 pixels apart; the same a pixel bolder on the inside (an edge a pixel over);
+    // the same with a crossbar between them, 10 x 20, whose inner 8 x 18 pixels differ with
+    // their neighbours alike.
+    const std::vector<Rect> stems{{50, 50, 10, 60, 0}, {80, 50, 10, 60, 0}};
+    const std::vector<Rect> bolder{{50, 50, 11, 60, 0}, {79, 50, 11, 60, 0}};
+    std::vector<Rect> barred = stems;
+    barred.push_back({60, 75, 20, 10, 0});
+    const struct {
+        const char* name;
+        std::vector<Rect> picture, first, second;
+        int differing, asFirst;
+    } cases[] = {
+        {"alike", stems, stems, stems, 0, 0},
+        {"an edge a pixel over", stems, stems, bolder, 0, 0},
+        {"a crossbar, the picture without", stems, stems, barred, 144, 144},
+        {"a crossbar, the picture with", barred, stems, barred, 144, 0},
+        {"a crossbar, the picture grey", {{50, 50, 40, 60, 100}}, barred, stems, 144, 144},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.name);
+        const Canvas picture = rectangles(t.picture), first = rectangles(t.first),
+                     second = rectangles(t.second);
+        const TwinVote vote =
+            twinVote(picture, scanInkBox(picture), first, scanInkBox(first), second, scanInkBox(second));
+        EXPECT_EQ(std::tuple(vote.differing, vote.asFirst), std::tuple(t.differing, t.asFirst));
+    }
+    const Canvas c = rectangles(stems);
+    EXPECT_EQ(twinVote(c, InkBox{201, 201, 0, 0}, c, scanInkBox(c), c, scanInkBox(c)).differing, 0);
 }
 
 TEST(AspectScore, WeighsTheMatchByTheDiceShareOfTheStretchedInkAndTheProportions) {

@@ -368,6 +368,69 @@ TEST_F(SessionTest, TopWeighsOnlyWhatCanBeAmongTheBestAndKeepsTheirScores) {
     EXPECT_GT(screened, 0);
 }
 
+TEST_F(SessionTest, NearTwinsAreOrderedByWhereTheirGlyphsDiffer) {
+    // Ranked rows (file, face, score), a copy of DejaVu Serif last among the jobs; the order the
+    // files come out in, for a picture in DejaVu Sans.
+    struct Row {
+        const char* file;
+        const char* face;
+        double score;
+    };
+    const Row serif{"DejaVuSerif.ttf", "DejaVu Serif", 0.95}, sans{"DejaVuSans.ttf", "DejaVu Sans", 0.949},
+        liberation{"LiberationSans-Regular.ttf", "Liberation Sans", 0.90};
+    const struct {
+        const char* name;
+        std::vector<Row> rows;
+        std::vector<const char*> settled;
+    } cases[] = {
+        {"the picture's font second",
+         {serif, sans, liberation},
+         {"DejaVuSans.ttf", "DejaVuSerif.ttf", "LiberationSans-Regular.ttf"}},
+        {"the picture's font first",
+         {{"DejaVuSans.ttf", "DejaVu Sans", 0.95}, {"DejaVuSerif.ttf", "DejaVu Serif", 0.949}},
+         {"DejaVuSans.ttf", "DejaVuSerif.ttf"}},
+        {"no near-twin",
+         {serif, {"DejaVuSans.ttf", "DejaVu Sans", 0.93}},
+         {"DejaVuSerif.ttf", "DejaVuSans.ttf"}},
+        {"with its copy",
+         {serif, {"copy", "DejaVu Serif", 0.95}, sans},
+         {"DejaVuSans.ttf", "DejaVuSerif.ttf", "copy"}},
+    };
+    std::vector<FontRef> jobs = jobs_;
+    jobs.push_back(job("DejaVuSerif.ttf"));
+    for (const char* text : {"g", "ag"})
+        for (const auto& t : cases) {
+            SCOPED_TRACE(testing::Message() << text << ": " << t.name);
+            Session s;
+            std::vector<WordCharacter> word;
+            for (const QString& ch : QString::fromUtf8(text).split(QString(), Qt::SkipEmptyParts)) {
+                ASSERT_NO_FATAL_FAILURE(useReference(s, "DejaVuSans.ttf", ch.toUtf8().constData(), 100));
+                word.push_back({s.reference(), s.params().character, 1.0});
+            }
+            if (word.size() > 1) s.setWord(word);
+            s.params().aspect = true;
+            std::vector<ResultRow> rows;
+            for (const Row& r : t.rows) {
+                ResultRow row;
+                row.rank = int(rows.size()) + 1;
+                row.score = r.score;
+                row.face = QString::fromLatin1(r.face);
+                const bool copy = QLatin1String(r.file) == QLatin1String("copy");
+                row.job = copy ? int(jobs.size()) - 1 : int(&job(r.file) - jobs_.data());
+                row.file = copy ? QStringLiteral("copy") : jobs[size_t(row.job)].label();
+                rows.push_back(row);
+            }
+            s.settleNearTwins(jobs, rows);
+            std::vector<QString> files, settled;
+            for (size_t k = 0; k < rows.size(); ++k) {
+                files.push_back(rows[k].file);
+                settled.push_back(QString::fromLatin1(t.settled[k]));
+                EXPECT_EQ(rows[k].rank, int(k) + 1);
+            }
+            EXPECT_EQ(files, settled);
+        }
+}
+
 TEST_F(SessionTest, AFirstLookIsTakenAtMostAtItsHeight) {
     const struct {
         int ink;

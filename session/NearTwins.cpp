@@ -1,0 +1,64 @@
+#include <algorithm>
+#include <map>
+
+#include "match/Ranking.h"
+#include "match/TwinVote.h"
+#include "session/Session.h"
+
+namespace lettrino {
+
+void Session::settleNearTwins(const std::vector<FontRef>& jobs, std::vector<ResultRow>& rows) {
+    if (!params_.aspect || !line_.isNull() || rows.size() < 2) return;
+    const std::vector<std::vector<int>> groups = copiesTogether(rows, kMostTwins + 1);
+    std::map<int, size_t> rowOf;
+    for (size_t k = 0; k < rows.size(); ++k) rowOf[rows[k].job] = k;
+    const double first = rows[0].score;
+    const int characters = std::max<int>(1, int(word_.size()));
+    const auto drawn = [&](int job, std::vector<Canvas>& canvases, std::vector<InkBox>& boxes) {
+        for (int i = 0; i < characters; ++i) {
+            const RenderOutcome outcome = drawCharacter(jobs[size_t(job)], i);
+            if (!outcome.fontDisplayed) return false;
+            canvases.push_back(glyph_);
+            boxes.push_back(outcome.glyphBox);
+        }
+        return true;
+    };
+    std::vector<Canvas> firstGlyphs;
+    std::vector<InkBox> firstBoxes;
+    int winner = -1;
+    double winnerShare = kTwinMajority;
+    for (size_t g = 1; g < groups.size(); ++g) {
+        if (rows[rowOf[groups[g][0]]].score < first * (1 - kTwinHair)) break;
+        if (firstGlyphs.empty() && !drawn(groups[0][0], firstGlyphs, firstBoxes)) return;
+        std::vector<Canvas> glyphs;
+        std::vector<InkBox> boxes;
+        if (!drawn(groups[g][0], glyphs, boxes)) continue;
+        TwinVote sum;
+        for (int i = 0; i < characters; ++i) {
+            const Reference& picture = word_.empty() ? reference_ : word_[size_t(i)].reference;
+            const TwinVote vote = twinVote(picture.canvas, picture.box, firstGlyphs[size_t(i)],
+                                           firstBoxes[size_t(i)], glyphs[size_t(i)], boxes[size_t(i)]);
+            sum.differing += vote.differing;
+            sum.asFirst += vote.asFirst;
+        }
+        if (sum.differing < kTwinVoteLeast) continue;
+        const double share = double(sum.asFirst) / sum.differing;
+        if (share < winnerShare) {
+            winnerShare = share;
+            winner = int(g);
+        }
+    }
+    if (winner < 0) return;
+    // The twin the picture sides with goes first, its copies with it; the rest keep their order.
+    std::vector<ResultRow> settled;
+    settled.reserve(rows.size());
+    for (const int job : groups[size_t(winner)]) settled.push_back(rows[rowOf[job]]);
+    for (const ResultRow& row : rows)
+        if (std::find(groups[size_t(winner)].begin(), groups[size_t(winner)].end(), row.job) ==
+            groups[size_t(winner)].end())
+            settled.push_back(row);
+    for (size_t k = 0; k < settled.size(); ++k) settled[k].rank = int(k) + 1;
+    rows = std::move(settled);
+}
+
+}  // namespace lettrino
