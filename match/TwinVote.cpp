@@ -40,37 +40,39 @@ int BoxSampler::row(int y) const {
 }
 
 TwinVote twinVote(const Canvas& reference, const InkBox& referenceBox, const Canvas& first,
-                  const InkBox& firstBox, const Canvas& second, const InkBox& secondBox) {
+                  const InkBox& firstBox, const Canvas& second, const InkBox& secondBox, int reach) {
     TwinVote vote;
     const std::int64_t bw = std::int64_t(referenceBox.right) - referenceBox.left;
     const std::int64_t bh = std::int64_t(referenceBox.bottom) - referenceBox.top;
     if (bw < 0 || bh < 0 || bw >= Canvas::kSize || bh >= Canvas::kSize) return vote;
+    reach = std::clamp(reach, 1, int(Canvas::kSize));
     const InkRule picture(reference, referenceBox);
     const BoxSampler a(first, firstBox, bw, bh), b(second, secondBox, bw, bh);
-    // Each glyph's ink over the box, with a pixel of paper all round.
-    const int w = int(bw) + 3, h = int(bh) + 3;
+    // Each glyph's ink over the box, with `reach` pixels of paper all round.
+    const int w = int(bw) + 1 + 2 * reach, h = int(bh) + 1 + 2 * reach;
     std::vector<std::uint8_t> inkA(size_t(w) * size_t(h)), inkB(inkA.size());
+    const auto at = [w, reach](int x, int y) { return size_t(y + reach) * size_t(w) + size_t(x + reach); };
     for (int y = 0; y <= bh; ++y) {
         const int ay = a.row(y), by = b.row(y);
         for (int x = 0; x <= bw; ++x) {
-            inkA[size_t(y + 1) * size_t(w) + size_t(x + 1)] = a.ink(x, ay);
-            inkB[size_t(y + 1) * size_t(w) + size_t(x + 1)] = b.ink(x, by);
+            inkA[at(x, y)] = a.ink(x, ay);
+            inkB[at(x, y)] = b.ink(x, by);
         }
     }
-    const auto alikeAround = [w](const std::vector<std::uint8_t>& ink, size_t at) {
-        const std::uint8_t v = ink[at];
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (ink[size_t(std::ptrdiff_t(at) + dy * w + dx)] != v) return false;
+    const auto alikeAround = [&](const std::vector<std::uint8_t>& ink, int x, int y) {
+        const std::uint8_t v = ink[at(x, y)];
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx)
+                if (ink[at(x + dx, y + dy)] != v) return false;
         return true;
     };
     for (int y = 0; y <= bh; ++y)
         for (int x = 0; x <= bw; ++x) {
-            const size_t at = size_t(y + 1) * size_t(w) + size_t(x + 1);
-            if (inkA[at] == inkB[at] || !alikeAround(inkA, at) || !alikeAround(inkB, at)) continue;
+            if (inkA[at(x, y)] == inkB[at(x, y)] || !alikeAround(inkA, x, y) || !alikeAround(inkB, x, y))
+                continue;
             ++vote.differing;
             const bool ink = picture.ink(int(referenceBox.left + x), int(referenceBox.top + y));
-            vote.asFirst += ink == bool(inkA[at]);
+            vote.asFirst += ink == bool(inkA[at(x, y)]);
         }
     return vote;
 }

@@ -45,15 +45,16 @@ constexpr double kTwinHair = 0.01;
 
 // Where two fonts' glyphs differ in how they are built (a terminal, an aperture, a stroke of
 // their own), not in where their edges fall: the pixels, each glyph sampled onto the reference
-// box as the match samples it, that are ink in one glyph and paper in the other, with the eight
-// pixels around alike in each (a stroke's edge a pixel over, which renderers move, is not
-// counted). How many there are, and at how many the picture is as `first` (its ink by
-// InkRule). None for a box no canvas holds.
+// box as the match samples it, that are ink in one glyph and paper in the other, with the pixels
+// around alike in each, `reach` pixels every way (at least 1: the picture's own pixel in the
+// reference's, for a stroke's edge a pixel over, which renderers move, is not counted). How many
+// there are, and at how many the picture is as `first` (its ink by InkRule). None for a box no
+// canvas holds.
 struct TwinVote {
     int differing = 0;
     int asFirst = 0;
 };
 TwinVote twinVote(const Canvas& reference, const InkBox& referenceBox, const Canvas& first,
-                  const InkBox& firstBox, const Canvas& second, const InkBox& secondBox);
+                  const InkBox& firstBox, const Canvas& second, const InkBox& secondBox, int reach = 1);
 
 }  // namespace lettrino

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "match/Ranking.h"
@@ -6,6 +7,19 @@
 #include "session/Session.h"
 
 namespace lettrino {
+
+namespace {
+
+// How far around a differing pixel the glyphs must be alike for an edge one of the picture's
+// pixels over not to count: such an edge differs in a band as wide as the picture's pixel in the
+// reference's (small ink is enlarged), whose every pixel lies within half of that of an edge.
+int edgeReach(const Reference& picture) {
+    const int shown = picture.source.height();
+    const int drawn = picture.box.bottom - picture.box.top + 1;
+    return shown > 0 ? std::max(1, int(std::ceil(double(drawn) / shown / 2))) : 1;
+}
+
+}  // namespace
 
 void Session::settleNearTwins(const std::vector<FontRef>& jobs, std::vector<ResultRow>& rows) {
     if (!params_.aspect || !line_.isNull() || rows.size() < 2) return;
@@ -36,8 +50,9 @@ void Session::settleNearTwins(const std::vector<FontRef>& jobs, std::vector<Resu
         TwinVote sum;
         for (int i = 0; i < characters; ++i) {
             const Reference& picture = word_.empty() ? reference_ : word_[size_t(i)].reference;
-            const TwinVote vote = twinVote(picture.canvas, picture.box, firstGlyphs[size_t(i)],
-                                           firstBoxes[size_t(i)], glyphs[size_t(i)], boxes[size_t(i)]);
+            const TwinVote vote =
+                twinVote(picture.canvas, picture.box, firstGlyphs[size_t(i)], firstBoxes[size_t(i)],
+                         glyphs[size_t(i)], boxes[size_t(i)], edgeReach(picture));
             sum.differing += vote.differing;
             sum.asFirst += vote.asFirst;
         }

@@ -133,30 +133,35 @@ TEST(InkMask, IsThePixelsDarkerThanTheMidGreyOfTheBox) {
 }
 
 TEST(TwinVote, CountsWhereTwoGlyphsDifferInBuildAndWhomThePictureSidesWith) {
-    // Two stems 20 pixels apart; the same a pixel bolder on the inside (an edge a pixel over);
-    // the same with a crossbar between them, 10 x 20, whose inner 8 x 18 pixels differ with
-    // their neighbours alike.
+    // Two stems 20 pixels apart; the same a pixel bolder on the inside (an edge a pixel over), and
+    // three; the same with a crossbar between them, 10 x 20, whose inner 8 x 18 pixels differ
+    // with their neighbours alike.
     const std::vector<Rect> stems{{50, 50, 10, 60, 0}, {80, 50, 10, 60, 0}};
     const std::vector<Rect> bolder{{50, 50, 11, 60, 0}, {79, 50, 11, 60, 0}};
+    const std::vector<Rect> bolderStill{{50, 50, 13, 60, 0}, {77, 50, 13, 60, 0}};
     std::vector<Rect> barred = stems;
     barred.push_back({60, 75, 20, 10, 0});
     const struct {
         const char* name;
         std::vector<Rect> picture, first, second;
-        int differing, asFirst;
+        int reach, differing, asFirst;
     } cases[] = {
-        {"alike", stems, stems, stems, 0, 0},
-        {"an edge a pixel over", stems, stems, bolder, 0, 0},
-        {"a crossbar, the picture without", stems, stems, barred, 144, 144},
-        {"a crossbar, the picture with", barred, stems, barred, 144, 0},
-        {"a crossbar, the picture grey", {{50, 50, 40, 60, 100}}, barred, stems, 144, 144},
+        {"alike", stems, stems, stems, 1, 0, 0},
+        {"an edge a pixel over", stems, stems, bolder, 1, 0, 0},
+        // The middle column of each 3-pixel band, but at the stems' ends.
+        {"an edge three pixels over", stems, stems, bolderStill, 1, 2 * 58, 2 * 58},
+        {"an edge three pixels over, within reach", stems, stems, bolderStill, 2, 0, 0},
+        {"a crossbar, the picture without", stems, stems, barred, 1, 144, 144},
+        {"a crossbar, the picture with", barred, stems, barred, 1, 144, 0},
+        {"a crossbar, the picture grey", {{50, 50, 40, 60, 100}}, barred, stems, 1, 144, 144},
+        {"a crossbar, reached into", barred, stems, barred, 4, 2 * 12, 0},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.name);
         const Canvas picture = rectangles(t.picture), first = rectangles(t.first),
                      second = rectangles(t.second);
-        const TwinVote vote =
-            twinVote(picture, scanInkBox(picture), first, scanInkBox(first), second, scanInkBox(second));
+        const TwinVote vote = twinVote(picture, scanInkBox(picture), first, scanInkBox(first), second,
+                                       scanInkBox(second), t.reach);
         EXPECT_EQ(std::tuple(vote.differing, vote.asFirst), std::tuple(t.differing, t.asFirst));
     }
     const Canvas c = rectangles(stems);
