@@ -12,7 +12,7 @@ namespace lettrino {
 // A first look at a font before it is drawn and weighed in full: its character drawn small,
 // from its outline without hinting (no bytecode to run, one rendering instead of two), and
 // scored as the full weighing scores it, against the reference's ink made as small. A font
-// whose first look falls well below the best first looks so far is not drawn in full.
+// whose first look falls well below the best first looks is not drawn in full.
 //
 // The height, in pixels, of the reference's ink in the first look; of a text matched whole,
 // whose first look is drawn at kScreenTrialPoints only (a text matched in full is drawn at a
@@ -20,8 +20,7 @@ namespace lettrino {
 constexpr int kScreenHeight = 48;
 constexpr int kScreenLineHeight = 24;
 constexpr double kScreenTrialPoints = 18;
-// How far below the top-th best first look so far a font's may fall and still be drawn in
-// full. A first look is not a bound of the full score (it is drawn otherwise), so the margin is
+// How far below the top-th best first look a font's may fall and still be drawn in full. A first look is not a bound of the full score (it is drawn otherwise), so the margin is
 // wide. Over 768 pictures (two real-engine sets from tools/make-real-set and every fourth
 // picture of tools/make-identify-set's), lettrino-match's ten best are the same, name for name
 // and score for score, at 0.90 as at 0.80, which a small word on a big library needs: its first
