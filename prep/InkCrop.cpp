@@ -18,12 +18,15 @@ InkRegion inkRegion(const InkAnalysis& a, const std::vector<char>& chosen) {
     region.cells = box;
     const int bw = box.width(), bh = box.height();
     std::vector<std::uint8_t> own(std::size_t(bw) * std::size_t(bh), 0), wide(own.size(), 0);
+    std::vector<std::uint8_t> others(own.size(), 0);
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
             const int label =
                 a.labels[std::size_t(box.top() + y) * std::size_t(a.columns) + std::size_t(box.left() + x)];
-            own[std::size_t(y * bw + x)] =
+            const bool chosenInk =
                 label >= 0 && std::size_t(label) < chosen.size() && chosen[std::size_t(label)];
+            own[std::size_t(y * bw + x)] = chosenInk;
+            others[std::size_t(y * bw + x)] = label >= 0 && !chosenInk;
         }
     // Widened across, then down.
     for (int y = 0; y < bh; ++y)
@@ -39,6 +42,9 @@ InkRegion inkRegion(const InkAnalysis& a, const std::vector<char>& chosen) {
             for (int d = std::max(0, y - reach); d <= std::min(bh - 1, y + reach); ++d)
                 region.allowed[std::size_t(d * bw + x)] = 1;
         }
+    // Another component's ink is no edge of these, however near (close letters of small text).
+    for (std::size_t i = 0; i < others.size(); ++i)
+        if (others[i]) region.allowed[i] = 0;
     return region;
 }
 

@@ -248,6 +248,25 @@ TEST(Segments, WordsSplitIntoCharacters) {
     }
 }
 
+// Letters a pixel or two apart (small text, tightly set): each keeps its own ink and its
+// antialiased edge, never the other's ink beside it.
+TEST(Segments, CloseLettersDoNotTakeEachOthersInk) {
+    for (const int gap : {1, 2, 3}) {
+        SCOPED_TRACE(gap);
+        QImage picture(100, 80, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter p(&picture);
+        const QRect left(10, 20, 20, 40), right(30 + gap, 10, 20, 40);
+        p.fillRect(left, Qt::black);
+        p.fillRect(right, QColor(60, 60, 60));
+        p.end();
+        const std::vector<PreparedPicture> each = prepareCharacters(picture);
+        ASSERT_EQ(each.size(), 2u);
+        EXPECT_EQ(each[0].sourceInk, left);
+        EXPECT_EQ(each[1].sourceInk, right);
+    }
+}
+
 // A dot over a stem is part of its letter even when it is small enough beside the largest piece
 // to count as a speck (a small "i" of a light weight); a speck over nothing is dropped.
 TEST(Segments, ADotOverALetterStaysWithIt) {
