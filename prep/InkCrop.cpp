@@ -17,25 +17,25 @@ InkRegion inkRegion(const InkAnalysis& a, const std::vector<char>& chosen) {
     box = box.adjusted(-reach, -reach, reach, reach) & QRect(0, 0, a.columns, a.rows);
     region.cells = box;
     const int bw = box.width(), bh = box.height();
-    std::vector<std::uint8_t> own(std::size_t(bw) * std::size_t(bh), 0), wide(own.size(), 0);
-    std::vector<std::uint8_t> others(own.size(), 0);
+    // Each cell's ink: kChosen, kOther's (another component's) or none.
+    constexpr std::uint8_t kChosen = 1, kOther = 2;
+    std::vector<std::uint8_t> ink(std::size_t(bw) * std::size_t(bh), 0), wide(ink.size(), 0);
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
             const int label =
                 a.labels[std::size_t(box.top() + y) * std::size_t(a.columns) + std::size_t(box.left() + x)];
-            const bool chosenInk =
-                label >= 0 && std::size_t(label) < chosen.size() && chosen[std::size_t(label)];
-            own[std::size_t(y * bw + x)] = chosenInk;
-            others[std::size_t(y * bw + x)] = label >= 0 && !chosenInk;
+            if (label >= 0)
+                ink[std::size_t(y * bw + x)] =
+                    std::size_t(label) < chosen.size() && chosen[std::size_t(label)] ? kChosen : kOther;
         }
     // Widened across, then down.
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
-            if (!own[std::size_t(y * bw + x)]) continue;
+            if (ink[std::size_t(y * bw + x)] != kChosen) continue;
             for (int d = std::max(0, x - reach); d <= std::min(bw - 1, x + reach); ++d)
                 wide[std::size_t(y * bw + d)] = 1;
         }
-    region.allowed.assign(own.size(), 0);
+    region.allowed.assign(ink.size(), 0);
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
             if (!wide[std::size_t(y * bw + x)]) continue;
@@ -43,8 +43,8 @@ InkRegion inkRegion(const InkAnalysis& a, const std::vector<char>& chosen) {
                 region.allowed[std::size_t(d * bw + x)] = 1;
         }
     // Another component's ink is no edge of these, however near (close letters of small text).
-    for (std::size_t i = 0; i < others.size(); ++i)
-        if (others[i]) region.allowed[i] = 0;
+    for (std::size_t i = 0; i < ink.size(); ++i)
+        if (ink[i] == kOther) region.allowed[i] = 0;
     return region;
 }
 

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "match/Ranking.h"
 #include "match/TwinVote.h"
@@ -24,8 +23,12 @@ int edgeReach(const Reference& picture) {
 void Session::settleNearTwins(const std::vector<FontRef>& jobs, std::vector<ResultRow>& rows) {
     if (!params_.aspect || !line_.isNull() || rows.size() < 2) return;
     const std::vector<std::vector<int>> groups = copiesTogether(rows, kMostTwins + 1);
-    std::map<int, size_t> rowOf;
-    for (size_t k = 0; k < rows.size(); ++k) rowOf[rows[k].job] = k;
+    // A group's copies share their score.
+    const auto scoreOf = [&rows](const std::vector<int>& copies) {
+        return std::find_if(rows.begin(), rows.end(),
+                            [&](const ResultRow& row) { return row.job == copies[0]; })
+            ->score;
+    };
     const double first = rows[0].score;
     const int characters = std::max<int>(1, int(word_.size()));
     const auto drawn = [&](int job, std::vector<Canvas>& canvases, std::vector<InkBox>& boxes) {
@@ -42,7 +45,7 @@ void Session::settleNearTwins(const std::vector<FontRef>& jobs, std::vector<Resu
     int winner = -1;
     double winnerShare = kTwinMajority;
     for (size_t g = 1; g < groups.size(); ++g) {
-        if (rows[rowOf[groups[g][0]]].score < first * (1 - kTwinHair)) break;
+        if (scoreOf(groups[g]) < first * (1 - kTwinHair)) break;
         if (firstGlyphs.empty() && !drawn(groups[0][0], firstGlyphs, firstBoxes)) return;
         std::vector<Canvas> glyphs;
         std::vector<InkBox> boxes;
@@ -65,15 +68,11 @@ void Session::settleNearTwins(const std::vector<FontRef>& jobs, std::vector<Resu
     }
     if (winner < 0) return;
     // The twin the picture sides with goes first, its copies with it; the rest keep their order.
-    std::vector<ResultRow> settled;
-    settled.reserve(rows.size());
-    for (const int job : groups[size_t(winner)]) settled.push_back(rows[rowOf[job]]);
-    for (const ResultRow& row : rows)
-        if (std::find(groups[size_t(winner)].begin(), groups[size_t(winner)].end(), row.job) ==
-            groups[size_t(winner)].end())
-            settled.push_back(row);
-    for (size_t k = 0; k < settled.size(); ++k) settled[k].rank = int(k) + 1;
-    rows = std::move(settled);
+    const std::vector<int>& twin = groups[size_t(winner)];
+    std::stable_partition(rows.begin(), rows.end(), [&twin](const ResultRow& row) {
+        return std::find(twin.begin(), twin.end(), row.job) != twin.end();
+    });
+    for (size_t k = 0; k < rows.size(); ++k) rows[k].rank = int(k) + 1;
 }
 
 }  // namespace lettrino

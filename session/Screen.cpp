@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <functional>
 #include <limits>
 #include <map>
@@ -72,11 +71,9 @@ double Session::lookFirst(const FontRef& font, FontResult& r) {
     r = FontResult();
     r.file = font.file;
     double look = kLookSettled;
-    try {
+    unlessUnreadable(r, [&] {
         if (!passOver(font, nullptr)) look = firstLook(font, r);
-    } catch (const std::exception&) {
-        markUnreadable(r);
-    }
+    });
     return look;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <functional>
 
 #include "match/LineMatch.h"
@@ -136,22 +135,16 @@ MatchScore Session::matchFast() const {
 FontResult Session::matchFont(const FontRef& font, RenderOutcome* drawn) {
     FontResult r;
     r.file = font.file;
-    try {
+    unlessUnreadable(r, [&] {
         if (!passOver(font, drawn)) scoreInFull(font, drawn, r);
-    } catch (const std::exception&) {
-        markUnreadable(r);
-    }
+    });
     return r;
 }
 
 FontResult Session::matchInFull(const FontRef& font) {
     FontResult r;
     r.file = font.file;
-    try {
-        scoreInFull(font, nullptr, r);
-    } catch (const std::exception&) {
-        markUnreadable(r);
-    }
+    unlessUnreadable(r, [&] { scoreInFull(font, nullptr, r); });
     return r;
 }
 
@@ -162,13 +155,6 @@ void Session::scoreInFull(const FontRef& font, RenderOutcome* drawn, FontResult&
         matchCharacter(font, drawn, r);
     else
         matchWord(font, drawn, r);
-}
-
-void Session::markUnreadable(FontResult& r) {
-    // A font that makes the engine give up counts as unreadable; the search goes on.
-    r.unreadable = true;
-    r.matched = false;
-    r.weighed = false;
 }
 
 bool Session::passOver(const FontRef& font, RenderOutcome* drawn) {

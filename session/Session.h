@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -222,9 +223,20 @@ public:
 
 private:
     // matchFont's kinds: one character, a word character by character, a text whole. They fill
-    // r and may throw; matchFont turns a throw into an unreadable font (markUnreadable).
+    // r and may throw; matchFont turns a throw into an unreadable font (unlessUnreadable).
     void scoreInFull(const FontRef& font, RenderOutcome* drawn, FontResult& r);
-    static void markUnreadable(FontResult& r);
+    // Runs match(); a font that makes the engine give up counts as unreadable in r, and the
+    // search goes on.
+    template <typename Match>
+    static void unlessUnreadable(FontResult& r, const Match& match) {
+        try {
+            match();
+        } catch (const std::exception&) {
+            r.unreadable = true;
+            r.matched = false;
+            r.weighed = false;
+        }
+    }
     // True when the job's file is passed over as lacking a character (passOverLacking), for a
     // character and a word alike.
     bool passOver(const FontRef& font, RenderOutcome* drawn);
